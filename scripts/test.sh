@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Set up, build and run every test: the whole program (GUI tests offscreen), the core tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short smoke run of every
+# fuzz target (clang/libFuzzer). Fails when any test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build and test (RelWithDebInfo)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j2
+
+echo "== core tests under ASan+UBSan"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCALVIX_SANITIZE=ON -DCALVIX_GUI=OFF >/dev/null
+cmake --build build-asan -j2
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j2
+
+echo "== fuzz smoke runs"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALVIX_FUZZ=ON -DCALVIX_GUI=OFF -DCALVIX_TESTS=OFF \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-fuzz -j2
+ctest --test-dir build-fuzz --output-on-failure -L fuzz

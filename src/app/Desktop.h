@@ -1,0 +1,44 @@
+// The Desktop port: what the core asks of the screen. Qt implements it for the windows, the
+// headless desktop for tests and unattended runs (scripted answers, a record of what was shown).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace calvix {
+
+enum class MessageButtons { Ok, RetryCancel };
+enum class MessageAnswer { Ok, Retry, Cancel };
+
+struct FileDialogRequest {
+    std::string title;
+    std::vector<std::string> filters;  // "Label|pattern" entries, e.g. "ASCII Text|*.txt"
+    int filterIndex = 1;               // 1-based, as the dialog shows them
+    std::string defaultExtension;
+    std::string fileName;              // preset file-name field, e.g. "R*.txt"
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Modal message box; returns the button the operator pressed.
+    virtual MessageAnswer ShowMessage(const std::string& text, const std::string& title,
+                                      MessageButtons buttons) = 0;
+    // Modal file-open dialog; the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
+
+    virtual void SetStatusPanel(int panel, const std::string& text) = 0;
+    virtual void SetMainWindowTransparent(bool transparent) = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+
+    // The splash window was created, or closed by the core.
+    virtual void ShowSplash() = 0;
+    virtual void CloseSplash() = 0;
+
+    // The core finished its shut-down; the desktop ends the message loop.
+    virtual void MainWindowClosed() = 0;
+};
+
+}  // namespace calvix

@@ -1,0 +1,145 @@
+// The process-wide log writer: TFormStatus and its single instance LogWriter, the log masks,
+// and the per-unit helpers that open traced operations, errors, user actions and window traces.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace calvix {
+
+class Clock;
+
+// Masks: level in bits 0-7, category and routing bits above, forced bit 31.
+inline constexpr std::uint32_t LogDbg = 0x08D0;
+inline constexpr std::uint32_t LogDbgLow = 0x0820;
+inline constexpr std::uint32_t LogInf = 0x0280;
+inline constexpr std::uint32_t LogUac = 0x8080;
+inline constexpr std::uint32_t LogErr = 0x01D0;
+inline constexpr std::uint32_t LogErrBar = 0x05D0;
+inline constexpr std::uint32_t LogErrBarSplash = 0x45D0;
+inline constexpr std::uint32_t LogErrSplash = 0x41D0;
+inline constexpr std::uint32_t LogSta = 0x0480;
+inline constexpr std::uint32_t LogStaSplash = 0x4480;
+inline constexpr std::uint32_t LogVcl = 0x2080;
+inline constexpr std::uint32_t LogForced = 0xFFFFBFFF;
+inline constexpr std::uint32_t LogForcedSplash = 0xFFFFFFFF;
+
+inline constexpr std::uint32_t LogBitError = 0x0100;
+inline constexpr std::uint32_t LogBitInfo = 0x0200;
+inline constexpr std::uint32_t LogBitStatus = 0x0400;
+inline constexpr std::uint32_t LogBitDebug = 0x0800;
+inline constexpr std::uint32_t LogBitTime = 0x1000;
+inline constexpr std::uint32_t LogBitVcl = 0x2000;
+inline constexpr std::uint32_t LogBitSplash = 0x4000;
+inline constexpr std::uint32_t LogBitUserAction = 0x8000;
+inline constexpr std::uint32_t LogBitForced = 0x80000000u;
+
+// The five category check boxes of the main window, read at every write.
+struct LogCategories {
+    bool error = true;
+    bool info = true;
+    bool status = true;
+    bool debug = true;
+    bool vcl = false;
+};
+
+// Where a line can show besides the log: status-bar panel 0 of the main window and the
+// splash window's list. The main window installs itself; before that nothing is shown.
+class LogDisplay {
+public:
+    virtual ~LogDisplay() = default;
+    virtual bool MainWindowVisible() const = 0;
+    virtual void ShowStatusLine(const std::string& text) = 0;
+    virtual bool SplashLogActive() const = 0;
+    virtual void AppendSplashLine(const std::string& text) = 0;
+};
+
+class TFormStatus {
+public:
+    TFormStatus();
+    ~TFormStatus();
+    TFormStatus(const TFormStatus&) = delete;
+    TFormStatus& operator=(const TFormStatus&) = delete;
+
+    void WriteLine(const std::string& text, std::uint32_t mask);
+    // Formats into the shared scratch text and returns it; not reentrant.
+    const std::string& Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void SetFileName(const std::string& path);
+    void SetLevel(std::int32_t threshold);
+    void SetActive(bool on);
+    void SetTimestamp(bool on);
+    // Replaces the log file with the whole buffer when a name is set and lines are unsaved.
+    // Returns false when the file could not be written; the buffer stays dirty for a retry.
+    bool Flush();
+
+    LogCategories& Categories() { return categories_; }
+    const LogCategories& Categories() const { return categories_; }
+    void SetDisplay(LogDisplay* display) { display_ = display; }
+    // The clock for the time prefix; nullptr restores the process clock.
+    void SetClock(Clock* clock);
+    void SetEcho(bool toStandardOutput) { echo_ = toStandardOutput; }
+
+    const std::string& HeaderText() const { return header_; }
+    const std::string& FileName() const { return fileName_; }
+    bool FileNameSet() const { return fileNameSet_; }
+    const std::vector<std::string>& Buffer() const { return buffer_; }
+    bool Dirty() const { return dirty_; }
+    std::int32_t Level() const { return level_; }
+    bool Active() const { return active_; }
+    bool Timestamp() const { return timestamp_; }
+    const std::string& LastFlushError() const { return lastFlushError_; }
+
+    // Back to the state right after static initialisation (tests only).
+    void ResetForTest();
+
+private:
+    bool Accepts(std::uint32_t mask) const;
+    std::string TimePrefix() const;
+    void Construct();
+
+    std::string header_;
+    std::string fileName_;
+    bool fileNameSet_ = false;
+    std::vector<std::string> buffer_;
+    bool dirty_ = false;
+    std::int32_t level_ = 128;
+    bool buffering_ = false;
+    bool active_ = false;
+    bool timestamp_ = false;
+    std::string scratch_;
+
+    LogCategories categories_;
+    LogDisplay* display_ = nullptr;
+    Clock* clock_ = nullptr;
+    bool echo_ = true;
+    std::string lastFlushError_;
+};
+
+extern TFormStatus LogWriter;
+
+// Names of the units that appear in the trace formats.
+namespace unit {
+inline constexpr const char* MainForm = "MainForm";
+inline constexpr const char* assistent = "assistent";
+inline constexpr const char* ImageChild = "ImageChild";
+inline constexpr const char* graph = "graph";
+inline constexpr const char* about = "about";
+}  // namespace unit
+
+void LogTrace(const char* unitName, const std::string& operation, int line, std::uint32_t mask = LogDbg);
+void LogError(const char* unitName, const std::string& text, int line, std::uint32_t mask = LogErr);
+void LogUserAction(const char* unitName, const std::string& text, int line, std::uint32_t mask = LogUac);
+void LogWindowEvent(const char* unitName, const std::string& text, int line, std::uint32_t mask = LogVcl);
+void LogStatus(const std::string& text, std::uint32_t mask = LogSta);
+void LogInfo(const std::string& text, std::uint32_t mask = LogInf);
+
+}  // namespace calvix
+
+// The calling line goes into the trace text, so these are macros.
+#define CALVIX_LOG_DBG(unitName, operation) ::calvix::LogTrace(unitName, operation, __LINE__)
+#define CALVIX_LOG_DBG_MASK(unitName, operation, mask) ::calvix::LogTrace(unitName, operation, __LINE__, mask)
+#define CALVIX_LOG_ERR(unitName, text, mask) ::calvix::LogError(unitName, text, __LINE__, mask)
+#define CALVIX_LOG_UAC(unitName, text) ::calvix::LogUserAction(unitName, text, __LINE__)
+#define CALVIX_LOG_VCL(unitName, text) ::calvix::LogWindowEvent(unitName, text, __LINE__)

@@ -1,0 +1,63 @@
+// The main window's controls as plain state, with their designed starting values. The Qt view
+// draws them and hands clicks back to TMainFormular's handlers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace calvix {
+
+struct CheckBoxState {
+    bool checked = false;
+    bool enabled = true;
+    bool visible = true;
+};
+
+struct CommandState {
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+};
+
+struct MainFormControls {
+    // Settings page: logging.
+    CheckBoxState logging{true};
+    CheckBoxState timestamp{true};
+    CheckBoxState info{true};
+    CheckBoxState error{true};
+    CheckBoxState status{true};
+    CheckBoxState debug{true};
+    CheckBoxState vcl{false};
+    CheckBoxState loadLastFileOnStartup{false};
+    CheckBoxState know{false, true, false};
+    CheckBoxState doubleBuffering{true, false, false};
+    CheckBoxState keepAspectRatio{true, true, false};
+    std::string languageSelector = "Auto Selection";
+
+    // Info page.
+    std::vector<std::string> infoMemo{"No additional info available!"};
+    CheckBoxState dragFullWindows{false, false, true};
+    CheckBoxState topDownBitmap{false, false, true};
+
+    // IT8 chart page.
+    CheckBoxState showRasterAndColors{true, false, true};
+    bool optionsGroupVisible = false;
+    CommandState graphButton{false};
+    CommandState storeButton{false};
+    CommandState setCornerButton{false};
+    CommandState setAutoButton{true};
+
+    // Menu and bars.
+    CommandState openFile{true, false};
+    CommandState closeFile{false};
+    CommandState calibrationAssistent{false};
+    CommandState viewToolBar{true, true, true};
+    CommandState viewStatusBar{true, true, true};
+    bool toolBarVisible = true;
+    bool statusBarVisible = true;
+
+    // The image-open dialog's current file name.
+    std::string openDialogFileName;
+};
+
+}  // namespace calvix

@@ -1,0 +1,234 @@
+// TMainFormular's settings: the data folder, the INI file and the per-user store, read once at
+// construction and written once at shut-down, each step with its log line.
+#include <memory>
+#include <type_traits>
+
+#include "app/Desktop.h"
+#include "app/Exceptions.h"
+#include "app/IniFile.h"
+#include "app/Language.h"
+#include "app/MainForm.h"
+#include "app/SystemInfo.h"
+#include "app/UserStore.h"
+
+namespace calvix {
+namespace {
+
+const char* OnOff(bool on) { return on ? "on" : "off"; }
+
+constexpr const char* kLanguagesImplemented =
+    "0x0c07,0x0407,0x1407,0x1007,0x0807(German) "
+    "0x0c09,0x2809,0x1009,0x2409,0x4009,0x1809,0x1809,0x2009,0x4409,0x1409,0x3409,0x4809,0x1c09,0x2c09,0x0809,"
+    "0x0409,0x3009 (English)";
+
+// A text value that may be missing reads as empty, as the registry's string read does.
+std::string ReadTextOrEmpty(const UserStoreKey& key, const std::string& name) {
+    return key.ValueExists(name) ? key.ReadString(name) : std::string();
+}
+
+}  // namespace
+
+void TMainFormular::ReadSettings() {
+    LogInfo("identifying application data path ...");
+    const std::string common = ports_.system.CommonAppDataFolder();
+    appDataFolder_.clear();
+    if (!common.empty()) {
+        appDataFolder_ = common + "/Zelmar GmbH";
+        ports_.system.CreateDirectory(appDataFolder_);
+        appDataFolder_ += "/Calvix";
+        ports_.system.CreateDirectory(appDataFolder_);
+    }
+    LogWriter.SetFileName(appDataFolder_ + "/" + ApplicationTitle + ".log");
+    LogInfo(appDataFolder_);
+    iniFileName_ = appDataFolder_ + "/" + ApplicationTitle + ".ini";
+    ReadIniFile();
+}
+
+void TMainFormular::ReadIniFile() {
+    LogStatus("reading INI file ...", LogForcedSplash);
+    IniFile ini;
+    if (!ini.Load(iniFileName_)) {
+        CALVIX_LOG_ERR(unit::MainForm, "Reading INI file failed!", LogErr);
+        // The designed check boxes stay; the log writer keeps its construction state.
+        logLevel = 128;
+        GWTolerance = 0;
+        BlackThreshold = 0;
+        return;
+    }
+    auto say = [](const std::string& text, std::uint32_t mask = LogSta) { LogStatus(text, mask); };
+
+    controls.status.checked = true;
+    SyncLogCategories();
+    controls.logging.checked = ini.ReadBool("Logging", "Active", true);
+    LogWriter.SetActive(controls.logging.checked);
+    say(std::string("  ... logging switched ") + OnOff(controls.logging.checked), LogForcedSplash);
+    controls.timestamp.checked = ini.ReadBool("Logging", "Timestamp", true);
+    LogWriter.SetTimestamp(controls.timestamp.checked);
+    say(std::string("  ... timestamp switched ") + OnOff(controls.timestamp.checked), LogForcedSplash);
+
+    struct Category {
+        const char* key;
+        bool def;
+        CheckBoxState& box;
+        const char* onText;
+        const char* offText;
+    };
+    const Category categories[] = {
+        {"Debug", true, controls.debug, "  ... logging of Debug messages (> DBG:) switched on",
+         "  ... logging of Debug messages switched off"},
+        {"Info", true, controls.info, "  ... logging of Info messages (> INF:) switched on",
+         "  ... logging of Info messages switched off"},
+        {"Error", true, controls.error, "  ... logging of Error messages (> ERR:) switched on",
+         "  ... logging of Error messages switched off"},
+        {"VCL", false, controls.vcl, "  ... logging of VCL messages (> VCL:) switched on",
+         "  ... logging of VCL messages switched off"},
+    };
+    for (const Category& c : categories) {
+        c.box.checked = ini.ReadBool("Logging", c.key, c.def);
+        SyncLogCategories();
+        say(c.box.checked ? c.onText : c.offText);
+    }
+    logLevel = ini.ReadInteger("Logging", "LogLevel", 128);
+    LogWriter.SetLevel(logLevel);
+    GWTolerance = ini.ReadInteger("Miscellaneous", "GWTolerance", 20);
+    say(LogWriter.Printf("  ... grey wedge tolerance set to %d", GWTolerance));
+    BlackThreshold = ini.ReadInteger("Miscellaneous", "BlackThreshold", 25);
+    say(LogWriter.Printf("  ... helper image black threshold set to %d", BlackThreshold));
+    applyChrAdaption = ini.ReadBool("Calibration", "ApplyChrAdaption", false);
+    say(std::string("  ... apply chromatic adaption: ") + (applyChrAdaption ? "yes" : "no"));
+    const bool status = ini.ReadBool("Logging", "Status", true);
+    say(status ? "  ... logging of Status messages (> STA:) switched on"
+               : "  ... logging of Status messages switched off");
+    controls.status.checked = status;
+    SyncLogCategories();
+    say("  ... ok!");
+}
+
+void TMainFormular::ReadRegistry() {
+    LogStatus("reading registry ...");
+    std::unique_ptr<UserStoreKey> key = ports_.userStore.OpenKey(RegistryKey, false);
+    if (key) {
+        key->WriteString("LanguagesImplemented", kLanguagesImplemented);
+        if (key->ValueExists("LanguageAuto")) {
+            LanguageAuto = key->ReadBool("LanguageAuto");
+        } else {
+            LanguageAuto = true;
+            key->WriteBool("LanguageAuto", true);
+        }
+        systemLanguage = ports_.system.DefaultLanguage();
+        if (LanguageAuto) {
+            Language = systemLanguage;
+        } else if (key->ValueExists("Language")) {
+            Language = key->ReadInteger("Language");
+        } else {
+            Language = systemLanguage;
+            key->WriteInteger("Language", Language);
+        }
+        controls.languageSelector = LanguageAuto ? "Auto Selection" : SelectorTextForLanguage(Language);
+        ApplyLanguageSelection();
+
+        auto readOrCreate = [&](const char* name, auto def, auto& into) {
+            using T = std::decay_t<decltype(into)>;
+            if (key->ValueExists(name)) {
+                if constexpr (std::is_same_v<T, bool>) into = key->ReadBool(name);
+                else into = key->ReadInteger(name);
+            } else {
+                into = def;
+                if constexpr (std::is_same_v<T, bool>) key->WriteBool(name, def);
+                else key->WriteInteger(name, def);
+            }
+        };
+        readOrCreate("WarmUpTime", std::int32_t{300}, WarmUpTime);
+        readOrCreate("SearchScanner", true, SearchScanner);
+        readOrCreate("AutoSave", false, AutoSave);
+        readOrCreate("ExpertMode", false, ExpertMode);
+
+        if (ExpertMode) {
+            LogStatus("mode: Expert!");
+            if (key->ValueExists("LoadFileOnStartup")) {
+                controls.loadLastFileOnStartup.checked = key->ReadBool("LoadFileOnStartup");
+            } else {
+                controls.loadLastFileOnStartup.checked = false;
+                key->WriteBool("LoadFileOnStartup", false);
+            }
+            autoloadOnStart = controls.loadLastFileOnStartup.checked;
+            if (autoloadOnStart) {
+                LogStatus("Scheduled: Image autoload on startup");
+                controls.openDialogFileName = ReadTextOrEmpty(*key, "LoadFile");
+                if (!controls.openDialogFileName.empty()) {
+                    LogStatus(LogWriter.Printf("  file to load: %s", controls.openDialogFileName.c_str()));
+                } else {
+                    autoloadOnStart = false;
+                    controls.loadLastFileOnStartup.checked = false;
+                }
+            }
+        } else {
+            LogStatus("mode: Normal!");
+        }
+        readOrCreate("ListIT8Index", std::int32_t{-1}, ListIT8Index);
+    }
+    controls.openFile.visible = !SearchScanner || ExpertMode;
+    if (ExpertMode) controls.optionsGroupVisible = true;
+
+    if (auto desktopKey = ports_.userStore.OpenKey(DesktopKey, false)) {
+        // Only a present value is read; a text that is not an integer raises, as a failed
+        // conversion does.
+        if (desktopKey->ValueExists("DragFullWindows")) {
+            const std::string text = desktopKey->ReadString("DragFullWindows");
+            std::int32_t value = 0;
+            if (!ParseInt32(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");
+            controls.dragFullWindows.checked = value != 0;
+        }
+    }
+    LogStatus("  ... ok!");
+}
+
+void TMainFormular::CheckBoxDragFullWindowsClick() {
+    if (auto desktopKey = ports_.userStore.OpenKey(DesktopKey, false))
+        desktopKey->WriteString("DragFullWindows", controls.dragFullWindows.checked ? "1" : "0");
+}
+
+void TMainFormular::WriteSettings() {
+    LogStatus("  ... saving registry");
+    try {
+        if (auto key = ports_.userStore.OpenKey(RegistryKey, true)) {
+            key->WriteBool("LoadFileOnStartup", controls.loadLastFileOnStartup.checked);
+            key->WriteString("LoadFile", controls.openDialogFileName);
+            key->WriteInteger("ListIT8Index", ListIT8Index);
+            key->WriteBool("LanguageAuto", LanguageAuto);
+            key->WriteInteger("Language", Language);
+        } else {
+            CALVIX_LOG_ERR(unit::MainForm, "Writing registry failed!", LogErr);
+        }
+    } catch (const Exception& e) {
+        // The INI file and the rest of the shut-down must not be lost to a store that fails.
+        CALVIX_LOG_ERR(unit::MainForm, std::string("Writing registry failed! ") + e.what(), LogErr);
+    }
+
+    LogStatus("  ... writing INI file");
+    IniFile ini;
+    if (!ini.Load(iniFileName_)) {
+        // An existing file that cannot be read is not replaced: its foreign keys would be lost.
+        CALVIX_LOG_ERR(unit::MainForm, "Writing INI file failed!", LogErr);
+        return;
+    }
+    ini.WriteBool("Logging", "Active", controls.logging.checked);
+    ini.WriteBool("Logging", "Timestamp", controls.timestamp.checked);
+    ini.WriteBool("Logging", "Debug", controls.debug.checked);
+    ini.WriteBool("Logging", "Info", controls.info.checked);
+    ini.WriteBool("Logging", "Error", controls.error.checked);
+    ini.WriteBool("Logging", "Status", controls.status.checked);
+    ini.WriteBool("Logging", "VCL", controls.vcl.checked);
+    ini.WriteInteger("Logging", "LogLevel", logLevel);
+    ini.WriteInteger("Miscellaneous", "GWTolerance", GWTolerance);
+    ini.WriteInteger("Miscellaneous", "BlackThreshold", BlackThreshold);
+    ini.WriteBool("Calibration", "ApplyChrAdaption", applyChrAdaption);
+    std::string error;
+    if (!ini.Save(iniFileName_, &error)) {
+        CALVIX_LOG_ERR(unit::MainForm, "Writing INI file failed! " + error, LogErr);
+        return;
+    }
+    LogStatus("  ... ok!", LogForced);
+}
+
+}  // namespace calvix

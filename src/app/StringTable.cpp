@@ -1,0 +1,29 @@
+// LoadText over the compiled-in string table.
+#include "app/StringTable.h"
+
+namespace calvix {
+namespace {
+int g_textBase = 0;
+std::string g_loadBuffer;
+constexpr std::size_t kMaxTextLength = 254;
+}  // namespace
+
+int CurrentTextBase() { return g_textBase; }
+void SetCurrentTextBase(int base) { g_textBase = base; }
+
+std::string LookupText(int textId) {
+    for (const StringTableEntry& e : StringTableEntries()) {
+        if (textId == e.messageId + TextBaseGerman) return e.german;
+        if (textId == e.messageId + TextBaseEnglish) return e.english;
+        if (textId == e.messageId + TextBaseFrench) return e.french;
+    }
+    return {};
+}
+
+const std::string& LoadText(int id) {
+    g_loadBuffer = LookupText(g_textBase + id);
+    if (g_loadBuffer.size() > kMaxTextLength) g_loadBuffer.resize(kMaxTextLength);
+    return g_loadBuffer;
+}
+
+}  // namespace calvix

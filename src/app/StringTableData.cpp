@@ -1,0 +1,150 @@
+// The string table: every translatable text in German (base 0), English (base 10000) and
+// French (base 20000), keyed by text id = base + message id. UTF-8.
+#include "app/StringTable.h"
+
+namespace calvix {
+
+const std::vector<StringTableEntry>& StringTableEntries() {
+    // id, German, English, French
+    static const std::vector<StringTableEntry> entries = {
+        {1, // MBoxTitleError
+         "Fehler",
+         "Error",
+         "Erreur"},
+        {2, // MBoxTitleHint
+         "Hinweis",
+         "Hint",
+         "Astuce"},
+        {3, // MsgUnspecError
+         "Ein unspezifizierter Fehler ist passiert!",
+         "An unspecified error has been occured!",
+         "Une erreur inconnue est survenue!"},
+        {4, // MsgInsertPaper
+         "Papier einlegen!",
+         "Insert paper!",
+         "Insérez un document!"},
+        {5, // MsgErrSendingLUT
+         "Fehler beim Senden der LUT zum Scanner!",
+         "Error while sending LUT to scanner!",
+         "Erreur à la transmission LUT vers le scanner!"},
+        {6, // MsgErrDetectIT8Fields
+         "Automatische Detektierung der IT8 Farbfelder nicht erfolgreich!\n * Ist der Scanner gut justiert?\n * War das IT8 Target richtig eingelegt?\n",
+         "Automatic detection of IT8 color fields failed!\n * Is the scanner properly adjusted?\n * Is the IT8 chart properly inserted?\n",
+         "La détection automatique des couleurs de la mire IT8 a échoué!\n * Le scanner est-il calibré?\n * La mire IT8 a-t'elle été correctement introduite?\n"},
+        {7, // MsgErrGreyWedge
+         "Graukeil nicht gefunden! Orientierung der IT8 Karte prüfen!\n * Ist der Scanner ordnungsgemäß justiert?\n",
+         "Grey wedge not found! Check orientation of IT8 chart! \n * Is the scanner properly adjusted?\n",
+         "Le repère Gris n'a pas été détecté! Vérifiez l'orientation de la mire \n * Le scanner est-il calibré?\n"},
+        {8, // MBoxTitleRequest
+         "Frage",
+         "Request",
+         "Demande"},
+        {9, // MsgRequConnectAgain
+         "Keine Verbindung zu Scanner! \n * Ist der Scanner eingeschaltet?\nNochmal verbinden?",
+         "No connection to scanner!\n * Scanner powered? \nConnect again?",
+         "Aucune connexion au scanner!\n * Le scanner est-il allumé? \nEssayer à nouveau?"},
+        {10, // MsgErrWarmup
+         "Fehler beim Scannen! \nScanner nicht bereit, z.B. Lampen Aufwärmen aktiv.\n",
+         "An error occured during scan! \nScanner not ready, e.g. warming up lamps!\n",
+         "Une erreur est survenue en cours de numérisation! \nLe scanner n'est pas prêt, par ex. si les lampes sont en préchauffage!\n"},
+        {11, // MsgErrBitDepth
+         "Schwerwiegender Fehler beim Scannen! \nBittiefen Konvertierung gescheitert, verständigen sie bitte die Zelmar GmbH!\n",
+         "An error occured during scan! \nBit depth conversion failed, please consult Zelmar GmbH!\n",
+         "Une erreur est survenue en cours de numérisation! \nLa conversion de profondeur de Bit a échoué, consultez le support Zelmar!\n"},
+        {12, // MsgErrParsingIT8
+         "Fehler bei der Verarbeitung der IT8 Referenzdatei! \nbitte verständigen Sie die Zelmar GmbH und stellen eine Kopie dieser Datei zur Verfügung!\n",
+         "Error reading IT8 reference file! \nPlease consult Zelmar GmbH and provide a copy of this file!\n",
+         "Erreur à la lecture du fichier IT8 référence! \nConsulter le support Zelmar en fournissant une copie de ce fichier!\n"},
+        {13, // LblFinish
+         "Schließen",
+         "Finish",
+         "Terminer"},
+        {14, // MsgServiceInUse
+         "Die Service- Schnittstelle ist belegt! Start von Calvix ist nicht möglich.\nBitte beenden Sie andere Serviceprogramme (z.B. Helvane) und \nversuchen Sie es erneut! \nCalvix wird jetzt beendet ...",
+         "The Service- Interface is in use! Starting of Calvix is not possible.\nPlease shut down other service applications (e.g. Helvane) and\ntry once more!\nCalvix is shutting down now ...\n",
+         "L'interface Service est ouverte! Impossible de démarrer le Calvix.\nVeuillez éteindre les autres applications service (ex. Helvane) et\nréessayez!\n Le Calvix va être fermé ...\n"},
+        {1000, // LabelFormTitleAssitant
+         "Kalibrier-Assistent",
+         "Calibration-Assistant",
+         "Assistant de calibrage"},
+        {1001, // ButtonAbort
+         "Abbrechen",
+         "Abort",
+         "Annuler"},
+        {1002, // ButtonBack
+         "< Zurück",
+         "< Previous",
+         "< Précédent"},
+        {1003, // ButtonNext
+         "Weiter >",
+         "Next >",
+         "Suivant >"},
+        {1004, // ButtonHelp
+         "Hilfe",
+         "Help",
+         "Aide"},
+        {1010, // LabelTitel
+         " Start",
+         " Start",
+         " Démarrer"},
+        {1011, // LabelCalStart
+         "Der Kalibriervorgang beginnt jetzt. Sie benötigen eine IT8 Karte und die zugehörige Referenzdatei. Selektieren Sie die entsprechende Datei!",
+         "The calibration process starts right now. You need an IT8 target and the related reference file. Select the reference file!",
+         "Le processus de calibrage va démarrer. Une mire IT8 et son fichier associé sont nécessaires. Sélectionnez le fichier de référence!"},
+        {1012, // Label5
+         "IT8 Referenz- Datei: ",
+         "IT8 reference file: ",
+         "Fichier IT8 de référence: "},
+        {1013, // ButtonIT8Install
+         "Installieren ...",
+         "Install ...",
+         "Installer..."},
+        {1020, // Label8
+         " Aufwärmen",
+         " Scanner Warmup",
+         " Préchauffage"},
+        {1021, // LabelWarmup
+         "Wegen des Temperatureinflusses auf die Helligkeit und Farbe müssen die Lampen erst aufwärmen!",
+         "Due to some influence of lamp temperature to color and lightness the lamps have to warm up!",
+         "En raison de l'influence de la température des lampes sur la couleur et la luminosité, un temps de préchauffage est nécessaire!"},
+        {1022, // Label15
+         "Sekunden verbleiben zum Aufwärmen",
+         "seconds left to warmup",
+         "secondes restantes"},
+        {1030, // Label9
+         " IT8 Frontseite",
+         " Scan IT8 front",
+         " Numérisation recto"},
+        {1031, // LabelScan
+         "Zentrieren Sie die Papierführung und stellen Sie sie auf die Größe der IT8 Karte ein. Legen Sie die IT8 Karte in den Scanner wie Sie sie betrachten würden. Dann drücken Sie den [Scan] Knopf!",
+         "Now center the guiding and set it to the size of the IT8 chart. Put the IT8 chart into the scanner as you would view it. If you are ready press the [Scan] button!",
+         "Veuillez centrer les guides et les adapter à la taille de la mire IT8. Positionnez la mire dans le sens de lecture (le votre). Pressez ensuite le bouton [Numériser]!"},
+        {1032, // ButtonScanFront
+         "Scan",
+         "Scan",
+         "Numériser"},
+        {1040, // TitelIT8ScanRear
+         " IT8 Rückseite",
+         " Scan IT8 rear",
+         " Numérisation verso"},
+        {1041, // Label6
+         "Nehmen Sie das IT8 Target wieder so als ob Sie es betrachten würden, drehen es horizontal und legen es wieder in den Scanner. Drücken Sie dann wieder den [Scan] Knopf!",
+         "Now take the IT8 target again as you would view it, flip it around horizontally and put it back into the scanner. If you are ready press the [Scan] button again!",
+         "Reprenez la mire IT8, selon votre sens de lecture, retournez-la sur l'autre face et repositionnez là en entrée de scan. Pressez à nouveau le bouton [Numériser]!"},
+        {1042, // ButtonScanRear
+         "Scan",
+         "Scan",
+         "Numériser"},
+        {1050, // Label13
+         " Vorgang beendet",
+         " Process finished",
+         " Processus terminé"},
+        {1051, // Label14
+         "Der Kalibriervorgang wurde erfolgreich durchgeführt. Sie müssen den Assistenten nun mit [Schließen] beenden. Der Scanner muss nicht neu gestartet werden.",
+         "The calibration process finished. You must close this application now by pressing [Finish]. The scanner does not need to be restarted.",
+         "Le processus de calibrage est terminé. Veuillez fermer l'application en pressant sur [Terminer]. Il n'est pas nécessaire de redémarrer le scanner."},
+    };
+    return entries;
+}
+
+}  // namespace calvix

@@ -1,0 +1,42 @@
+// The Desktop port over Qt: modal message boxes and file dialogs, status-bar panels, the main
+// window's transparency and the splash window.
+#pragma once
+
+#include <functional>
+
+#include "app/Desktop.h"
+
+class QWidget;
+
+namespace calvix {
+
+class MainWindow;
+class SplashWindow;
+class TMainFormular;
+
+class QtDesktop final : public Desktop {
+public:
+    QtDesktop() = default;
+    ~QtDesktop() override;
+
+    // The windows exist only after the core is built; until then nothing is drawn.
+    void Attach(MainWindow* window, TMainFormular* core);
+
+    MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) override;
+    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
+    void SetStatusPanel(int panel, const std::string& text) override;
+    void SetMainWindowTransparent(bool transparent) override;
+    void SetBusyCursor(bool busy) override;
+    void ShowSplash() override;
+    void CloseSplash() override;
+    void MainWindowClosed() override;
+
+    SplashWindow* Splash() const { return splash_; }
+
+private:
+    MainWindow* window_ = nullptr;
+    TMainFormular* core_ = nullptr;
+    SplashWindow* splash_ = nullptr;
+};
+
+}  // namespace calvix

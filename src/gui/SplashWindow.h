@@ -1,0 +1,26 @@
+// The splash window: the version label and the log list of the core's TFormSplash.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+
+namespace calvix {
+
+class TFormSplash;
+
+class SplashWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit SplashWindow(TFormSplash& splash);
+    ~SplashWindow() override;
+
+private:
+    void Refresh();
+    TFormSplash& splash_;
+    QLabel* version_;
+    QListWidget* list_;
+};
+
+}  // namespace calvix

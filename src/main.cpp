@@ -1,0 +1,108 @@
+// Program entry: builds the ports, creates the main window and the message-text form, runs the
+// message loop (Qt's, or a plain 200 ms tick with --headless), and catches whatever the
+// construction raises in the three stage handlers. The exit code is always 0.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "app/Clock.h"
+#include "app/Exceptions.h"
+#include "app/FormStatus.h"
+#include "app/MainForm.h"
+#include "platform/FlockNamedLock.h"
+#include "platform/HeadlessDesktop.h"
+#include "platform/LinuxSystemInfo.h"
+#include "platform/RegFileUserStore.h"
+#ifdef CALVIX_WITH_GUI
+#include "gui/GuiRunner.h"
+#endif
+
+namespace {
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+void OnStopSignal(int) { g_stopRequested = 1; }
+
+struct Options {
+    bool headless = false;
+    int ticks = -1;
+};
+
+// The unattended driver: the real core on a real 200 ms tick, message boxes answered by script.
+void RunHeadless(calvix::TMainFormular& form, calvix::Clock& clock, int ticks) {
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    std::int64_t next = clock.ElapsedMs();
+    int done = 0;
+    while (!form.Closed()) {
+        next += 200;
+        const std::int64_t wait = next - clock.ElapsedMs();
+        if (wait > 0) clock.SleepMs(static_cast<int>(wait));
+        form.TimerTimer();
+        ++done;
+        if (g_stopRequested || (ticks >= 0 && done >= ticks)) form.Close();
+    }
+}
+
+void ShowException(calvix::Desktop& desktop, const std::string& text) {
+    desktop.ShowMessage(text, calvix::TMainFormular::ApplicationTitle, calvix::MessageButtons::Ok);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    CLI::App cli{"Calvix - colour calibration for the Zelmar Q71"};
+    cli.add_flag("--headless", options.headless, "Run without windows on a 200 ms tick (message boxes answered OK)");
+    cli.add_option("--ticks", options.ticks, "Close the main window after this many ticks")->check(CLI::NonNegativeNumber);
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e);
+    }
+
+    using namespace calvix;
+    HeadlessDesktop headless;
+    headless.onMessage = [](const HeadlessDesktop::Message& m) {
+        std::cerr << "[message box] " << m.title << ": " << m.text << "\n";
+    };
+    Desktop* desktop = &headless;
+    try {
+        LinuxSystemInfo system;
+        const std::string configHome = XdgConfigHome();
+        RegFileUserStore store(configHome.empty() ? std::string() : configHome + "/Zelmar GmbH/Calvix.reg");
+        FlockNamedLock serviceLock;
+#ifdef CALVIX_WITH_GUI
+        if (!options.headless) {
+            return RunGui(argc, argv, system, store, serviceLock, options.ticks);
+        }
+#endif
+        MainFormPorts ports{headless, store, system, SystemClock(), &serviceLock};
+        TMainFormular form(ports);
+        form.CreateAppStrings();
+        RunHeadless(form, SystemClock(), options.ticks);
+        std::cout << "Calvix log:        " << LogWriter.FileName() << "\n"
+                  << "Calvix settings:   " << form.IniFileName() << "\n"
+                  << "Calvix user store: " << store.Path() << "\n";
+    } catch (const Exception& e) {
+        LogWriter.WriteLine(
+            LogWriter.Printf("Exception handler stage I: Calvixin line: %d (exception %d)", __LINE__, e.Kind()),
+            LogForcedSplash);
+        ShowException(*desktop, e.what());
+    } catch (...) {
+        LogWriter.WriteLine(LogWriter.Printf("Exception handler stage II: Calvixin line: %d", __LINE__),
+                            LogForcedSplash);
+        try {
+            throw Exception("", 0);
+        } catch (const Exception& e) {
+            LogWriter.WriteLine(
+                LogWriter.Printf("Exception handler stage III: Calvixin line: %d (exception %d)", __LINE__, e.Kind()),
+                LogForcedSplash);
+            ShowException(*desktop, e.what());
+        }
+    }
+    return 0;
+}

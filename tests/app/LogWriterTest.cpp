@@ -1,0 +1,138 @@
+// The log writer's gate, prefix, routing to status bar and splash list, and its flush.
+#include <gtest/gtest.h>
+
+#include "FakeClock.h"
+#include "TempDir.h"
+#include "app/FormStatus.h"
+
+namespace calvix {
+namespace {
+
+struct RecordingDisplay : LogDisplay {
+    bool visible = true;
+    bool splashActive = true;
+    std::vector<std::string> status, splash;
+    bool MainWindowVisible() const override { return visible; }
+    void ShowStatusLine(const std::string& t) override { status.push_back(t); }
+    bool SplashLogActive() const override { return splashActive; }
+    void AppendSplashLine(const std::string& t) override { splash.push_back(t); }
+};
+
+class LogWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LogWriter.SetEcho(false);
+        LogWriter.SetClock(&clock);
+        LogWriter.ResetForTest();
+        LogWriter.SetDisplay(&display);
+    }
+    void TearDown() override {
+        LogWriter.SetDisplay(nullptr);
+        LogWriter.SetClock(nullptr);
+    }
+    // Lines after the three header items.
+    std::vector<std::string> Lines() const {
+        const auto& b = LogWriter.Buffer();
+        return {b.begin() + 3, b.end()};
+    }
+    test::FakeClock clock;
+    RecordingDisplay display;
+};
+
+TEST_F(LogWriterTest, MasterSwitchOffAcceptsOnlyForcedLinesWithTimePrefix) {
+    LogWriter.WriteLine("STA: plain", LogSta);
+    LogWriter.WriteLine("STA: forced", LogForced);
+    ASSERT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(Lines()[0], " 10:30:15.000 > STA: forced");
+
+    LogWriter.Categories() = LogCategories{false, false, false, false, false};
+    LogWriter.WriteLine("STA: forced but no category", LogForced);
+    EXPECT_EQ(Lines().size(), 1u);
+}
+
+TEST_F(LogWriterTest, LevelThresholdIsComparedWithTheMasksLevel) {
+    LogWriter.SetActive(true);
+    LogWriter.Categories().vcl = true;
+    LogWriter.SetLevel(129);
+    for (std::uint32_t mask : {LogSta, LogInf, LogVcl, LogUac}) LogWriter.WriteLine("dropped", mask);
+    LogWriter.WriteLine("DBG: kept", LogDbg);
+    LogWriter.WriteLine("ERR: kept", LogErr);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{" > DBG: kept", " > ERR: kept"}));
+
+    LogWriter.SetLevel(256);
+    LogWriter.WriteLine("forced", LogForced);
+    EXPECT_EQ(Lines().size(), 2u);
+}
+
+TEST_F(LogWriterTest, CategorySwitchesGateTheirLines) {
+    LogWriter.SetActive(true);
+    LogWriter.Categories().info = false;
+    LogWriter.WriteLine("INF: x", LogInf);
+    LogWriter.WriteLine("UAC: x", LogUac);
+    LogWriter.WriteLine("VCL: off by default", LogVcl);
+    LogWriter.WriteLine("no category", 0xFF);
+    EXPECT_TRUE(Lines().empty());
+    LogWriter.Categories().vcl = true;
+    LogWriter.WriteLine("VCL: on", LogVcl);
+    EXPECT_EQ(Lines().size(), 1u);
+}
+
+TEST_F(LogWriterTest, MillisecondFieldIsElapsedProcessTimeModulo1000) {
+    LogWriter.SetActive(true);
+    LogWriter.SetTimestamp(true);
+    clock.elapsedMs = 1999;
+    LogWriter.WriteLine("a", LogSta);
+    clock.elapsedMs = 2000;  // the wall clock's second has not changed
+    LogWriter.WriteLine("b", LogSta);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{" 10:30:15.999 > a", " 10:30:15.000 > b"}));
+}
+
+TEST_F(LogWriterTest, StatusBarAndSplashListAreFedIndependentlyOfTheGate) {
+    LogWriter.WriteLine("STA: to bar", LogSta);             // master switch off
+    LogWriter.WriteLine("STA: to splash", LogStaSplash);    // dropped from the log
+    LogWriter.WriteLine("ERR: no bar", LogErr);
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(display.status, (std::vector<std::string>{"STA: to bar", "STA: to splash"}));
+    EXPECT_EQ(display.splash, (std::vector<std::string>{"STA: to splash"}));
+
+    display.visible = false;
+    display.splashActive = false;
+    LogWriter.WriteLine("STA: hidden", LogStaSplash);
+    EXPECT_EQ(display.status.size(), 2u);
+    EXPECT_EQ(display.splash.size(), 1u);
+}
+
+TEST_F(LogWriterTest, FirstFlushWritesHeaderAndEarlierLinesWithCrLf) {
+    test::TempDir dir;
+    LogWriter.WriteLine("STA: early", LogForced);
+    EXPECT_TRUE(LogWriter.Flush());  // no file name yet: nothing to do
+    LogWriter.SetFileName(dir.File("Calvix.log"));
+    ASSERT_TRUE(LogWriter.Flush());
+    const std::string sep(79, '=');
+    EXPECT_EQ(test::ReadFileText(dir.File("Calvix.log")),
+              sep + "\r\n\nCalvix Log File\nDate: 2026-12-07\r\n" + sep + "\r\n 10:30:15.000 > STA: early\r\n");
+    EXPECT_FALSE(LogWriter.Dirty());
+}
+
+TEST_F(LogWriterTest, FailedFlushKeepsTheBufferDirtyForTheNextTry) {
+    test::TempDir dir;
+    LogWriter.SetFileName(dir.File("missing-folder/Calvix.log"));
+    EXPECT_FALSE(LogWriter.Flush());
+    EXPECT_TRUE(LogWriter.Dirty());
+    EXPECT_FALSE(LogWriter.LastFlushError().empty());
+    LogWriter.SetFileName(dir.File("Calvix.log"));
+    EXPECT_TRUE(LogWriter.Flush());
+    EXPECT_FALSE(LogWriter.Dirty());
+}
+
+TEST_F(LogWriterTest, UnitHelpersRecordTheCallingLine) {
+    LogWriter.SetActive(true);
+    const int line = __LINE__ + 1;
+    CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::X()");
+    CALVIX_LOG_ERR(unit::MainForm, "boom", LogErr);
+    EXPECT_EQ(Lines()[0], " > DBG: call to 'TFormAssistent::X()'  ( file assistent, line " + std::to_string(line) + ")");
+    EXPECT_EQ(Lines()[1], " > ERR: error 'boom'  ( file MainForm, line " + std::to_string(line + 1) + ")");
+}
+
+}  // namespace
+}  // namespace calvix

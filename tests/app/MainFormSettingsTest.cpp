@@ -1,0 +1,160 @@
+// Settings at start and at shut-down: first runs, kept foreign keys, the log lines they leave.
+#include <sys/stat.h>
+
+#include "MainFormFixture.h"
+#include "app/Exceptions.h"
+
+namespace calvix::test {
+namespace {
+
+using Store = MemoryUserStore;
+
+TEST_F(MainFormTest, FirstRunLogsDefaultsAndLeavesCompleteFiles) {
+    Start();
+    for (const char* line : {"STA: Calvix started ...", "STA:   ... timestamp switched on",
+                             "STA:   ... logging of Debug messages (> DBG:) switched on",
+                             "STA:   ... logging of VCL messages switched off",
+                             "STA:   ... grey wedge tolerance set to 20",
+                             "STA:   ... helper image black threshold set to 25",
+                             "STA:   ... apply chromatic adaption: no", "INF:   ...Calvix: v1.1.0 build#7  "})
+        EXPECT_TRUE(Logged(line)) << line;
+    EXPECT_FALSE(form->SearchScanner);
+    EXPECT_EQ(form->textBase, 0);  // no key: message texts stay German
+    form->Close();
+
+    EXPECT_EQ(ReadFileText(DataFile("Calvix.ini")),
+              "[Logging]\r\nActive=1\r\nTimestamp=1\r\nDebug=1\r\nInfo=1\r\nError=1\r\nStatus=1\r\nVCL=0\r\n"
+              "LogLevel=128\r\n\r\n[Miscellaneous]\r\nGWTolerance=20\r\nBlackThreshold=25\r\n\r\n"
+              "[Calibration]\r\nApplyChrAdaption=0\r\n");
+    const auto& values = store.keys.at(Key);
+    ASSERT_EQ(values.size(), 5u);
+    EXPECT_EQ(values.at("LoadFileOnStartup"), Store::Value{0});
+    EXPECT_EQ(values.at("LoadFile"), Store::Value{std::string()});
+    EXPECT_EQ(values.at("ListIT8Index"), Store::Value{0});
+    EXPECT_EQ(values.at("LanguageAuto"), Store::Value{1});
+    EXPECT_EQ(values.at("Language"), Store::Value{0});
+    EXPECT_EQ(ReadFileText(DataFile("Calvix.log")).rfind(std::string(79, '=') + "\r\n\nCalvix Log File", 0), 0u);
+}
+
+TEST_F(MainFormTest, EmptyKeyIsFilledWithDefaultsAndForeignIniKeysSurvive) {
+    store.keys[Key];
+    mkdir((dir.Path() + "/Zelmar GmbH").c_str(), 0755);
+    mkdir((dir.Path() + "/Zelmar GmbH/Calvix").c_str(), 0755);
+    WriteFileText(DataFile("Calvix.ini"), "[Logging]\r\nMine=42\r\nLogLevel=100\r\n[Extra]\r\nk=v\r\n");
+    Start();
+    const auto& values = store.keys.at(Key);
+    EXPECT_EQ(values.count("Language"), 0u);
+    EXPECT_EQ(values.at("WarmUpTime"), Store::Value{300});
+    EXPECT_EQ(values.at("SearchScanner"), Store::Value{1});
+    EXPECT_EQ(values.at("AutoSave"), Store::Value{0});
+    EXPECT_EQ(values.at("ExpertMode"), Store::Value{0});
+    EXPECT_EQ(values.at("ListIT8Index"), Store::Value{-1});
+    EXPECT_EQ(values.at("LanguageAuto"), Store::Value{1});
+    EXPECT_EQ(values.count("LanguagesImplemented"), 1u);
+    EXPECT_TRUE(form->SearchScanner);
+    EXPECT_EQ(form->textBase, 10000);
+    EXPECT_FALSE(form->controls.openFile.visible);  // scanner searched, normal mode
+    form->controls.logging.checked = true;
+    form->SetStatusPanel(0, "");
+    form->Close();
+    const std::string ini = ReadFileText(DataFile("Calvix.ini"));
+    EXPECT_NE(ini.find("Mine=42\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("[Extra]\r\nk=v\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("LogLevel=100\r\n"), std::string::npos);  // written back as read
+    EXPECT_EQ(values.count("Language"), 1u);
+}
+
+TEST_F(MainFormTest, StatusZeroShowsItsOwnLineButNotTheFollowingOk) {
+    mkdir((dir.Path() + "/Zelmar GmbH").c_str(), 0755);
+    mkdir((dir.Path() + "/Zelmar GmbH/Calvix").c_str(), 0755);
+    WriteFileText(DataFile("Calvix.ini"), "[Logging]\nStatus=0\n");
+    Start();
+    const long off = IndexOf("STA:   ... logging of Status messages switched off");
+    ASSERT_LT(off, static_cast<long>(LogTexts().size()));
+    EXPECT_NE(LogTexts()[static_cast<std::size_t>(off) + 1], "STA:   ... ok!");
+}
+
+TEST_F(MainFormTest, LoadFileCountsOnlyInExpertModeWithLoadOnStartup) {
+    struct Case {
+        bool expert, onStartup;
+        std::string file;
+        bool scheduled;
+        int storedOnStartup;
+    };
+    for (const Case& c : {Case{true, true, "/scans/a.bmp", true, 1}, Case{false, true, "/scans/a.bmp", false, 0},
+                          Case{true, false, "/scans/a.bmp", false, 0}, Case{true, true, "", false, 0}}) {
+        SCOPED_TRACE(c.expert * 100 + c.onStartup * 10 + c.file.empty());
+        store.keys.clear();
+        SetStoreValue("ExpertMode", c.expert ? 1 : 0);
+        SetStoreValue("LoadFileOnStartup", c.onStartup ? 1 : 0);
+        SetStoreValue("LoadFile", c.file);
+        Start();
+        EXPECT_EQ(form->autoloadOnStart, c.scheduled);
+        EXPECT_EQ(form->controls.openDialogFileName, c.scheduled ? c.file : std::string());
+        form->Close();
+        EXPECT_EQ(store.keys[Key]["LoadFileOnStartup"], Store::Value{c.storedOnStartup});
+        form.reset();
+        LogWriter.ResetForTest();
+    }
+}
+
+TEST_F(MainFormTest, StoredLanguageAndAutoSelection) {
+    SetStoreValue("LanguageAuto", 0);
+    SetStoreValue("Language", 9);
+    system.language = 0x0C07;
+    Start();
+    EXPECT_EQ(form->controls.languageSelector, "English");
+    EXPECT_EQ(form->textBase, 10000);
+    EXPECT_EQ(form->AppStrings()->MBoxTitleError.caption, "Error");
+    EXPECT_EQ(form->HelpFile(), "/opt/calvix/bin/Calvix_en.chm");
+    form->ComboBoxLanguageSelectorChange("Auto Selection");
+    EXPECT_TRUE(form->LanguageAuto);
+    EXPECT_EQ(form->Language, 0x0C07);
+    EXPECT_EQ(form->AppStrings()->MBoxTitleError.caption, "Fehler");
+    form->ComboBoxLanguageSelectorChange("French");
+    EXPECT_EQ(form->Language, 12);
+    EXPECT_EQ(form->AppStrings()->MBoxTitleError.caption, "Erreur");
+}
+
+TEST_F(MainFormTest, AValueOfTheWrongTypeEndsTheConstruction) {
+    SetStoreValue("ExpertMode", std::string("yes"));
+    EXPECT_THROW(Start(), ERegistryException);
+    store.keys.clear();
+    store.keys["Control Panel\\Desktop"]["DragFullWindows"] = std::string("x1");
+    EXPECT_THROW(Start(), EConvertError);
+    store.keys["Control Panel\\Desktop"]["DragFullWindows"] = std::string("2");
+    Start();
+    EXPECT_TRUE(form->controls.dragFullWindows.checked);
+}
+
+TEST_F(MainFormTest, GarbageIniGivesDefaultsAndLosesNothing) {
+    mkdir((dir.Path() + "/Zelmar GmbH").c_str(), 0755);
+    mkdir((dir.Path() + "/Zelmar GmbH/Calvix").c_str(), 0755);
+    WriteFileText(DataFile("Calvix.ini"), "\x7f\x01garbage]]\n[Logging]\nLogLevel=lots\nGWTolerance==\n");
+    Start();
+    EXPECT_EQ(form->logLevel, 128);
+    EXPECT_EQ(form->GWTolerance, 20);
+    form->Close();
+    EXPECT_EQ(ReadFileText(DataFile("Calvix.ini")).rfind("\x7f\x01garbage]]\r\n[Logging]\r\nLogLevel=128\r\n", 0), 0u);
+}
+
+TEST_F(MainFormTest, UnusableDataFolderIsReportedAndTheRunGoesOn) {
+    system.canCreate = false;
+    Start();
+    Ticks(10);
+    const auto texts = LogTexts();
+    const long failures = std::count_if(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.rfind("ERR: error 'Writing log file failed!", 0) == 0;
+    });
+    EXPECT_EQ(failures, 1);
+    EXPECT_TRUE(form->startupReady);
+    form->Close();
+    EXPECT_TRUE(Logged("STA:   ... bye!"));
+    const auto after = LogTexts();
+    EXPECT_TRUE(std::any_of(after.begin(), after.end(), [](const std::string& t) {
+        return t.rfind("ERR: error 'Writing INI file failed!", 0) == 0;
+    }));
+}
+
+}  // namespace
+}  // namespace calvix::test

@@ -1,0 +1,60 @@
+// The program itself, headless: a whole run in a private data folder, and a start-up that
+// raises through the entry's handlers and still exits with 0.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "TempDir.h"
+#include "TestData.h"
+
+namespace calvix::test {
+namespace {
+
+struct RunResult {
+    int exitCode;
+    std::string output;
+};
+
+RunResult RunCalvix(const TempDir& dir, const std::string& args) {
+    const std::string command = "XDG_DATA_HOME='" + dir.File("data") + "' XDG_CONFIG_HOME='" + dir.File("cfg") +
+                                "' XDG_RUNTIME_DIR='" + dir.Path() + "' LANG=en_US.UTF-8 '" CALVIX_BIN_DIR
+                                "/calvix' " + args + " 2>&1";
+    RunResult r{-1, {}};
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) r.output.append(buf, n);
+    const int status = ::pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(ProgramEntryTest, HeadlessRunWritesLogIniAndStore) {
+    TempDir dir;
+    const RunResult r = RunCalvix(dir, "--headless --ticks 3");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix.log")));
+    EXPECT_TRUE(FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix.ini")));
+    EXPECT_TRUE(FileExists(dir.File("cfg/Zelmar GmbH/Calvix.reg")));
+    EXPECT_NE(r.output.find("Calvix log:"), std::string::npos);
+}
+
+TEST(ProgramEntryTest, AWrongTypedStoreValueReachesStageIAndExitsWithZero) {
+    TempDir dir;
+    ::mkdir(dir.File("cfg").c_str(), 0755);
+    ::mkdir(dir.File("cfg/Zelmar GmbH").c_str(), 0755);
+    WriteFileText(dir.File("cfg/Zelmar GmbH/Calvix.reg"),
+                  "Windows Registry Editor Version 5.00\r\n\r\n[Software\\Zelmar GmbH\\Calvix]\r\n"
+                  "\"ExpertMode\"=\"no\"\r\n");
+    const RunResult r = RunCalvix(dir, "--headless --ticks 3");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.output.find("Exception handler stage I: Calvixin line: "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("[message box] Calvix: Invalid data type for 'ExpertMode'"), std::string::npos);
+    // The failed start writes nothing back: the store keeps its bad value for the operator to see.
+    EXPECT_NE(ReadFileText(dir.File("cfg/Zelmar GmbH/Calvix.reg")).find("\"ExpertMode\"=\"no\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace calvix::test

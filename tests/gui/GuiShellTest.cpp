@@ -1,0 +1,73 @@
+// The Qt shell against the real toolkit (offscreen): status-bar panels, the splash list and a
+// clean shut-down through the window's close.
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QStatusBar>
+#include <QtTest/QtTest>
+
+#include "FakeClock.h"
+#include "MemoryUserStore.h"
+#include "TempDir.h"
+#include "app/FormStatus.h"
+#include "app/MainForm.h"
+#include "gui/MainWindow.h"
+#include "gui/QtDesktop.h"
+#include "gui/SplashWindow.h"
+#include "platform/FlockNamedLock.h"
+#include "platform/LinuxSystemInfo.h"
+
+using namespace calvix;
+
+class GuiShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void panelsSplashAndShutDown() {
+        test::TempDir dir;
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(dir.Path()));
+        LogWriter.SetEcho(false);
+        test::MemoryUserStore store;
+        store.keys["Software\\Zelmar GmbH\\Calvix"];  // normal mode, scanner searched
+        LinuxSystemInfo system;
+        test::FakeClock clock;
+        FlockNamedLock lock;
+        QtDesktop desktop;
+        MainWindow window;
+        desktop.Attach(&window, nullptr);
+        window.show();
+        TMainFormular core(MainFormPorts{desktop, store, system, clock, &lock});
+        core.CreateAppStrings();
+        desktop.Attach(&window, &core);
+        window.Bind(core);
+
+        auto* bar = window.findChild<QStatusBar*>("StatusBar");
+        QVERIFY(bar);
+        for (int i = 0; i < MainWindow::PanelCount; ++i)
+            QVERIFY(window.findChild<QLabel*>(QString("StatusPanel%1").arg(i)));
+        QCOMPARE(window.findChild<QLabel*>("StatusPanel1")->text(), QString("Size: "));
+
+        core.TimerTimer();
+        core.TimerTimer();
+        QCOMPARE(window.StatusPanelText(4), QString("-"));
+        LogWriter.WriteLine("STA: to the bar and the splash", LogStaSplash);
+        QCOMPARE(window.StatusPanelText(0), QString("STA: to the bar and the splash"));
+
+        QVERIFY(desktop.Splash());
+        auto* list = desktop.Splash()->findChild<QListWidget*>("ListBoxLog");
+        QVERIFY(list);
+        QCOMPARE(list->item(0)->text(), QString(">>>  Zelmar Calvix <<<"));
+        QCOMPARE(list->item(list->count() - 1)->text(), QString("STA: to the bar and the splash"));
+        QCOMPARE(desktop.Splash()->findChild<QLabel*>("LabelVersion")->text(),
+                 QString::fromStdString(core.versionText));
+
+        window.close();
+        QVERIFY(core.Closed());
+        QVERIFY(test::FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix_splash.log")));
+        QVERIFY(test::ReadFileText(dir.File("data/Zelmar GmbH/Calvix/Calvix.log")).find("STA:   ... bye!") !=
+                std::string::npos);
+    }
+};
+
+QTEST_MAIN(GuiShellTest)
+#include "GuiShellTest.moc"
