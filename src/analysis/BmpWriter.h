@@ -1,0 +1,21 @@
+// Writing a ScanBitmap as a standard uncompressed 24-bit Windows BMP file: 40-byte info
+// header, rows bottom-up, each padded to a multiple of four bytes.
+#pragma once
+
+#include "analysis/ScanBitmap.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace calvix {
+
+// The whole file in memory; empty for an empty image or one too large for the 32-bit size
+// fields of the format.
+std::vector<std::uint8_t> EncodeBmp(const ScanBitmap& image);
+
+// Writes through a temporary file in the same folder that is renamed over the target, so a
+// failed write never leaves half a file. Returns false (error set) when nothing was written.
+bool SaveBmpFile(const ScanBitmap& image, const std::string& path, std::string& error);
+
+}  // namespace calvix

@@ -1,0 +1,92 @@
+// TChildImage: one image window's core state (its picture, information lines, corners, raster
+// geometry, zoom state) and the three ways an image enters it: from a file, from a scan, or as
+// the helper image of the chart search.
+#pragma once
+
+#include "analysis/ImageHost.h"
+#include "analysis/It8frame.h"
+#include "analysis/LoadProgress.h"
+#include "analysis/PictureLoader.h"
+#include "analysis/Point.h"
+#include "analysis/ScanBitmap.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace calvix {
+
+class Clock;
+
+// What every image window uses; shared by all windows of the registry.
+struct ImageServices {
+    ImageHost& host;
+    Clock& clock;
+    PictureFormatLoader* otherFormats = nullptr;  // formats beyond BMP and JPEG; none headless
+};
+
+// LoadChildImage results besides 0.
+inline constexpr int LoadHeaderDumpFailed = -1;  // the BMP file could not be reopened
+inline constexpr int LoadDecodeFailed = -2;      // the picture could not be decoded at all
+
+struct ZoomRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class TChildImage {
+public:
+    explicit TChildImage(ImageServices services) : services_(services) {}
+    TChildImage(const TChildImage&) = delete;
+    TChildImage& operator=(const TChildImage&) = delete;
+
+    // Loads an image file: 0, LoadHeaderDumpFailed or LoadDecodeFailed (window left empty;
+    // the caller should close it).
+    int LoadChildImage(const std::string& path);
+    // Takes a copy of a scan that the acquisition delivered.
+    void ScanChildImage(const std::string& scanPath, const ScanBitmap& scan);
+    // Takes a copy of the helper image and saves it to helperPath; false when the save failed.
+    bool HelpChildImage(const std::string& helperPath, const ScanBitmap& helper);
+    // Saves the picture as a 24-bit BMP; logs an error line and returns false on failure.
+    bool SaveImage(const std::string& path);
+
+    ScanBitmap image;
+    std::vector<std::string> infoLines;
+    bool topDown = false;
+    std::string filePath;
+    long loadTimeMs = 0;
+    std::string caption;
+
+    bool isFront = false;
+    std::array<Point, 5> cornerSlots{NotFound, NotFound, NotFound, NotFound, NotFound};
+    bool cornersValid = false;
+    bool cornersPending = true;
+    bool correctionDone = false;
+    bool setCornerMode = false;
+    RasterGeometry raster;
+
+    // View state of the zoom view and the overview.
+    int zoomFactor = 8;
+    Point zoomCentre;  // set by the view from the window's size when it is first shown
+    bool zoomGrid = false;
+    ZoomRect zoomSource;
+    bool sourceRectDrawn = false;
+    bool overviewMarkDrawn = false;
+    bool dragging = false;
+    bool ready = false;  // the picture is complete; the views draw only then
+    std::optional<ScanBitmap> overview;
+
+private:
+    void AddBasicInfoLines(const std::string& path, bool heldAsBitmap);
+    void AddTimingLines(std::int64_t startMs, std::uint32_t mask);
+    void ShowInMainWindow();
+    LoadProgressFn ProgressLogger() const;
+
+    ImageServices services_;
+};
+
+}  // namespace calvix
