@@ -1,0 +1,287 @@
+// Chart renderer: maps every page pixel back into the target's box (inverse bilinear map, so
+// shifts, rotations and distorted boxes share one path), classifies it as page, card, line or
+// patch, and converts that region's colour through the tone response, noise and tables.
+#include "ChartRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace calvix {
+
+namespace {
+
+constexpr int RasterColumnCount = 24;
+constexpr int RasterRowCount = 16;
+// Patches sit inside their cells with a card-coloured gap, so that every probe finds card
+// right behind the box line and the raster lines drawn on cell borders miss the samples.
+constexpr double PatchInset = 8.0;
+
+enum Region : int { PageRegion = 0, SurroundRegion = 1, LineRegion = 2, FirstPatchRegion = 3 };
+constexpr int FirstGreyRegion = FirstPatchRegion + ChartPatchRows * ChartPatchColumns;
+constexpr int RegionCount = FirstGreyRegion + ChartGreyCount;
+
+struct Vec {
+    double x;
+    double y;
+};
+
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
+Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
+double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+double Length(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y); }
+
+// The box as a bilinear patch: P(u, v) = a + e*u + f*v + g*u*v with (0,0) top-left and (1,1)
+// bottom-right at the middle of the line.
+class BoxMap {
+public:
+    BoxMap(Vec topLeft, Vec topRight, Vec bottomLeft, Vec bottomRight)
+        : a_(topLeft), e_(topRight - topLeft), f_(bottomLeft - topLeft),
+          g_((topLeft - topRight) + (bottomRight - bottomLeft)),
+          widthTop_(Length(topRight - topLeft)), widthBottom_(Length(bottomRight - bottomLeft)),
+          heightLeft_(Length(bottomLeft - topLeft)), heightRight_(Length(bottomRight - topRight)) {}
+
+    // (u, v) of a page point; false when the map has no real preimage there.
+    bool Inverse(Vec p, double& u, double& v) const {
+        const Vec h = p - a_;
+        const double k2 = Cross(g_, f_);
+        const double k1 = Cross(e_, f_) + Cross(h, g_);
+        const double k0 = Cross(h, e_);
+        if (std::abs(k2) < 1e-9 * std::max(1.0, std::abs(k1))) {
+            if (k1 == 0.0) return false;
+            v = -k0 / k1;
+            return SolveU(h, v, u);
+        }
+        const double discriminant = k1 * k1 - 4.0 * k0 * k2;
+        if (discriminant < 0.0) return false;
+        const double w = std::sqrt(discriminant);
+        // Of the two roots, the one nearer the box is the page's point of view.
+        const double v1 = (-k1 - w) / (2.0 * k2);
+        const double v2 = (-k1 + w) / (2.0 * k2);
+        v = std::abs(v1 - 0.5) <= std::abs(v2 - 0.5) ? v1 : v2;
+        return SolveU(h, v, u);
+    }
+
+    double WidthAt(double v) const { return widthTop_ + (widthBottom_ - widthTop_) * v; }
+    double HeightAt(double u) const { return heightLeft_ + (heightRight_ - heightLeft_) * u; }
+
+private:
+    bool SolveU(Vec h, double v, double& u) const {
+        const double dx = e_.x + g_.x * v;
+        const double dy = e_.y + g_.y * v;
+        if (std::abs(dx) >= std::abs(dy)) {
+            if (dx == 0.0) return false;
+            u = (h.x - f_.x * v) / dx;
+        } else {
+            u = (h.y - f_.y * v) / dy;
+        }
+        return true;
+    }
+
+    Vec a_, e_, f_, g_;
+    double widthTop_, widthBottom_, heightLeft_, heightRight_;
+};
+
+bool InLine(double distance, double half) { return distance >= -half && distance < half; }
+
+int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
+    double u = 0.0;
+    double v = 0.0;
+    if (!box.Inverse(p, u, v)) return PageRegion;
+    const double width = box.WidthAt(std::clamp(v, 0.0, 1.0));
+    const double height = box.HeightAt(std::clamp(u, 0.0, 1.0));
+    const double across = u * width;  // from the left line's middle, in pixels
+    const double down = v * height;   // from the top line's middle
+    if (across < -margin || across >= width + margin || down < -margin || down >= height + margin) {
+        return PageRegion;
+    }
+    const bool alongSides = down >= -halfLine && down < height + halfLine;
+    const bool alongTopBottom = across >= -halfLine && across < width + halfLine;
+    if ((alongSides && (InLine(across, halfLine) || InLine(across - width, halfLine))) ||
+        (alongTopBottom && (InLine(down, halfLine) || InLine(down - height, halfLine)))) {
+        return LineRegion;
+    }
+    if (u < 0.0 || u >= 1.0 || v < 0.0 || v >= 1.0) return SurroundRegion;
+
+    const int column = static_cast<int>(u * RasterColumnCount);
+    const int row = static_cast<int>(v * RasterRowCount);
+    const double cellWidth = width / RasterColumnCount;
+    const double cellHeight = height / RasterRowCount;
+    const double inCellX = across - column * cellWidth;
+    if (inCellX < PatchInset || inCellX >= cellWidth - PatchInset) return SurroundRegion;
+
+    if (row >= RasterRowCount - 2) {
+        // The grey strip fills the two bottom rows across the whole width.
+        const double inStrip = down - (RasterRowCount - 2) * cellHeight;
+        if (inStrip < PatchInset || inStrip >= 2 * cellHeight - PatchInset) return SurroundRegion;
+        return FirstGreyRegion + std::clamp(column, 0, ChartGreyCount - 1);
+    }
+    const double inCellY = down - row * cellHeight;
+    if (inCellY < PatchInset || inCellY >= cellHeight - PatchInset) return SurroundRegion;
+    if (row < 1 || row > ChartPatchRows || column < 1 || column > ChartPatchColumns) return SurroundRegion;
+    return FirstPatchRegion + (row - 1) * ChartPatchColumns + (column - 1);
+}
+
+// splitmix64: small, fast and the same everywhere, so a seed always gives the same scan.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
+
+private:
+    std::uint64_t state_;
+};
+
+// Normal samples drawn once per render and indexed by the fast generator afterwards.
+std::vector<int> NoiseTable(double sigma, Random& random) {
+    std::vector<int> table(1 << 16);
+    for (std::size_t i = 0; i < table.size(); i += 2) {
+        const double u1 = std::max(random.Uniform(), 1e-12);
+        const double u2 = random.Uniform();
+        const double radius = std::sqrt(-2.0 * std::log(u1)) * sigma;
+        table[i] = static_cast<int>(std::lround(radius * std::cos(2.0 * M_PI * u2)));
+        table[i + 1] = static_cast<int>(std::lround(radius * std::sin(2.0 * M_PI * u2)));
+    }
+    return table;
+}
+
+EncodedRgb RegionColour(const ChartColours& colours, const RenderOptions& options, int region) {
+    if (region == PageRegion) return {PageBackgroundLevel, PageBackgroundLevel, PageBackgroundLevel};
+    if (region == SurroundRegion) return {SurroundLevel, SurroundLevel, SurroundLevel};
+    if (region == LineRegion) return {LineLevel, LineLevel, LineLevel};
+    if (region < FirstGreyRegion) {
+        const int index = region - FirstPatchRegion;
+        return XyzD50ToSrgb(colours.patches[static_cast<std::size_t>(index / ChartPatchColumns)]
+                                           [static_cast<std::size_t>(index % ChartPatchColumns)]);
+    }
+    const int grey = region - FirstGreyRegion;
+    EncodedRgb rgb = XyzD50ToSrgb(colours.greys[static_cast<std::size_t>(grey)]);
+    if (grey == options.colouredWedgeIndex) {
+        // A strong red of about the patch's lightness: far outside any grey tolerance.
+        rgb = {std::min(1.0, rgb.r + 0.3), std::max(0.0, rgb.g - 0.2), std::max(0.0, rgb.b - 0.2)};
+    }
+    return rgb;
+}
+
+std::array<int, 3> RawOf(const ToneResponse& tone, const EncodedRgb& rgb) {
+    return {RawValue(tone.channel[0], rgb.r), RawValue(tone.channel[1], rgb.g), RawValue(tone.channel[2], rgb.b)};
+}
+
+std::uint8_t Output(const RenderOptions& options, int channel, int raw) {
+    raw = std::clamp(raw, 0, 1023);
+    if (options.tables != nullptr) return (*options.tables)[static_cast<std::size_t>(channel)][static_cast<std::size_t>(raw)];
+    return static_cast<std::uint8_t>(raw / 4);
+}
+
+std::array<Vec, 4> PlacedCorners(const RenderOptions& o) {
+    const double left = o.boxLeft + o.shiftX;
+    const double top = o.boxTop + o.shiftY;
+    const double right = left + o.boxWidth;
+    const double bottom = top + o.boxHeight;
+    const Vec centre{(left + right) / 2.0, (top + bottom) / 2.0};
+    const double angle = o.rotationDegrees * M_PI / 180.0;
+    const double c = std::cos(angle);
+    const double s = std::sin(angle);
+    const Vec plain[4] = {{left, top}, {right, top}, {left, bottom}, {right, bottom}};
+    std::array<Vec, 4> placed{};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const Vec d = plain[i] - centre;
+        placed[i] = centre + Vec{d.x * c - d.y * s, d.x * s + d.y * c};
+        placed[i].x += o.cornerMoves[i].x;
+        placed[i].y += o.cornerMoves[i].y;
+    }
+    return placed;
+}
+
+void PaintDust(ScanBitmap& image, const RenderOptions& options, Random& random) {
+    const std::uint8_t dark[3] = {Output(options, 2, 16), Output(options, 1, 16), Output(options, 0, 16)};
+    for (int speck = 0; speck < options.dustSpecks; ++speck) {
+        const int cx = static_cast<int>(random.Next() % static_cast<std::uint64_t>(image.Width()));
+        const int cy = static_cast<int>(random.Next() % static_cast<std::uint64_t>(image.Height()));
+        const int radius = 1 + static_cast<int>(random.Next() % 3);
+        for (int y = cy - radius; y <= cy + radius; ++y) {
+            for (int x = cx - radius; x <= cx + radius; ++x) {
+                if (!image.Contains(x, y) || (x - cx) * (x - cx) + (y - cy) * (y - cy) > radius * radius) continue;
+                std::memcpy(image.Row(y) + 3 * static_cast<std::size_t>(x), dark, 3);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int RawValue(const ChannelResponse& response, double encoded) {
+    const double v = std::clamp(encoded, 0.0, 1.0);
+    const double level = response.gain * std::pow(v, response.gamma) + response.offset;
+    const double raw = std::clamp(level, 0.0, 1.0) * 1023.0;
+    return static_cast<int>(std::lround(raw));
+}
+
+RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& options) {
+    RenderedChart result;
+    result.image = ScanBitmap(options.pageWidth, options.pageHeight);
+    ScanBitmap& image = result.image;
+
+    std::array<std::array<int, 3>, RegionCount> raw{};
+    std::array<std::array<std::uint8_t, 3>, RegionCount> plain{};  // blue, green, red bytes
+    for (int region = 0; region < RegionCount; ++region) {
+        raw[static_cast<std::size_t>(region)] = RawOf(options.tone, RegionColour(colours, options, region));
+        for (int c = 0; c < 3; ++c) {
+            plain[static_cast<std::size_t>(region)][static_cast<std::size_t>(2 - c)] =
+                Output(options, c, raw[static_cast<std::size_t>(region)][static_cast<std::size_t>(c)]);
+        }
+    }
+    for (int i = 0; i < ChartGreyCount; ++i) {
+        result.greyRaw[static_cast<std::size_t>(i)] = raw[static_cast<std::size_t>(FirstGreyRegion + i)];
+    }
+
+    const std::array<Vec, 4> corners = PlacedCorners(options);
+    for (std::size_t i = 0; i < 4; ++i) result.corners[i] = {corners[i].x, corners[i].y};
+    const BoxMap box(corners[0], corners[1], corners[2], corners[3]);
+    const double halfLine = options.lineWidth / 2.0;
+    const double margin = options.surroundMargin + halfLine;
+
+    // Only the neighbourhood of the box needs the inverse map; the rest is scanner background.
+    double minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
+    for (const Vec& c : corners) {
+        minX = std::min(minX, c.x), maxX = std::max(maxX, c.x);
+        minY = std::min(minY, c.y), maxY = std::max(maxY, c.y);
+    }
+    const int x0 = std::clamp(static_cast<int>(std::floor(minX - 2 * margin)), 0, image.Width());
+    const int x1 = std::clamp(static_cast<int>(std::ceil(maxX + 2 * margin)), 0, image.Width());
+    const int y0 = std::clamp(static_cast<int>(std::floor(minY - 2 * margin)), 0, image.Height());
+    const int y1 = std::clamp(static_cast<int>(std::ceil(maxY + 2 * margin)), 0, image.Height());
+
+    Random random(options.seed);
+    const bool noisy = options.noiseSigma > 0.0;
+    const std::vector<int> noise = noisy ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+
+    for (int y = 0; y < image.Height(); ++y) {
+        std::uint8_t* row = image.Row(y);
+        for (int x = 0; x < image.Width(); ++x) {
+            const bool nearBox = y >= y0 && y < y1 && x >= x0 && x < x1;
+            const int region = nearBox ? Classify(box, Vec{static_cast<double>(x), static_cast<double>(y)}, halfLine, margin)
+                                       : PageRegion;
+            std::uint8_t* pixel = row + 3 * static_cast<std::size_t>(x);
+            if (!noisy) {
+                std::memcpy(pixel, plain[static_cast<std::size_t>(region)].data(), 3);
+                continue;
+            }
+            const std::uint64_t bits = random.Next();
+            for (int c = 0; c < 3; ++c) {
+                const int n = noise[static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF)];
+                pixel[2 - c] = Output(options, c, raw[static_cast<std::size_t>(region)][static_cast<std::size_t>(c)] + n);
+            }
+        }
+    }
+    PaintDust(image, options, random);
+    return result;
+}
+
+}  // namespace calvix
