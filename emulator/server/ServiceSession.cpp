@@ -1,0 +1,204 @@
+// Device side of one connection: greeting, service text lines, module uploads, state queries.
+#include "ServiceSession.h"
+
+#include "ServiceCommands.h"
+
+#include <cstdio>
+
+namespace calvix::emulator {
+
+namespace {
+
+constexpr std::size_t kMaxLoggedBytes = 200;
+
+std::string U32Pair(std::uint32_t first, std::uint32_t second) {
+    std::string payload;
+    wire::PutU32(payload, first);
+    wire::PutU32(payload, second);
+    return payload;
+}
+
+}  // namespace
+
+std::string EscapeForLog(const std::string& bytes) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < bytes.size() && i < kMaxLoggedBytes; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '"' || c == '\\') { out += '\\'; out += static_cast<char>(c); }
+        else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else out += static_cast<char>(c);
+    }
+    out += '"';
+    if (bytes.size() > kMaxLoggedBytes) out += "...(" + std::to_string(bytes.size()) + " bytes)";
+    return out;
+}
+
+ServiceSession::ServiceSession(int id, device::DeviceState& state, const Scenario& scenario, int dropOnRequest,
+                               std::function<bool(std::string*)> persist, std::function<void(const std::string&)> log)
+    : id_(id), state_(state), scenario_(scenario), dropOnRequest_(dropOnRequest), persist_(std::move(persist)),
+      log_(std::move(log)) {}
+
+void ServiceSession::Log(const std::string& text) {
+    if (log_) log_("conn " + std::to_string(id_) + " " + text);
+}
+
+void ServiceSession::Receive(const unsigned char* data, std::size_t size, std::vector<Outgoing>* out) {
+    std::size_t offset = 0;
+    while (offset < size && !close_) {
+        std::size_t used = 0;
+        wire::Frame frame;
+        const auto result = decoder_.Feed(data + offset, size - offset, &used, &frame);
+        offset += used;
+        if (result == wire::FrameDecoder::Result::Broken) {
+            Log("broken frame stream, closing");
+            close_ = true;
+        } else if (result == wire::FrameDecoder::Result::FrameReady) {
+            HandleFrame(frame, out);
+        }
+    }
+}
+
+void ServiceSession::HandleFrame(const wire::Frame& frame, std::vector<Outgoing>* out) {
+    if (role_ == Role::Unknown) {
+        if (frame.type != wire::FrameType::Hello ||
+            (frame.payload != wire::kRoleService && frame.payload != wire::kRoleScan)) {
+            Log("no greeting, closing");
+            close_ = true;
+            return;
+        }
+        role_ = frame.payload == wire::kRoleService ? Role::Service : Role::Scan;
+        Log("hello " + frame.payload);
+        out->push_back({wire::EncodeFrame(wire::FrameType::Hello, state_.model.serial), 0});
+        return;
+    }
+    switch (frame.type) {
+    case wire::FrameType::Text:
+        if (role_ == Role::Service) return HandleText(frame.payload, out);
+        break;
+    case wire::FrameType::Upload:
+        if (role_ == Role::Service) return HandleUpload(frame.payload, out);
+        break;
+    case wire::FrameType::StateQuery:
+        Log("<- state query");
+        out->push_back({wire::EncodeFrame(wire::FrameType::StateReport, state_.Serialise()), 0});
+        return;
+    default:
+        break;
+    }
+    Log("unexpected frame type, closing");
+    close_ = true;
+}
+
+void ServiceSession::HandleText(const std::string& text, std::vector<Outgoing>* out) {
+    for (char c : text) {
+        if (close_) return;
+        if (c == '\n') {
+            if (discardingLongLine_) {
+                discardingLongLine_ = false;
+                continue;
+            }
+            std::string line;
+            line.swap(line_);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            HandleCommand(line, out);
+            continue;
+        }
+        if (discardingLongLine_) continue;
+        if (line_.size() >= kMaxCommandLine) {
+            // The rest of this line is dropped; the client hears once that it was too long.
+            Log("<- over-long line dropped");
+            line_.clear();
+            discardingLongLine_ = true;
+            SendReplies({device::ReplyLine('E', 4, "line too long")}, out);
+            continue;
+        }
+        line_.push_back(c);
+    }
+}
+
+bool ServiceSession::CountRequest() {
+    ++requests_;
+    if (dropOnRequest_ > 0 && requests_ >= dropOnRequest_) {
+        Log("fault: dropping connection at request " + std::to_string(requests_));
+        close_ = true;
+        dropFired_ = true;
+        return false;
+    }
+    return true;
+}
+
+void ServiceSession::HandleCommand(const std::string& line, std::vector<Outgoing>* out) {
+    if (line.empty()) return;
+    Log("<- " + EscapeForLog(line + "\r\n"));
+    if (!CountRequest()) return;
+    const device::CommandOutcome outcome = device::ExecuteServiceCommand(state_, line, scenario_.commands);
+    if (outcome.stateChanged && persist_) {
+        std::string error;
+        if (!persist_(&error)) Log("state not saved: " + error);
+    }
+    if (outcome.replies.empty()) Log("-> (no reply)");
+    SendReplies(outcome.replies, out);
+}
+
+void ServiceSession::SendReplies(const std::vector<std::string>& lines, std::vector<Outgoing>* out) {
+    std::string batch;
+    for (std::string line : lines) {
+        if (scenario_.truncateReplies > 0) {
+            const std::size_t keep = static_cast<std::size_t>(scenario_.truncateReplies);
+            const std::size_t content = line.size() - 2;  // every reply line ends in CR LF
+            if (content > keep) line = line.substr(0, keep) + "\r\n";
+        }
+        Log("-> " + EscapeForLog(line));
+        if (scenario_.batchReplies) {
+            batch += line;
+        } else {
+            out->push_back({wire::EncodeFrame(wire::FrameType::Text, line), scenario_.replyDelayMs});
+        }
+    }
+    if (!batch.empty()) out->push_back({wire::EncodeFrame(wire::FrameType::Text, batch), scenario_.replyDelayMs});
+}
+
+void ServiceSession::HandleUpload(const std::string& payload, std::vector<Outgoing>* out) {
+    Log("<- upload of " + std::to_string(payload.size()) + " bytes");
+    if (!CountRequest()) return;
+    std::uint32_t result = wire::kUploadStored;
+    std::uint32_t word = 0;
+    if (payload.size() < 4) {
+        result = wire::kUploadInvalid;
+        word = static_cast<std::uint32_t>(device::LutCheck::WrongLength);
+    } else if (scenario_.refuseUploadCode) {
+        result = wire::kUploadRefused;
+        word = *scenario_.refuseUploadCode;
+    } else {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(payload.data());
+        const std::uint32_t kind = wire::GetU32(bytes);
+        const std::span<const std::uint8_t> module(bytes + 4, payload.size() - 4);
+        const device::LutCheck check = device::CheckLutModule(kind, module);
+        if (check != device::LutCheck::Ok) {
+            result = wire::kUploadInvalid;
+            word = static_cast<std::uint32_t>(check);
+        } else {
+            std::vector<std::uint8_t> previous(module.begin(), module.end());
+            state_.lut.swap(previous);
+            std::string error;
+            if (persist_ && !persist_(&error)) {
+                // Not on disk means not stored: the device keeps what it had.
+                state_.lut.swap(previous);
+                result = wire::kUploadNotSaved;
+                word = 1;
+                Log("state not saved: " + error);
+            }
+        }
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "-> upload result %u, word %u", result, word);
+    Log(text);
+    out->push_back({wire::EncodeFrame(wire::FrameType::UploadResult, U32Pair(result, word)), scenario_.replyDelayMs});
+}
+
+}  // namespace calvix::emulator

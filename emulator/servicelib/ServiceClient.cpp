@@ -1,0 +1,214 @@
+// Connection handling of the library stand-in: non-blocking socket, a greeting before the
+// connection counts, frames sorted into pending text and upload answers.
+#include "ServiceClient.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace calvix::servicelib {
+
+namespace {
+
+std::int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool ParseAddress(const std::string& text, sockaddr_in* out) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos) return false;
+    std::string host = text.substr(0, colon);
+    if (host == "localhost") host = "127.0.0.1";
+    const std::string port = text.substr(colon + 1);
+    char* end = nullptr;
+    const long number = std::strtol(port.c_str(), &end, 10);
+    if (port.empty() || *end != '\0' || number <= 0 || number > 65535) return false;
+    out->sin_family = AF_INET;
+    out->sin_port = htons(static_cast<std::uint16_t>(number));
+    return inet_pton(AF_INET, host.c_str(), &out->sin_addr) == 1;
+}
+
+}  // namespace
+
+std::string ServiceClient::DeviceAddress() {
+    const char* address = std::getenv("Q71_ADDRESS");
+    return address && *address ? address : "127.0.0.1:7171";
+}
+
+std::uint32_t ServiceClient::Connect(int timeoutMs) {
+    Disconnect();
+    sockaddr_in address{};
+    if (!ParseAddress(DeviceAddress(), &address)) return EINVAL;
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) return static_cast<std::uint32_t>(errno);
+    const int yes = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    const std::int64_t deadline = NowMs() + timeoutMs;
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS) {
+            const int reason = errno;
+            Disconnect();
+            return static_cast<std::uint32_t>(reason);
+        }
+        pollfd p{fd_, POLLOUT, 0};
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::poll(&p, 1, timeoutMs) != 1 || ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+            error != 0) {
+            Disconnect();
+            return static_cast<std::uint32_t>(error != 0 ? error : ETIMEDOUT);
+        }
+    }
+    // A device that accepts and says nothing, or closes at once, has refused the connection.
+    if (!SendAll(wire::EncodeFrame(wire::FrameType::Hello, wire::kRoleService))) {
+        Disconnect();
+        return ECONNRESET;
+    }
+    while (!greeted_) {
+        const std::int64_t left = deadline - NowMs();
+        if (peerClosed_ || left <= 0) {
+            const bool closed = peerClosed_;
+            Disconnect();
+            return closed ? ECONNREFUSED : ETIMEDOUT;
+        }
+        Pump(static_cast<int>(left));
+    }
+    return 0;
+}
+
+void ServiceClient::Disconnect() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    peerClosed_ = false;
+    decoder_ = wire::FrameDecoder();
+    pendingText_.clear();
+    haveUploadResult_ = false;
+    greeted_ = false;
+}
+
+bool ServiceClient::SendAll(const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The frames are small; a full send buffer that does not drain within a second
+            // means the device has stopped reading.
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, 1000) == 1 && !(p.revents & (POLLERR | POLLHUP))) continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+void ServiceClient::HandleFrame(wire::Frame& frame) {
+    switch (frame.type) {
+    case wire::FrameType::Hello:
+        greeted_ = true;
+        break;
+    case wire::FrameType::Text:
+        pendingText_ += frame.payload;
+        break;
+    case wire::FrameType::UploadResult:
+        if (frame.payload.size() == 8) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(frame.payload.data());
+            uploadResult_ = wire::GetU32(bytes);
+            uploadWord_ = wire::GetU32(bytes + 4);
+            haveUploadResult_ = true;
+        }
+        break;
+    default:
+        break;  // nothing else is meant for a service client
+    }
+}
+
+void ServiceClient::Pump(int waitMs) {
+    if (fd_ < 0 || peerClosed_) return;
+    unsigned char buffer[4096];
+    // A bounded number of reads per call: a device that never stops sending cannot hold the
+    // caller here.
+    constexpr int kMaxReadsPerPump = 64;
+    for (int reads = 0; reads < kMaxReadsPerPump; ++reads) {
+        const bool first = reads == 0;
+        if (pendingText_.size() >= kMaxPendingText) return;
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, first ? waitMs : 0) <= 0) return;
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
+        if (n <= 0) {
+            peerClosed_ = true;
+            return;
+        }
+        std::size_t offset = 0;
+        while (offset < static_cast<std::size_t>(n)) {
+            std::size_t used = 0;
+            wire::Frame frame;
+            const auto result = decoder_.Feed(buffer + offset, static_cast<std::size_t>(n) - offset, &used, &frame);
+            offset += used;
+            if (result == wire::FrameDecoder::Result::Broken) {
+                peerClosed_ = true;  // a stream that cannot be read further is as good as closed
+                return;
+            }
+            if (result == wire::FrameDecoder::Result::FrameReady) HandleFrame(frame);
+        }
+    }
+}
+
+std::uint32_t ServiceClient::Send(const char* text, std::size_t length) {
+    if (fd_ < 0) return ENOTCONN;
+    Pump(0);  // notices a connection the device has closed before writing into it
+    if (peerClosed_) return ECONNRESET;
+    return SendAll(wire::EncodeFrame(wire::FrameType::Text, std::string_view(text, length))) ? 0 : ECONNRESET;
+}
+
+bool ServiceClient::Receive(char* buffer, std::size_t capacity, std::size_t* delivered) {
+    *delivered = 0;
+    if (fd_ < 0) return false;
+    Pump(0);
+    if (pendingText_.empty()) return !peerClosed_;
+    const std::size_t count = pendingText_.size() < capacity ? pendingText_.size() : capacity;
+    std::memcpy(buffer, pendingText_.data(), count);
+    pendingText_.erase(0, count);
+    *delivered = count;
+    return true;
+}
+
+std::uint32_t ServiceClient::Upload(std::uint32_t kind, const void* data, std::size_t length, std::uint32_t* word,
+                                    int timeoutMs) {
+    *word = 0;
+    if (fd_ < 0) return wire::kUploadNotConnected;
+    if (length > wire::kMaxFramePayload - 4) return wire::kUploadBadArguments;
+    Pump(0);
+    if (peerClosed_) return wire::kUploadConnectionLost;
+    std::string payload;
+    wire::PutU32(payload, kind);
+    payload.append(static_cast<const char*>(data), length);
+    haveUploadResult_ = false;
+    if (!SendAll(wire::EncodeFrame(wire::FrameType::Upload, payload))) return wire::kUploadConnectionLost;
+    const std::int64_t deadline = NowMs() + timeoutMs;
+    while (!haveUploadResult_) {
+        const std::int64_t left = deadline - NowMs();
+        if (peerClosed_ || left <= 0) return wire::kUploadConnectionLost;
+        // Text that arrives meanwhile stays pending for ReadServiceData; when that store is
+        // full, Pump stops reading and the answer cannot be reached, which ends in the time-out.
+        Pump(static_cast<int>(left));
+    }
+    *word = uploadWord_;
+    return uploadResult_;
+}
+
+}  // namespace calvix::servicelib

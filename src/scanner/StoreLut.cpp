@@ -1,0 +1,42 @@
+// The LUT upload: connect, one module upload, disconnect; a refusal is shown and logged with
+// the library's result and the device's result word.
+#include "scanner/StoreLut.h"
+
+#include "app/Desktop.h"
+#include "app/FormStatus.h"
+#include "app/Strings.h"
+#include "scanner/EthernetCmd.h"
+
+namespace calvix {
+
+bool storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
+              const TAppStrings& strings) {
+    CALVIX_LOG_DBG(unit::MainForm, "TMainFormular::storeLUT()");
+    if (ethernet.Connect() != 0) {
+        CALVIX_LOG_ERR(unit::MainForm, "Connect to scanner failed!", LogErr);
+        return false;
+    }
+    LogStatus("  ... connection established!", LogSta);
+
+    std::uint32_t resultWord = 0;
+    const std::uint32_t result = ethernet.UploadLut(record.data(), resultWord);
+    if (result == 0) {
+        LogStatus("  ... LUT upload to scanner done!", LogSta);
+        ethernet.Disconnect();
+        return true;
+    }
+
+    const std::string& title = strings.MBoxTitleError.caption;
+    const std::string& message = strings.MsgErrSendingLUT.caption;
+    // Printf hands back its shared scratch text, which the log call formats into again: copy it.
+    const std::string shown = LogWriter.Printf("Show Message Box: (%s, %s)", title.c_str(), message.c_str());
+    LogInfo(shown, LogInf);
+    desktop.ShowMessage(message, title, MessageButtons::Ok);
+    ethernet.Disconnect();
+    const std::string error = LogWriter.Printf("  ... error! (upload failed, UploadLut() rcode 0x%X fcode 0x%X)",
+                                               result, resultWord);
+    CALVIX_LOG_ERR(unit::MainForm, error, LogErr);
+    return false;
+}
+
+}  // namespace calvix

@@ -1,0 +1,90 @@
+// Child process handling for the emulator tests.
+#include "EmulatorProcess.h"
+
+#include "TestData.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace calvix::test {
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+
+}  // namespace
+
+std::string EmulatorProcess::BinaryPath() { return std::string(CALVIX_BIN_DIR) + "/q71-emulator"; }
+
+EmulatorProcess::EmulatorProcess(const std::string& statePath, const std::string& logPath,
+                                 std::vector<std::string> args) {
+    int out[2];
+    if (::pipe(out) != 0) return;
+    std::vector<std::string> all = {BinaryPath(), "--listen", "127.0.0.1:0", "--state", statePath, "--log", logPath};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : all) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    if (pid_ < 0) {
+        ::close(out[0]);
+        return;
+    }
+    std::string text;
+    char buffer[256];
+    const std::string marker = "listening on 127.0.0.1:";
+    for (;;) {
+        pollfd p{out[0], POLLIN, 0};
+        if (::poll(&p, 1, kStartTimeoutMs) != 1) break;
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t at = text.find(marker);
+        if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
+            port_ = std::atoi(text.c_str() + at + marker.size());
+            break;
+        }
+    }
+    ::close(out[0]);
+}
+
+EmulatorProcess::~EmulatorProcess() { Stop(); }
+
+int EmulatorProcess::Stop() {
+    if (pid_ <= 0) return -1;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    port_ = 0;
+    return status;
+}
+
+ScopedDeviceAddress::ScopedDeviceAddress(const std::string& address) {
+    if (const char* old = std::getenv("Q71_ADDRESS")) {
+        had_ = true;
+        old_ = old;
+    }
+    ::setenv("Q71_ADDRESS", address.c_str(), 1);
+}
+
+ScopedDeviceAddress::~ScopedDeviceAddress() {
+    if (had_) ::setenv("Q71_ADDRESS", old_.c_str(), 1);
+    else ::unsetenv("Q71_ADDRESS");
+}
+
+}  // namespace calvix::test

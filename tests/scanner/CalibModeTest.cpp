@@ -1,0 +1,185 @@
+// Calibration mode against a scripted library: the command sequences in both directions for
+// duplex and simplex scanners, their pauses and log lines, LED detection, failing steps.
+#include "scanner/CalibMode.h"
+
+#include "FakeClock.h"
+#include "FakeServiceLibrary.h"
+#include "LogCapture.h"
+#include "scanner/EthernetCmd.h"
+#include "TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace calvix {
+namespace {
+
+using test::Scanner;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+class CalibModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cmd = std::make_unique<CEthernetCmd>(std::make_unique<test::FakeServiceLibrary>(), dir.Path(), clock);
+        Scanner().clock = &clock;
+    }
+
+    test::LogCapture log;
+    test::TempDir dir;
+    test::FakeClock clock;
+    std::unique_ptr<CEthernetCmd> cmd;
+    bool led = false;
+};
+
+struct SequenceCase {
+    bool set;
+    bool duplex;
+    std::vector<std::string> commands;
+    std::int64_t waitedMs;  // 50 ms before every command, 50 ms between commands after the first
+};
+
+class Sequences : public CalibModeTest, public ::testing::WithParamInterface<SequenceCase> {};
+
+TEST_P(Sequences, SendsExactlyTheseCommandsOnOneConnection) {
+    const SequenceCase& c = GetParam();
+    const bool ok = c.set ? setCalibMode(*cmd, clock, c.duplex, led) : clearCalibMode(*cmd, clock, c.duplex);
+    EXPECT_TRUE(ok);
+    EXPECT_THAT(Scanner().sent, ElementsAreArray(c.commands));
+    EXPECT_EQ(Scanner().connects, 1);
+    EXPECT_EQ(Scanner().disconnects, 1);
+    EXPECT_EQ(clock.sleptMs, c.waitedMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothDirections, Sequences,
+    ::testing::Values(
+        SequenceCase{true, true, {"get_params\r\n", "lamps:1\r\n", "lut_bypass:1,0\r\n", "lut_bypass:1,1\r\n"}, 300},
+        SequenceCase{true, false, {"get_params\r\n", "lamps:1\r\n", "lut_bypass:1,0\r\n"}, 200},
+        SequenceCase{false, true, {"lamps:0\r\n", "lut_bypass:0,0\r\n", "lut_bypass:0,1\r\n"}, 250},
+        SequenceCase{false, false, {"lamps:0\r\n", "lut_bypass:0,0\r\n"}, 150}));
+
+TEST_F(CalibModeTest, SetLogsEntryDetectionAndExit) {
+    EXPECT_TRUE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_TRUE(led);
+    EXPECT_THAT(log.Lines(), ElementsAre("STA: Enter setCalibMode() ...", "STA:  ... LED Scanner detected!",
+                                         "STA: ... exit setCalibMode() normally!"));
+}
+
+TEST_F(CalibModeTest, ClearWritesNoLogLines) {
+    EXPECT_TRUE(clearCalibMode(*cmd, clock, true));
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST_F(CalibModeTest, LampScannerIsReported) {
+    led = true;
+    Scanner().replies["get_params\r\n"] = {"A000 OK\r\n", "A000 Q71:SN=\"Q\",SF=19\r\n"};
+    EXPECT_TRUE(setCalibMode(*cmd, clock, false, led));
+    EXPECT_FALSE(led);
+    EXPECT_EQ(log.Lines().at(1), "STA:  ... Non LED Scanner detected!");
+}
+
+struct LedCase {
+    const char* params;
+    bool before;
+    bool after;
+};
+
+class LedDetection : public CalibModeTest, public ::testing::WithParamInterface<LedCase> {};
+
+TEST_P(LedDetection, ReadsTheFirstSfValue) {
+    const LedCase& c = GetParam();
+    led = c.before;
+    Scanner().replies["get_params\r\n"] = {"A000 OK\r\n", std::string("A000 ") + c.params + "\r\n"};
+    EXPECT_TRUE(setCalibMode(*cmd, clock, false, led));
+    EXPECT_EQ(led, c.after) << c.params;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Params, LedDetection,
+    ::testing::Values(LedCase{"SF=2097152", false, true},
+                      LedCase{"SF=2097151", true, false},                  // bit 21 clear
+                      LedCase{"SF=0,SF=2097152", true, false},             // the first SF counts
+                      LedCase{"SF=2097152,SF=0", false, true},
+                      LedCase{"A:\"SF\"::=\"6291456\"", false, true},      // runs of separators
+                      LedCase{"XSF=2097152,SFX=2097152", false, false},    // no SF token: unchanged
+                      LedCase{"XSF=2097152,SFX=2097152", true, true},
+                      LedCase{"DX=1,SF", true, true},                      // SF without a value
+                      LedCase{"SF=2097152abc", false, true},               // digits before junk
+                      LedCase{"SF=junk", true, false}));
+
+TEST_F(CalibModeTest, OnlyTheFirst512CharactersAreSearched) {
+    bool flag = false;
+    EXPECT_FALSE(ParseLedFlag(std::string(510, 'x') + ",SF=2097152", flag));
+    EXPECT_TRUE(ParseLedFlag(std::string(500, 'x') + ",SF=2097152", flag));
+    EXPECT_TRUE(flag);
+}
+
+TEST_F(CalibModeTest, FiveCharacterReplyFailsItsStep) {
+    Scanner().replies["lamps:1\r\n"] = {"A000 \r\n"};
+    EXPECT_FALSE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_THAT(Scanner().sent, ElementsAre("get_params\r\n", "lamps:1\r\n"));
+    EXPECT_EQ(Scanner().disconnects, 1);
+    EXPECT_EQ(log.Lines().size(), 2u);  // no exit line
+}
+
+TEST_F(CalibModeTest, ShortParameterReplyFailsTheParameterStep) {
+    Scanner().replies["get_params\r\n"] = {"A000 OK\r\n", "A000\r\n"};
+    EXPECT_FALSE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_THAT(Scanner().sent, ElementsAre("get_params\r\n"));
+    EXPECT_EQ(log.Lines().size(), 1u);
+}
+
+TEST_F(CalibModeTest, FailedStepOfClearStopsTheSequence) {
+    Scanner().replies["lut_bypass:0,0\r\n"] = {"E00\r\n"};
+    EXPECT_FALSE(clearCalibMode(*cmd, clock, true));
+    EXPECT_THAT(Scanner().sent, ElementsAre("lamps:0\r\n", "lut_bypass:0,0\r\n"));
+    EXPECT_EQ(Scanner().disconnects, 1);
+}
+
+TEST_F(CalibModeTest, SendFailureFailsTheStep) {
+    Scanner().sendResult = 1;
+    EXPECT_FALSE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_EQ(Scanner().sent.size(), 1u);
+    EXPECT_EQ(Scanner().disconnects, 1);
+}
+
+TEST_F(CalibModeTest, ConnectFailureEndsWithoutDisconnect) {
+    Scanner().connectResult = 111;
+    EXPECT_FALSE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_FALSE(clearCalibMode(*cmd, clock, true));
+    EXPECT_EQ(Scanner().disconnects, 0);
+    EXPECT_TRUE(Scanner().sent.empty());
+    EXPECT_THAT(log.Lines(), ElementsAre("STA: Enter setCalibMode() ..."));
+}
+
+TEST_F(CalibModeTest, UnusableLibraryFailsAtConnect) {
+    cmd->Teardown();
+    EXPECT_FALSE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_FALSE(clearCalibMode(*cmd, clock, true));
+    EXPECT_EQ(Scanner().connects, 0);
+}
+
+TEST_F(CalibModeTest, MissingReplyTimesOutAndTheSequenceGoesOn) {
+    Scanner().replies["lamps:1\r\n"] = {};
+    EXPECT_TRUE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_EQ(Scanner().sent.size(), 4u);
+    EXPECT_GT(clock.elapsedMs, 2000 + 300);
+}
+
+TEST_F(CalibModeTest, ReplyThatCannotBeReadFailsTheStep) {
+    Scanner().readResult = 5;  // the library has lost its connection
+    EXPECT_FALSE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_THAT(Scanner().sent, ElementsAre("get_params\r\n"));
+    EXPECT_FALSE(clearCalibMode(*cmd, clock, false));
+}
+
+TEST_F(CalibModeTest, LeftoversOfEarlierExchangesAreFlushed) {
+    Scanner().Queue("A000 stale\r\nA000 SF=0\r\n");
+    Scanner().batchReplies = true;  // both parameter lines arrive in one read
+    EXPECT_TRUE(setCalibMode(*cmd, clock, true, led));
+    EXPECT_TRUE(led);
+}
+
+}  // namespace
+}  // namespace calvix
