@@ -13,6 +13,7 @@
 #include "app/Exceptions.h"
 #include "app/FormStatus.h"
 #include "app/MainForm.h"
+#include "platform/DlDynamicLibrary.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/LinuxSystemInfo.h"
@@ -80,7 +81,8 @@ int main(int argc, char** argv) {
             return RunGui(argc, argv, system, store, serviceLock, options.ticks);
         }
 #endif
-        MainFormPorts ports{headless, store, system, SystemClock(), &serviceLock};
+        MainFormPorts ports{headless, store, system, SystemClock(), &serviceLock,
+                            [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory()};
         TMainFormular form(ports);
         form.CreateAppStrings();
         RunHeadless(form, SystemClock(), options.ticks);

@@ -8,11 +8,18 @@
 #include "app/Language.h"
 #include "app/StringTable.h"
 #include "app/SystemInfo.h"
+#include "it8ref/It8Ref.h"
+#include "scanner/DynamicLibrary.h"
+#include "scanner/EthernetCmd.h"
 
 namespace calvix {
 
 TMainFormular::TMainFormular(MainFormPorts ports) : ports_(ports) {
     LogWriter.SetDisplay(this);
+    images_ = std::make_unique<ImageWindows>(ImageServices{*this, ports_.clock});
+    referenceOptions_ = std::make_unique<ReferenceOptions>(It8Reference());
+    ethernet_ = std::make_unique<CEthernetCmd>(ports_.makeLibrary ? ports_.makeLibrary() : nullptr,
+                                               ports_.systemDir, ports_.clock);
     try {
         LogStatus("Calvix started ...", LogForced);
         LogStatus("", LogForced);
@@ -69,7 +76,16 @@ void TMainFormular::Startup() {
     CALVIX_LOG_VCL(unit::MainForm, LogWriter.Printf("Zoompanel position: %dx %dy", 0, 0));
 }
 
-void TMainFormular::CreateAppStrings() { appStrings_ = std::make_unique<TAppStrings>(textBase); }
+void TMainFormular::CreateAppStrings() {
+    appStrings_ = std::make_unique<TAppStrings>(textBase);
+    CreateSubsystems();
+}
+
+void TMainFormular::CreateSubsystems() {
+    referenceLoader_ = std::make_unique<ReferenceLoader>(It8Reference(), *referenceOptions_, ports_.desktop, *appStrings_);
+    chart_ = std::make_unique<ChartAnalysis>(ChartContext{*images_, *this, ports_.desktop, *appStrings_, controls,
+                                                          appDataFolder_, GWTolerance, BlackThreshold});
+}
 
 void TMainFormular::ComboBoxLanguageSelectorChange(const std::string& entry) {
     controls.languageSelector = entry;

@@ -4,18 +4,27 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "analysis/ChartCheck.h"
+#include "analysis/ImageHost.h"
+#include "analysis/ImageWindows.h"
 #include "app/FormStatus.h"
 #include "app/MainFormControls.h"
 #include "app/Splash.h"
 #include "app/Strings.h"
+#include "calibration/GreyCorrection.h"
+#include "it8ref/ReferenceLoader.h"
+#include "it8ref/ReferenceOptions.h"
 
 namespace calvix {
 
+class CEthernetCmd;
 class Clock;
 class Desktop;
+class DynamicLibrary;
 class NamedLock;
 class SystemInfo;
 class UserStore;
@@ -27,9 +36,13 @@ struct MainFormPorts {
     SystemInfo& system;
     Clock& clock;
     NamedLock* serviceLock = nullptr;  // none: the service interface is taken as free
+    // Loads the scanner maker's service library; none: the library counts as not loaded.
+    std::function<std::unique_ptr<DynamicLibrary>()> makeLibrary;
+    // The system directory that holds the maker's libraries; empty: not found.
+    std::string systemDir;
 };
 
-class TMainFormular : public LogDisplay {
+class TMainFormular : public LogDisplay, public ImageHost {
 public:
     static constexpr const char* ApplicationTitle = "Calvix";
     static constexpr const char* RegistryKey = "\\Software\\Zelmar GmbH\\Calvix";
@@ -74,20 +87,73 @@ public:
     void StartupLoadStep();
     void CloseImageWindowsStep();
 
+    // Image windows.
+    ImageWindows& Images() { return *images_; }
+    TChildImage* ChildImage() const { return images_->ChildImage(); }
+    // File, "Open...": a chosen file goes into a new image window.
+    void MMOpenFileClick();
+    int OpenImageFile(const std::string& path);
+    void MMenuCloseFileClick();
+
+    // IT8 reference (the options group of the chart page).
+    ReferenceOptions& referenceOptions() { return *referenceOptions_; }
+    std::int32_t LoadReferenceByDialog();
+    std::int32_t LoadReferenceByPath(const std::string& path);
+    void ButtonTTabIT8ProfSelectClick() { LoadReferenceByDialog(); }
+    void CheckBoxTTabIT8ConvertD65Click();
+    void UpDownTTabIT8GammaClick();
+    void CheckBoxTTabIT8GammaLastClick();
+
+    // Chart detection and checks.
+    int CheckIt8Scan(TChildImage* window, bool front);
+    int CheckGreyWedge();
+    bool IsGrey(PackedColour colour) const;
+    void CheckBoxTTabIT8ShowRasterClick();
+    void TTabButtonSetMarkerClick();
+    void SetCornerAt(TChildImage& window, int x, int y, int clientWidth, int clientHeight);
+    void TTabButtonSetAutoClick();
+    ChartAnalysis& Chart() { return *chart_; }
+
+    // Grey-scale correction of the current image window.
+    void Store();
+    int whiteAdaptionPosition = 0;  // the white-adaption slider, 0-4
+    const GreyCorrection& Correction() const { return correction_; }
+
+    // Scanner service.
+    bool setCalibMode(bool duplex);
+    bool clearCalibMode(bool duplex);
+    bool storeLUT();
+    CEthernetCmd& Ethernet() { return *ethernet_; }
+
+    // ImageHost
+    void SetImageOpen(bool open) override { imageOpen = open; }
+    void SetCloseCommandEnabled(bool enabled) override { controls.closeFile.enabled = enabled; }
+    void ShowInfoLines(const std::vector<std::string>& lines) override { controls.infoMemo = lines; }
+    void SetTopDownChecked(bool checked) override { controls.topDownBitmap.checked = checked; }
+    bool TopDownChecked() const override { return controls.topDownBitmap.checked; }
+    void UpdateZoom(TChildImage&) override {}
+    void DrawOverview(TChildImage&) override {}
+    OverviewGeometry OverviewSize() const override { return {}; }
+    void ClearImageViews() override {}
+    void ImageWindowActivated(TChildImage& window) override;
+    // The helper window is not counted when it opens, so the count never goes below zero.
+    void LowerImageCount() override { if (imageCount > 0) --imageCount; }
+
     // LogDisplay
     bool MainWindowVisible() const override { return windowShown_ && !closed_; }
     void ShowStatusLine(const std::string& text) override;
     bool SplashLogActive() const override { return splashLogActive; }
     void AppendSplashLine(const std::string& text) override;
 
-    // The message-text form, created by the program entry right after the main window.
+    // The message-text form, created by the program entry right after the main window; the
+    // operations that show messages (reference loading, chart checks) come up with it.
     void CreateAppStrings();
     TAppStrings* AppStrings() { return appStrings_.get(); }
 
     TFormSplash* Splash() { return splash_.get(); }
     void CloseSplash();
     const std::string& StatusPanel(int index) const { return statusPanels_[index]; }
-    void SetStatusPanel(int index, const std::string& text);
+    void SetStatusPanel(int index, const std::string& text) override;
     bool Transparent() const { return transparent_; }
     const std::string& AppDataFolder() const { return appDataFolder_; }
     const std::string& IniFileName() const { return iniFileName_; }
@@ -132,14 +198,22 @@ public:
     std::int32_t logLevel = 128;
     std::int32_t GWTolerance = 0;
     std::int32_t BlackThreshold = 0;
-    bool applyChrAdaption = false;
 
     MainFormControls controls;
 
 private:
+    void CreateSubsystems();
+
     MainFormPorts ports_;
-    std::unique_ptr<TFormSplash> splash_;
+    // Declared before what refers to it, so it goes last.
     std::unique_ptr<TAppStrings> appStrings_;
+    std::unique_ptr<ImageWindows> images_;
+    std::unique_ptr<ReferenceOptions> referenceOptions_;
+    std::unique_ptr<ReferenceLoader> referenceLoader_;
+    std::unique_ptr<ChartAnalysis> chart_;
+    std::unique_ptr<CEthernetCmd> ethernet_;
+    GreyCorrection correction_;
+    std::unique_ptr<TFormSplash> splash_;
     std::string appDataFolder_;
     std::string iniFileName_;
     std::string helpFile_;

@@ -94,8 +94,10 @@ void TMainFormular::ReadIniFile() {
     say(LogWriter.Printf("  ... grey wedge tolerance set to %d", GWTolerance));
     BlackThreshold = ini.ReadInteger("Miscellaneous", "BlackThreshold", 25);
     say(LogWriter.Printf("  ... helper image black threshold set to %d", BlackThreshold));
-    applyChrAdaption = ini.ReadBool("Calibration", "ApplyChrAdaption", false);
-    say(std::string("  ... apply chromatic adaption: ") + (applyChrAdaption ? "yes" : "no"));
+    // Setting the box from the file is no click: the reference greys stay as they are.
+    bool& adapt = referenceOptions_->CheckBoxTTabIT8ConvertD65.checked;
+    adapt = ini.ReadBool("Calibration", "ApplyChrAdaption", false);
+    say(std::string("  ... apply chromatic adaption: ") + (adapt ? "yes" : "no"));
     const bool status = ini.ReadBool("Logging", "Status", true);
     say(status ? "  ... logging of Status messages (> STA:) switched on"
                : "  ... logging of Status messages switched off");
@@ -222,7 +224,7 @@ void TMainFormular::WriteSettings() {
     ini.WriteInteger("Logging", "LogLevel", logLevel);
     ini.WriteInteger("Miscellaneous", "GWTolerance", GWTolerance);
     ini.WriteInteger("Miscellaneous", "BlackThreshold", BlackThreshold);
-    ini.WriteBool("Calibration", "ApplyChrAdaption", applyChrAdaption);
+    ini.WriteBool("Calibration", "ApplyChrAdaption", referenceOptions_->CheckBoxTTabIT8ConvertD65.checked);
     std::string error;
     if (!ini.Save(iniFileName_, &error)) {
         CALVIX_LOG_ERR(unit::MainForm, "Writing INI file failed! " + error, LogErr);

@@ -89,20 +89,4 @@ void TMainFormular::ConnectStep() {
     // Finding the scanner over TWAIN comes with the acquisition; until then nothing connects.
 }
 
-void TMainFormular::CloseSession() {
-    if (ports_.serviceLock && serviceLockHeld_) {
-        ports_.serviceLock->Release();
-        serviceLockHeld_ = false;
-    }
-}
-
-void TMainFormular::StartupLoadStep() {
-    // Loading an image at start-up comes with the image windows.
-    autoloadPending = false;
-}
-
-void TMainFormular::CloseImageWindowsStep() {
-    // Image windows come with the image subsystem; none can be open before.
-}
-
 }  // namespace calvix

@@ -10,6 +10,8 @@
 #include "app/MainForm.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
+#include "platform/DlDynamicLibrary.h"
+#include "platform/LinuxSystemInfo.h"
 
 namespace calvix {
 
@@ -24,7 +26,9 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
     window.show();
     std::unique_ptr<TMainFormular> created;
     try {
-        created = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, SystemClock(), &serviceLock});
+        created = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, SystemClock(), &serviceLock,
+                                                                [] { return std::make_unique<DlDynamicLibrary>(); },
+                                                                SystemDirectory()});
     } catch (const std::exception& e) {
         // The entry's handlers log it; the operator sees it here, as a window.
         desktop.ShowMessage(e.what(), TMainFormular::ApplicationTitle, MessageButtons::Ok);

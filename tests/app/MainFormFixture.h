@@ -49,7 +49,7 @@ protected:
         LogWriter.SetClock(nullptr);
     }
     void Start() {
-        form = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, clock, &lock});
+        form = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, clock, &lock, nullptr, std::string()});
         form->CreateAppStrings();
     }
     void Ticks(int n) {

@@ -36,7 +36,7 @@ private slots:
         MainWindow window;
         desktop.Attach(&window, nullptr);
         window.show();
-        TMainFormular core(MainFormPorts{desktop, store, system, clock, &lock});
+        TMainFormular core(MainFormPorts{desktop, store, system, clock, &lock, nullptr, std::string()});
         core.CreateAppStrings();
         desktop.Attach(&window, &core);
         window.Bind(core);

@@ -1,0 +1,39 @@
+// Test helpers for calvix-analyze: rendered charts written as BMP files, the program run as a
+// process with its exit status and output, and the calibration record read back.
+#pragma once
+
+#include "ChartRenderer.h"
+#include "TestData.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace calvix::test {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs calvix-analyze with the given arguments (each shell-quoted here).
+ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder);
+
+// Renders one side and writes it to path; returns the render for its raw grey values.
+RenderedChart RenderToFile(const RenderOptions& options, const std::string& path, bool fromReferenceFile = false);
+
+// The same response for all three channels.
+ToneResponse UniformTone(double gain, double offset, double gamma);
+
+// The 6227 bytes of a written record, or nothing when the file is missing or has another size.
+std::optional<std::vector<std::uint8_t>> ReadRecord(const std::string& path);
+
+// One of the six tables of a record: side 0 front, 1 rear; channel 0 red, 1 green, 2 blue.
+std::array<std::uint8_t, 1024> RecordTable(const std::vector<std::uint8_t>& record, int side, int channel);
+
+inline const std::string ReferenceR1 = std::string(CALVIX_TEST_DATA_DIR) + "/it8/R1.txt";
+
+}  // namespace calvix::test

@@ -1,0 +1,99 @@
+// Summary printing: plain aligned text, one block per side.
+#include "AnalysisSummary.h"
+
+#include "analysis/ScanBitmap.h"
+#include "calibration/CorrectionTypes.h"
+
+#include <string>
+
+namespace calvix::analyze {
+
+namespace {
+
+const char* YesNo(bool value) { return value ? "yes" : "NO"; }
+
+// Message-box texts span lines; the summary keeps each on one.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+void PrintCorners(const SideReport& side, std::FILE* out) {
+    if (!side.cornersValid) {
+        std::fprintf(out, "  corners:   not found\n");
+        return;
+    }
+    const char* names[4] = {"upper left", "upper right", "lower left", "lower right"};
+    std::fprintf(out, "  corners:  ");
+    for (std::size_t i = 0; i < 4; ++i) {
+        std::fprintf(out, " %s (%d, %d)%s", names[i], side.corners[i].x, side.corners[i].y, i < 3 ? "," : "\n");
+    }
+}
+
+void PrintGreys(const SideReport& side, std::FILE* out) {
+    std::fprintf(out, "  grey    measured R   G   B    reference R   G   B\n");
+    for (std::size_t k = 0; k < side.measured.size(); ++k) {
+        const PackedColour m = side.measured[k];
+        const PackedColour r = side.reference[k];
+        std::fprintf(out, "  GS%-2zu           %3d %3d %3d              %3d %3d %3d\n", k, RedOf(m), GreenOf(m),
+                     BlueOf(m), RedOf(r), GreenOf(r), BlueOf(r));
+    }
+    std::fprintf(out, "  tables non-decreasing: red %s, green %s, blue %s\n", YesNo(side.monotonic[0]),
+                 YesNo(side.monotonic[1]), YesNo(side.monotonic[2]));
+    // Equal neighbours give the table no segment between them: a clipped or flat sensor.
+    int flat[3] = {0, 0, 0};
+    for (std::size_t k = 1; k < side.measured.size(); ++k) {
+        for (int c = 0; c < 3; ++c) {
+            const ColourChannel channel = static_cast<ColourChannel>(c);
+            flat[c] += ChannelOf(side.measured[k], channel) == ChannelOf(side.measured[k - 1], channel);
+        }
+    }
+    if (flat[0] + flat[1] + flat[2] > 0) {
+        std::fprintf(out, "  note: neighbouring steps measured equal (sensor clipped?): red %d, green %d, blue %d\n",
+                     flat[0], flat[1], flat[2]);
+    }
+}
+
+void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
+    std::fprintf(out, "%s side: %s\n", side.name.c_str(), side.scanPath.c_str());
+    if (!side.loadError.empty()) {
+        std::fprintf(out, "  result:    not analysed (%s)\n", side.loadError.c_str());
+        std::fprintf(err, "calvix-analyze: error: %s side: %s\n", side.name.c_str(), side.loadError.c_str());
+        return;
+    }
+    std::fprintf(out, "  result:    %d (%s)\n", side.code, ResultMeaning(side.code).c_str());
+    PrintCorners(side, out);
+    for (const std::string& message : side.messages) std::fprintf(out, "  message:   %s\n", OneLine(message).c_str());
+    if (side.stored) PrintGreys(side, out);
+    if (!side.Passed()) {
+        std::fprintf(err, "calvix-analyze: error: %s side: %s (code %d)\n", side.name.c_str(),
+                     ResultMeaning(side.code).c_str(), side.code);
+    }
+}
+
+}  // namespace
+
+void PrintSummary(const AnalysisReport& report, std::FILE* out, std::FILE* err) {
+    for (const SideReport& side : report.sides) PrintSide(side, out, err);
+    if (!report.failure.empty()) std::fprintf(err, "calvix-analyze: error: %s\n", report.failure.c_str());
+    if (!report.lutPath.empty()) {
+        std::fprintf(out, "calibration record (6227 bytes, %s) written to %s\n",
+                     report.lutSides == 2 ? "duplex" : "simplex", report.lutPath.c_str());
+    } else if (!report.sides.empty()) {
+        std::fprintf(out, "no calibration record written: not every side passed\n");
+    }
+    if (!report.filesWritten.empty()) {
+        std::fprintf(out, "files in %s:\n", report.outputFolder.c_str());
+        for (const std::string& file : report.filesWritten) std::fprintf(out, "  %s\n", file.c_str());
+    }
+}
+
+}  // namespace calvix::analyze
