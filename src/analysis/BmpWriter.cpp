@@ -9,6 +9,9 @@
 #include <cstring>
 #include <new>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace calvix {
 namespace {
 
@@ -62,31 +65,62 @@ std::vector<std::uint8_t> EncodeBmp(const ScanBitmap& image) {
     return out;
 }
 
-bool SaveBmpFile(const ScanBitmap& image, const std::string& path, std::string& error) {
-    std::uint64_t stride = 0;
-    const std::vector<std::uint8_t> header = HeaderBytes(image, stride);
-    if (header.empty()) {
-        error = "cannot encode an empty or oversized image as BMP";
-        return false;
-    }
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot create '" + temporary + "': " + std::strerror(errno);
-        return false;
-    }
-    // Row by row, so saving a scan needs no second full-size copy of it in memory.
+namespace {
+
+// Writes header and rows bottom-up to an open stream, row by row, so saving a scan needs no
+// second full-size copy of it in memory.
+bool WriteRows(std::FILE* file, const std::vector<std::uint8_t>& header, const ScanBitmap& image,
+               std::uint64_t stride) {
     bool written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
     std::vector<std::uint8_t> row(stride, 0);
     for (int y = image.Height() - 1; written && y >= 0; --y) {
         std::memcpy(row.data(), image.Row(y), image.Stride());
         written = std::fwrite(row.data(), 1, row.size(), file) == row.size();
     }
+    return written && std::fflush(file) == 0;
+}
+
+bool OverwriteFile(const ScanBitmap& image, const std::string& path, const std::vector<std::uint8_t>& header,
+                   std::uint64_t stride, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        if (fd >= 0) ::close(fd);
+        error = "cannot open '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    const std::uint64_t size = header.size() + stride * static_cast<std::uint64_t>(image.Height());
+    bool ok = WriteRows(file, header, image, stride);
+    ok = ok && ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
+    const bool closed = std::fclose(file) == 0;
+    if (!ok || !closed) {
+        error = "cannot write '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SaveBmpFile(const ScanBitmap& image, const std::string& path, std::string& error, BmpSaveMode mode) {
+    std::uint64_t stride = 0;
+    const std::vector<std::uint8_t> header = HeaderBytes(image, stride);
+    if (header.empty()) {
+        error = "cannot encode an empty or oversized image as BMP";
+        return false;
+    }
+    if (mode == BmpSaveMode::OverwriteInPlace) return OverwriteFile(image, path, header, stride, error);
+    const std::string temporary = path + ".tmp";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot create '" + temporary + "': " + std::strerror(errno);
+        return false;
+    }
+    const bool written = WriteRows(file, header, image, stride);
     // No fsync: the rename already keeps readers from ever seeing half a file, and scans are
     // written on the operator's path, where a flush to disk would cost a noticeable pause.
-    const bool flushed = std::fflush(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    if (!written || !flushed || !closed) {
+    if (!written || !closed) {
         error = "cannot write '" + temporary + "': " + std::strerror(errno);
         std::remove(temporary.c_str());
         return false;

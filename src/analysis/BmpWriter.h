@@ -14,8 +14,18 @@ namespace calvix {
 // fields of the format.
 std::vector<std::uint8_t> EncodeBmp(const ScanBitmap& image);
 
-// Writes through a temporary file in the same folder that is renamed over the target, so a
-// failed write never leaves half a file. Returns false (error set) when nothing was written.
-bool SaveBmpFile(const ScanBitmap& image, const std::string& path, std::string& error);
+enum class BmpSaveMode {
+    // Through a temporary file in the same folder that is renamed over the target, so a failed
+    // write never leaves half a file.
+    ReplaceAtomically,
+    // Over the existing file's bytes, then cut to size. For diagnostic images that are
+    // rewritten on every run (the helper images): reusing the file's pages saves most of the
+    // cost of a fresh 23 MB file, and a crash mid-write loses nothing that is not made again.
+    OverwriteInPlace,
+};
+
+// Returns false (error set) when the file could not be written.
+bool SaveBmpFile(const ScanBitmap& image, const std::string& path, std::string& error,
+                 BmpSaveMode mode = BmpSaveMode::ReplaceAtomically);
 
 }  // namespace calvix

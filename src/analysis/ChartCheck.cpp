@@ -124,7 +124,7 @@ int ChartAnalysis::CheckIt8Scan(TChildImage* window, bool front) {
     // a wedge that is not grey. So it follows the new corners here in any case.
     target->raster = RasterGeometry::FromCorners(target->cornerSlots);
 
-    helper.SaveImage(helperPath);
+    helper.SaveImage(helperPath, BmpSaveMode::OverwriteInPlace);
     c_.windows.Activate(*scan);
     CheckBoxTTabIT8ShowRasterClick(reinterpret_cast<std::uintptr_t>(this));
 
@@ -144,7 +144,7 @@ int ChartAnalysis::FailDetection(TChildImage& helper, const std::string& helperP
                            MessageButtons::Ok);
     LogStatus("  ... IT8 processing aborted!", CheckSta);
     // The message box runs a nested loop; the helper window may have been closed meanwhile.
-    if (c_.windows.Contains(&helper)) helper.SaveImage(helperPath);
+    if (c_.windows.Contains(&helper)) helper.SaveImage(helperPath, BmpSaveMode::OverwriteInPlace);
     return code;
 }
 

@@ -165,15 +165,15 @@ bool TChildImage::HelpChildImage(const std::string& helperPath, const ScanBitmap
     services_.host.SetTopDownChecked(false);
     caption = "Helper Image";
     LogStatus(Format("Helper image filename: %s", helperPath.c_str()));
-    const bool saved = SaveImage(helperPath);
+    const bool saved = SaveImage(helperPath, BmpSaveMode::OverwriteInPlace);
     AddTimingLines(start, LogSta);
     ShowInMainWindow();
     return saved;
 }
 
-bool TChildImage::SaveImage(const std::string& path) {
+bool TChildImage::SaveImage(const std::string& path, BmpSaveMode mode) {
     std::string error;
-    if (SaveBmpFile(image, path, error)) return true;
+    if (SaveBmpFile(image, path, error, mode)) return true;
     CALVIX_LOG_ERR(unit::ImageChild, "cannot save image: " + error, LogErrBar);
     return false;
 }

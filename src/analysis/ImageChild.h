@@ -3,6 +3,7 @@
 // the helper image of the chart search.
 #pragma once
 
+#include "analysis/BmpWriter.h"
 #include "analysis/ImageHost.h"
 #include "analysis/It8frame.h"
 #include "analysis/LoadProgress.h"
@@ -52,7 +53,7 @@ public:
     // Takes a copy of the helper image and saves it to helperPath; false when the save failed.
     bool HelpChildImage(const std::string& helperPath, const ScanBitmap& helper);
     // Saves the picture as a 24-bit BMP; logs an error line and returns false on failure.
-    bool SaveImage(const std::string& path);
+    bool SaveImage(const std::string& path, BmpSaveMode mode = BmpSaveMode::ReplaceAtomically);
 
     ScanBitmap image;
     std::vector<std::string> infoLines;

@@ -68,6 +68,19 @@ TEST(BmpWriter, WritesStandardBottomUpInfoHeaderFile) {
     EXPECT_EQ(back.image, image);
 }
 
+TEST(BmpWriter, OverwritingInPlaceLeavesExactlyTheNewFile) {
+    test::TempDir dir;
+    std::string error;
+    const ScanBitmap large = Pattern(40, 30);
+    const ScanBitmap small = Pattern(5, 2, 7);
+    ASSERT_TRUE(SaveBmpFile(large, dir.File("help.bmp"), error, BmpSaveMode::OverwriteInPlace)) << error;
+    ASSERT_TRUE(SaveBmpFile(small, dir.File("help.bmp"), error, BmpSaveMode::OverwriteInPlace)) << error;
+    const std::string text = test::ReadFileText(dir.File("help.bmp"));
+    EXPECT_EQ(std::vector<std::uint8_t>(text.begin(), text.end()), EncodeBmp(small));
+    EXPECT_FALSE(SaveBmpFile(small, dir.File("missing/help.bmp"), error, BmpSaveMode::OverwriteInPlace));
+    EXPECT_FALSE(error.empty());
+}
+
 TEST(BmpReader, TopDownRowsComeOutTopFirst) {
     const ScanBitmap image = Pattern(4, 3);
     const PictureResult r = DecodeBmp(Bmp24(image, 40, true).Build());
