@@ -13,6 +13,7 @@
 #include "app/Exceptions.h"
 #include "app/FormStatus.h"
 #include "app/MainForm.h"
+#include "app/MemoryTuning.h"
 #include "platform/DlDynamicLibrary.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/HeadlessDesktop.h"
@@ -55,6 +56,7 @@ void ShowException(calvix::Desktop& desktop, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    calvix::ReuseLargeAllocations();
     Options options;
     CLI::App cli{"Calvix - colour calibration for the Zelmar Q71"};
     cli.add_flag("--headless", options.headless, "Run without windows on a 200 ms tick (message boxes answered OK)");

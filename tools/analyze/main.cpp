@@ -3,10 +3,12 @@
 #include "AnalysisPipeline.h"
 #include "AnalysisSummary.h"
 #include "AnalyzeOptions.h"
+#include "app/MemoryTuning.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    calvix::ReuseLargeAllocations();
     calvix::analyze::AnalyzeOptions options;
     const int parsed = calvix::analyze::ParseAnalyzeOptions(argc, argv, options);
     if (parsed >= 0) return parsed;
