@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh
+scripts/build.sh calvix calvix-analyze q71-render q71-emulator zedareru
 scripts/main-job.sh
 
 echo

@@ -2,6 +2,8 @@
 // of every dialog and message box), a log capture, and paths of the IT8 test data.
 #pragma once
 
+#include "LogCapture.h"
+
 #include "app/Desktop.h"
 #include "app/FormStatus.h"
 #include "TestData.h"
@@ -49,28 +51,6 @@ public:
     void ShowSplash() override {}
     void CloseSplash() override {}
     void MainWindowClosed() override {}
-};
-
-// Every category on, nothing echoed; the log buffer starts empty apart from its header.
-class LogCapture {
-public:
-    LogCapture() {
-        LogWriter.SetEcho(false);
-        LogWriter.ResetForTest();
-        LogWriter.SetActive(true);
-        LogWriter.SetLevel(0);
-        LogWriter.Categories().vcl = true;
-    }
-    ~LogCapture() {
-        LogWriter.ResetForTest();
-        LogWriter.SetEcho(true);
-    }
-
-    bool Contains(const std::string& piece) const {
-        const auto& lines = LogWriter.Buffer();
-        return std::any_of(lines.begin(), lines.end(),
-                           [&piece](const std::string& line) { return line.find(piece) != std::string::npos; });
-    }
 };
 
 }  // namespace calvix::test
