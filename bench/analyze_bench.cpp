@@ -5,8 +5,7 @@
 #include "ChartRenderer.h"
 #include "analysis/BmpWriter.h"
 
-#include "app/MemoryTuning.h"
-
+#include "BenchMain.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -79,12 +78,4 @@ BENCHMARK(BM_AnalyzeDuplexPair)->Unit(benchmark::kMillisecond)->Repetitions(5)->
 
 }  // namespace
 
-// The programs tune the heap for full-size scans at start; the benchmarks measure the same.
-int main(int argc, char** argv) {
-    calvix::ReuseLargeAllocations();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return calvix::bench::RunBenchmarks(argc, argv); }

@@ -11,9 +11,10 @@
 #include "app/Desktop.h"
 #include "app/FormStatus.h"
 #include "app/Strings.h"
+#include "platform/HeadlessDesktop.h"
+#include "platform/HeadlessImageHost.h"
 
-#include "app/MemoryTuning.h"
-
+#include "BenchMain.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -25,38 +26,6 @@ namespace {
 
 using namespace calvix;
 
-class QuietHost final : public ImageHost {
-public:
-    void SetStatusPanel(int, const std::string&) override {}
-    void SetImageOpen(bool) override {}
-    void SetCloseCommandEnabled(bool) override {}
-    void ShowInfoLines(const std::vector<std::string>&) override {}
-    void SetTopDownChecked(bool) override {}
-    bool TopDownChecked() const override { return false; }
-    void UpdateZoom(TChildImage&) override {}
-    void DrawOverview(TChildImage&) override {}
-    OverviewGeometry OverviewSize() const override { return {}; }
-    void ClearImageViews() override {}
-    void ImageWindowActivated(TChildImage&) override {}
-    void LowerImageCount() override {}
-};
-
-class QuietDesktop final : public Desktop {
-public:
-    MessageAnswer ShowMessage(const std::string&, const std::string&, MessageButtons) override {
-        ++messages;
-        return MessageAnswer::Ok;
-    }
-    std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-    void SetStatusPanel(int, const std::string&) override {}
-    void SetMainWindowTransparent(bool) override {}
-    void SetBusyCursor(bool) override {}
-    void ShowSplash() override {}
-    void CloseSplash() override {}
-    void MainWindowClosed() override {}
-    int messages = 0;
-};
-
 std::string BenchFolder() {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "calvix_chart_bench";
     std::filesystem::create_directories(folder);
@@ -65,8 +34,8 @@ std::string BenchFolder() {
 
 void BM_CheckIt8ScanOneSide(benchmark::State& state) {
     LogWriter.SetEcho(false);
-    QuietHost host;
-    QuietDesktop desktop;
+    HeadlessImageHost host;
+    HeadlessDesktop desktop;
     TAppStrings strings(10000);
     MainFormControls controls;
     const std::string folder = BenchFolder();
@@ -152,12 +121,4 @@ BENCHMARK(BM_SaveHelperFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// The programs tune the heap for full-size scans at start; the benchmarks measure the same.
-int main(int argc, char** argv) {
-    calvix::ReuseLargeAllocations();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return calvix::bench::RunBenchmarks(argc, argv); }

@@ -3,6 +3,8 @@
 // folder, and a capture of the lines that reach the splash list.
 #pragma once
 
+#include "platform/HeadlessDesktop.h"
+
 #include "FakeClock.h"
 #include "TempDir.h"
 #include "analysis/ChartCheck.h"
@@ -37,28 +39,8 @@ public:
     std::vector<TChildImage*> activated;
 };
 
-struct ShownMessage {
-    std::string text;
-    std::string title;
-    MessageButtons buttons;
-};
-
-class RecordingDesktop final : public Desktop {
-public:
-    MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) override {
-        messages.push_back({text, title, buttons});
-        return MessageAnswer::Ok;
-    }
-    std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-    void SetStatusPanel(int, const std::string&) override {}
-    void SetMainWindowTransparent(bool) override {}
-    void SetBusyCursor(bool) override {}
-    void ShowSplash() override {}
-    void CloseSplash() override {}
-    void MainWindowClosed() override {}
-
-    std::vector<ShownMessage> messages;
-};
+// Records every message box and answers OK.
+using RecordingDesktop = HeadlessDesktop;
 
 // Lines whose mask carries the splash bit, as the splash list receives them.
 class SplashCapture final : public LogDisplay {

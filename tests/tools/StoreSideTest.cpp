@@ -4,7 +4,7 @@
 #include "calibration/StoreSide.h"
 
 #include "AnalyzeRunner.h"
-#include "HeadlessImageHost.h"
+#include "platform/HeadlessImageHost.h"
 #include "TempDir.h"
 #include "analysis/ChartCheck.h"
 #include "analysis/ImageChild.h"
@@ -56,7 +56,7 @@ protected:
         return {left + g.dxBottom / RasterColumns / 2, bottom - rowHeight + part * rowHeight / 4};
     }
 
-    analyze::HeadlessImageHost host;
+    HeadlessImageHost host;
     TChildImage window{ImageServices{host, SystemClock(), nullptr}};
     ReferenceGreys greys{};
     TempDir folder;

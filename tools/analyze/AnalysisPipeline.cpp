@@ -3,7 +3,7 @@
 #include "AnalysisPipeline.h"
 
 #include "BuildInfo.h"
-#include "HeadlessImageHost.h"
+#include "platform/HeadlessImageHost.h"
 #include "analysis/ChartCheck.h"
 #include "analysis/ImageWindows.h"
 #include "app/AtomicFile.h"

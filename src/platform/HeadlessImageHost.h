@@ -1,10 +1,10 @@
-// An ImageHost with no main window behind it: the offline tool has no status bar, views or
-// buttons to update, so every request is accepted and dropped.
+// An ImageHost with no main window behind it: offline tools and benchmarks have no status bar,
+// views or buttons to update, so every request is accepted and dropped.
 #pragma once
 
 #include "analysis/ImageHost.h"
 
-namespace calvix::analyze {
+namespace calvix {
 
 class HeadlessImageHost final : public ImageHost {
 public:
@@ -25,4 +25,4 @@ private:
     bool topDown_ = false;
 };
 
-}  // namespace calvix::analyze
+}  // namespace calvix
