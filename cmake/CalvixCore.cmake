@@ -20,15 +20,9 @@ function(calvix_core_library name)
   calvix_forbid_qt(${name} ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()
 
-# calvix_subsystem(name): the library of a core folder from all its .cpp files. Files named
-# MainForm*.cpp hold operations of the controller TMainFormular and go into calvix_core.
+# calvix_subsystem(name): the library of a core folder from all its .cpp files.
 function(calvix_subsystem name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB controller CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/MainForm*.cpp)
-  if(controller)
-    list(REMOVE_ITEM sources ${controller})
-    target_sources(calvix_core PRIVATE ${controller})
-  endif()
   if(NOT sources)
     set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()

@@ -12,7 +12,7 @@
 #include "app/Clock.h"
 #include "app/Exceptions.h"
 #include "app/FormStatus.h"
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 #include "app/MemoryTuning.h"
 #include "platform/DlDynamicLibrary.h"
 #include "platform/FlockNamedLock.h"

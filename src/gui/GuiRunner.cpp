@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/Clock.h"
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "platform/DlDynamicLibrary.h"

@@ -6,7 +6,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 
 namespace calvix {
 

@@ -5,7 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 #include "gui/MainWindow.h"
 #include "gui/SplashWindow.h"
 

@@ -11,7 +11,7 @@
 #include "MemoryUserStore.h"
 #include "TempDir.h"
 #include "app/FormStatus.h"
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 #include "app/SystemInfo.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/HeadlessDesktop.h"

@@ -10,7 +10,7 @@
 #include "MemoryUserStore.h"
 #include "TempDir.h"
 #include "app/FormStatus.h"
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/SplashWindow.h"

@@ -1,5 +1,5 @@
 // TMainFormular's Store handler: the grey-scale correction of the current image window.
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 #include "calibration/CalibrationLut.h"
 #include "calibration/StoreSide.h"
 #include "it8ref/ReferenceGrey.h"

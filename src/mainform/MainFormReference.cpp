@@ -1,5 +1,5 @@
 // TMainFormular's reference option handlers and the two ways a reference comes into use.
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 
 namespace calvix {
 

@@ -1,7 +1,7 @@
 // TMainFormular's scanner service operations: calibration mode in and out, the LUT upload, and
 // the scanner session's part of the shut-down.
+#include "mainform/MainForm.h"
 #include "app/Desktop.h"
-#include "app/MainForm.h"
 #include "calibration/CalibrationLut.h"
 #include "scanner/CalibMode.h"
 #include "scanner/EthernetCmd.h"

@@ -1,9 +1,10 @@
 // TMainFormular's image windows: opening files, the start-up load, closing, and bringing the
 // main window's controls in line with the current window.
+#include "mainform/MainForm.h"
+
 #include <cstdio>
 
 #include "app/Desktop.h"
-#include "app/MainForm.h"
 
 namespace calvix {
 

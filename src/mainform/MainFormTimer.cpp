@@ -1,8 +1,8 @@
 // TMainFormular's 200 ms tick and its close handler: the order in which the program comes up,
 // connects the scanner and goes down, each step guarded by its flag.
+#include "mainform/MainForm.h"
 #include "app/Clock.h"
 #include "app/Desktop.h"
-#include "app/MainForm.h"
 #include "scanner/NamedLock.h"
 #include "scanner/ServiceInterface.h"
 

@@ -1,5 +1,7 @@
 // TMainFormular's settings: the data folder, the INI file and the per-user store, read once at
 // construction and written once at shut-down, each step with its log line.
+#include "mainform/MainForm.h"
+
 #include <memory>
 #include <type_traits>
 
@@ -7,7 +9,6 @@
 #include "app/Exceptions.h"
 #include "app/IniFile.h"
 #include "app/Language.h"
-#include "app/MainForm.h"
 #include "app/SystemInfo.h"
 #include "app/UserStore.h"
 

@@ -1,7 +1,8 @@
 // TMainFormular's chart operations, carried out by its ChartAnalysis.
+#include "mainform/MainForm.h"
+
 #include <cstdint>
 
-#include "app/MainForm.h"
 
 namespace calvix {
 

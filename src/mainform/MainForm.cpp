@@ -1,5 +1,5 @@
 // TMainFormular: construction, Startup, the language handlers and where log lines show.
-#include "app/MainForm.h"
+#include "mainform/MainForm.h"
 
 #include <cstdio>
 
