@@ -14,6 +14,8 @@
 // answers one UploadResult frame: result code (u32 LE), then the result word (u32 LE).
 // A scan connection asks StateQuery (empty payload) and gets StateReport (the device state in
 // the text form of its state file).
+// The scan connection's capability, scan and image frames are laid out in ScanWire.h; a
+// control connection (role "control") carries the operator's hand (Feed / FeedResult).
 // A frame of unknown type or with an over-long length ends the connection: the stream cannot
 // be resynchronised, so neither side tries.
 #pragma once
@@ -34,6 +36,16 @@ enum class FrameType : std::uint8_t {
     UploadResult = 'R',
     StateQuery = 'Q',
     StateReport = 'D',
+    // Scan connection (ScanWire.h).
+    CapRequest = 'G',
+    CapReply = 'V',
+    ScanRequest = 'A',
+    ImageHeader = 'I',
+    ImageData = 'P',
+    ScanDone = 'Z',
+    // Control connection: a sheet description in, a result line out.
+    Feed = 'F',
+    FeedResult = 'K',
 };
 
 inline constexpr std::size_t kHeaderSize = 5;
@@ -42,6 +54,7 @@ inline constexpr std::uint32_t kMaxFramePayload = 65536;
 
 inline constexpr std::string_view kRoleService = "service";
 inline constexpr std::string_view kRoleScan = "scan";
+inline constexpr std::string_view kRoleControl = "control";
 
 // Upload result codes the device gives (the result word then carries the detail).
 inline constexpr std::uint32_t kUploadStored = 0;
@@ -61,6 +74,14 @@ inline bool IsKnownType(std::uint8_t type) {
     case FrameType::UploadResult:
     case FrameType::StateQuery:
     case FrameType::StateReport:
+    case FrameType::CapRequest:
+    case FrameType::CapReply:
+    case FrameType::ScanRequest:
+    case FrameType::ImageHeader:
+    case FrameType::ImageData:
+    case FrameType::ScanDone:
+    case FrameType::Feed:
+    case FrameType::FeedResult:
         return true;
     }
     return false;
