@@ -97,10 +97,11 @@ TW_UINT16 PrepareCapRequest(TW_UINT16 msg, const TW_CAPABILITY& capability, cons
 
 TW_UINT16 AnswerCapability(TW_UINT16 msg, const wire::CapReply& reply, const MemoryFunctions& memory,
                            TW_CAPABILITY* capability, TW_UINT16* cc) {
-    *cc = reply.cc;
+    // A failure always carries a reason (one without would leave the application guessing);
+    // anything else leaves none behind.
+    *cc = TWCC_SUCCESS;
     if (reply.rc == TWRC_FAILURE) {
-        // A failure without a reason would leave the application guessing.
-        if (*cc == TWCC_SUCCESS) *cc = TWCC_BUMMER;
+        *cc = reply.cc == TWCC_SUCCESS ? TWCC_BUMMER : reply.cc;
         return TWRC_FAILURE;
     }
     if (reply.rc != TWRC_SUCCESS && reply.rc != TWRC_CHECKSTATUS) {
