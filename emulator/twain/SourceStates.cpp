@@ -2,7 +2,6 @@
 #include "SourceStates.h"
 
 #include <cstring>
-#include <iterator>
 
 namespace calvix::twain {
 
@@ -35,8 +34,6 @@ constexpr Rule kRules[] = {
     {DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, kStateXferReady, kStateTransferring},
     {DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, kStateXferReady, kStateXferReady},
     {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, kStateXferReady, kStateXferReady},
-    {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, kStateXferReady, kStateTransferring},
-    {DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, kStateXferReady, kStateXferReady},
     {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, kStateXferReady, kStateTransferring},
 };
 
@@ -55,12 +52,9 @@ int StateAfter(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_UINT16 rc, const v
         if (msg == MSG_DISABLEDS && rc == TWRC_SUCCESS) return kStateOpen;
         return state;
     }
-    if (dg == DG_IMAGE && (dat == DAT_IMAGENATIVEXFER || dat == DAT_IMAGEFILEXFER) && msg == MSG_GET) {
+    if (dg == DG_IMAGE && dat == DAT_IMAGENATIVEXFER && msg == MSG_GET) {
         // A cancelled transfer still has to be ended; a failed one leaves the image pending.
         return rc == TWRC_XFERDONE || rc == TWRC_CANCEL ? kStateTransferring : state;
-    }
-    if (dg == DG_IMAGE && dat == DAT_IMAGEMEMXFER && msg == MSG_GET) {
-        return rc == TWRC_SUCCESS || rc == TWRC_XFERDONE || rc == TWRC_CANCEL ? kStateTransferring : state;
     }
     if (dg == DG_CONTROL && dat == DAT_PENDINGXFERS && rc == TWRC_SUCCESS) {
         if (msg == MSG_RESET) return kStateEnabled;
