@@ -62,9 +62,14 @@ void FakeScanDevice::AnswerSet(std::uint16_t cap, std::uint16_t rc, std::uint16_
     setAnswers_[cap] = {rc, cc};
 }
 
-void FakeScanDevice::AnswerRaw(std::uint16_t cap, const std::string& bytes) {
+void FakeScanDevice::AnswerRaw(std::uint16_t cap, const std::string& bytes, bool closeAfter) {
     std::lock_guard lock(mutex_);
-    rawAnswers_[cap] = bytes;
+    rawAnswers_[cap] = {bytes, closeAfter};
+}
+
+void FakeScanDevice::SetGreetingAnswer(const std::string& bytes) {
+    std::lock_guard lock(mutex_);
+    greeting_ = bytes;
 }
 
 void FakeScanDevice::SetScanAnswer(const std::string& bytes, bool closeAfterScan) {
@@ -163,8 +168,9 @@ bool FakeScanDevice::Handle(int fd, const wire::Frame& frame, bool* greeted) {
         if (frame.type != wire::FrameType::Hello || frame.payload != wire::kRoleScan || offline_) return false;
         ++greetings_;
         *greeted = true;
+        const std::string greeting = greeting_;
         lock.unlock();
-        SendAll(fd, wire::EncodeFrame(wire::FrameType::Hello, "Q71-TEST-0001"));
+        SendAll(fd, greeting);
         return true;
     }
     if (frame.type == wire::FrameType::ScanRequest) {
@@ -180,8 +186,10 @@ bool FakeScanDevice::Handle(int fd, const wire::Frame& frame, bool* greeted) {
     if (!request) return false;
     requests_.push_back(*request);
     std::string answer;
+    bool close = false;
     if (const auto raw = rawAnswers_.find(request->cap); raw != rawAnswers_.end()) {
-        answer = raw->second;
+        answer = raw->second.first;
+        close = raw->second.second;
     } else {
         wire::CapReply reply;
         auto value = values_.find(request->cap);
@@ -205,7 +213,7 @@ bool FakeScanDevice::Handle(int fd, const wire::Frame& frame, bool* greeted) {
     }
     lock.unlock();
     SendAll(fd, answer);
-    return true;
+    return !close;
 }
 
 std::string FakeScanDevice::FaceFrames(const wire::ImageHeader& header, const std::string& bytes) {

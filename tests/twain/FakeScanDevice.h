@@ -28,8 +28,11 @@ public:
     void SetCap(std::uint16_t cap, std::uint16_t itemType, const std::string& item);
     // Answers MSG_SET of cap with rc and cc instead of storing the value.
     void AnswerSet(std::uint16_t cap, std::uint16_t rc, std::uint16_t cc);
-    // Answers any request for cap with these raw bytes instead of a proper reply.
-    void AnswerRaw(std::uint16_t cap, const std::string& bytes);
+    // Answers any request for cap with these raw bytes instead of a proper reply, and then
+    // ends the connection when closeAfter.
+    void AnswerRaw(std::uint16_t cap, const std::string& bytes, bool closeAfter = false);
+    // Answers the greeting with these bytes instead of the device's Hello.
+    void SetGreetingAnswer(const std::string& bytes);
     // The bytes that answer the next scan requests; closeAfterScan ends the connection after.
     void SetScanAnswer(const std::string& bytes, bool closeAfterScan = false);
     // Refuses greetings by closing the connection, as an offline device does.
@@ -74,7 +77,8 @@ private:
     int scans_ = 0;
     std::map<std::uint16_t, Value> values_;
     std::map<std::uint16_t, std::pair<std::uint16_t, std::uint16_t>> setAnswers_;
-    std::map<std::uint16_t, std::string> rawAnswers_;
+    std::map<std::uint16_t, std::pair<std::string, bool>> rawAnswers_;
+    std::string greeting_ = wire::EncodeFrame(wire::FrameType::Hello, "Q71-TEST-0001");
     std::vector<wire::CapRequest> requests_;
     std::string scanAnswer_;
     bool closeAfterScan_ = false;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace calvix::test {
 namespace {
@@ -97,6 +98,14 @@ TEST(Q71SourceTest, IsFoundUnderItsNameAndOpensOnlyWhenTheDeviceGreets) {
         EXPECT_EQ(s.dsm.Condition(), TWCC_CHECKDEVICEONLINE);
         s.device.SetOffline(false);
         EXPECT_EQ(s.dsm.OpenSource(&s.source, kQ71), TWRC_SUCCESS);
+    }
+    {
+        // Something answers, but not as the device greets.
+        Q71Session s;
+        s.device.SetGreetingAnswer(wire::EncodeFrame(wire::FrameType::StateReport, "lamps=on"));
+        ASSERT_EQ(s.dsm.OpenManager(), TWRC_SUCCESS);
+        EXPECT_EQ(s.dsm.OpenSource(&s.source, kQ71), TWRC_FAILURE);
+        EXPECT_EQ(s.dsm.Condition(), TWCC_OPERATIONERROR);
     }
     Q71Session s;
     ScopedEnv nobody("Q71_ADDRESS", "127.0.0.1:1");
@@ -233,6 +242,15 @@ TEST(Q71SourceTest, ReconnectsOnceAfterTheDeviceDroppedTheConnection) {
     EXPECT_EQ(s.Get(CAP_FEEDERLOADED, MSG_GETCURRENT, &type, &item), TWRC_SUCCESS);
     EXPECT_EQ(s.device.Greetings(), 3);
 
+    // A connection that ends in the middle of an answer is not tried again: the device may
+    // have acted on the request.
+    s.device.SetCap(0x8136, TWTY_UINT16, Bytes16(0));
+    const std::string reply = wire::EncodeCapReply({TWRC_SUCCESS, 0, TWTY_UINT16, Bytes16(5)});
+    s.device.AnswerRaw(0x8136, reply.substr(0, 7), true);
+    const std::size_t asked = s.device.Requests().size();
+    EXPECT_EQ(s.Set(0x8136, TWTY_UINT16, Bytes16(5)), TWRC_FAILURE);
+    EXPECT_EQ(s.device.Requests().size(), asked + 1);
+
     s.device.SetOffline(true);
     s.device.DropConnection();
     EXPECT_EQ(s.Get(CAP_FEEDERLOADED, MSG_GETCURRENT, &type, &item), TWRC_FAILURE);
@@ -318,6 +336,19 @@ TEST(Q71SourceTest, ResetDiscardsWhatWasNotTransferred) {
     Q71Session s;
     s.Open();
     ASSERT_EQ(s.Scan(Face(0, kDeliver, 4, 4) + Face(1, kDeliver, 4, 4) + kDone), MSG_XFERREADY);
+    // Triplets this source does not offer, even where the state would allow them.
+    const std::tuple<TW_UINT32, TW_UINT16, TW_UINT16> unoffered[] = {
+        {DG_IMAGE, DAT_IMAGEINFO, MSG_GET},
+        {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET},
+        {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET},
+        {DG_CONTROL, DAT_PENDINGXFERS, MSG_STOPFEEDER},
+        {DG_CONTROL, DAT_USERINTERFACE, 0x0599},
+    };
+    for (const auto& [dg, dat, msg] : unoffered) {
+        unsigned char scratch[256] = {};
+        EXPECT_EQ(s.dsm.Call(&s.source, dg, dat, msg, scratch), TWRC_FAILURE);
+        EXPECT_EQ(s.dsm.Condition(&s.source), TWCC_BADPROTOCOL);
+    }
     TW_UINT16 count = 9;
     ASSERT_EQ(s.dsm.Pending(&s.source, MSG_RESET, &count), TWRC_SUCCESS);
     EXPECT_EQ(count, 0);
