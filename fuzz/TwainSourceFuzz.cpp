@@ -49,7 +49,7 @@ void ReadScan(const std::uint8_t* data, std::size_t size) {
 
 void HandleCapability(const std::uint8_t* data, std::size_t size) {
     if (size < 5) return;
-    static constexpr TW_UINT16 kMessages[] = {MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT, MSG_RESET,
+    static constexpr TW_UINT16 kMessages[] = {MSG_GET, MSG_GETCURRENT,   MSG_GETDEFAULT, MSG_RESET,
                                               MSG_SET, MSG_QUERYSUPPORT, MSG_ENDXFER};
     TW_CAPABILITY capability{};
     std::memcpy(&capability.Cap, data, 2);
@@ -90,7 +90,9 @@ void HandleCapability(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    if (data[0] & 1) ReadScan(data + 1, size - 1);
-    else HandleCapability(data + 1, size - 1);
+    if (data[0] & 1)
+        ReadScan(data + 1, size - 1);
+    else
+        HandleCapability(data + 1, size - 1);
     return 0;
 }

@@ -1,15 +1,15 @@
 // TCP connection set-up and whole-frame writes for the clients of q71-emulator.
 #include "DeviceSocket.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
 
 namespace calvix::servicelib {
 

@@ -18,18 +18,42 @@ struct KnownCap {
 
 // The standard's capabilities the Q71 reports, and the maker's own that the product sets.
 constexpr KnownCap kKnownCaps[] = {
-    {CAP_XFERCOUNT, TWTY_INT16},       {CAP_FEEDERENABLED, TWTY_BOOL},  {CAP_FEEDERLOADED, TWTY_BOOL},
-    {CAP_AUTOFEED, TWTY_BOOL},         {CAP_DEVICEONLINE, TWTY_BOOL},   {CAP_AUTOSCAN, TWTY_BOOL},
-    {CAP_DUPLEX, TWTY_UINT16},         {CAP_DUPLEXENABLED, TWTY_BOOL},  {CAP_SERIALNUMBER, TWTY_STR255},
-    {ICAP_COMPRESSION, TWTY_UINT16},   {ICAP_PIXELTYPE, TWTY_UINT16},   {ICAP_UNITS, TWTY_UINT16},
-    {ICAP_XFERMECH, TWTY_UINT16},      {ICAP_XRESOLUTION, TWTY_FIX32},  {ICAP_YRESOLUTION, TWTY_FIX32},
-    {ICAP_BITDEPTH, TWTY_UINT16},      {0x812C, TWTY_STR64},            {0x812D, TWTY_BOOL},
-    {0x8136, TWTY_UINT16},             {0x8145, TWTY_BOOL},             {0x814A, TWTY_UINT8},
-    {0x815E, TWTY_UINT8},              {0x816A, TWTY_UINT8},            {0x8154, TWTY_BOOL},
-    {0x8168, TWTY_BOOL},               {0x8169, TWTY_BOOL},             {0x8186, TWTY_UINT8},
-    {0x8137, TWTY_BOOL},               {0x8064, TWTY_UINT8},            {0x8083, TWTY_BOOL},
-    {0x8084, TWTY_UINT16},             {0x80AA, TWTY_BOOL},             {0x81CC, TWTY_UINT8},
-    {0x80C8, TWTY_UINT8},              {0x80E7, TWTY_BOOL},             {0x80E8, TWTY_UINT16},
+    {CAP_XFERCOUNT, TWTY_INT16},
+    {CAP_FEEDERENABLED, TWTY_BOOL},
+    {CAP_FEEDERLOADED, TWTY_BOOL},
+    {CAP_AUTOFEED, TWTY_BOOL},
+    {CAP_DEVICEONLINE, TWTY_BOOL},
+    {CAP_AUTOSCAN, TWTY_BOOL},
+    {CAP_DUPLEX, TWTY_UINT16},
+    {CAP_DUPLEXENABLED, TWTY_BOOL},
+    {CAP_SERIALNUMBER, TWTY_STR255},
+    {ICAP_COMPRESSION, TWTY_UINT16},
+    {ICAP_PIXELTYPE, TWTY_UINT16},
+    {ICAP_UNITS, TWTY_UINT16},
+    {ICAP_XFERMECH, TWTY_UINT16},
+    {ICAP_XRESOLUTION, TWTY_FIX32},
+    {ICAP_YRESOLUTION, TWTY_FIX32},
+    {ICAP_BITDEPTH, TWTY_UINT16},
+    {0x812C, TWTY_STR64},
+    {0x812D, TWTY_BOOL},
+    {0x8136, TWTY_UINT16},
+    {0x8145, TWTY_BOOL},
+    {0x814A, TWTY_UINT8},
+    {0x815E, TWTY_UINT8},
+    {0x816A, TWTY_UINT8},
+    {0x8154, TWTY_BOOL},
+    {0x8168, TWTY_BOOL},
+    {0x8169, TWTY_BOOL},
+    {0x8186, TWTY_UINT8},
+    {0x8137, TWTY_BOOL},
+    {0x8064, TWTY_UINT8},
+    {0x8083, TWTY_BOOL},
+    {0x8084, TWTY_UINT16},
+    {0x80AA, TWTY_BOOL},
+    {0x81CC, TWTY_UINT8},
+    {0x80C8, TWTY_UINT8},
+    {0x80E7, TWTY_BOOL},
+    {0x80E8, TWTY_UINT16},
     {0x810E, TWTY_BOOL},
 };
 
@@ -58,18 +82,18 @@ TW_UINT16 PrepareCapRequest(TW_UINT16 msg, const TW_CAPABILITY& capability, cons
     request->itemType = KnownItemType(capability.Cap);
     request->item.clear();
     switch (msg) {
-    case MSG_GET:
-    case MSG_GETCURRENT:
-    case MSG_GETDEFAULT:
-    case MSG_RESET:
-    case MSG_QUERYSUPPORT:
-        // The source allocates the answer's container; whatever the application put in
-        // hContainer is not read.
-        return TWCC_SUCCESS;
-    case MSG_SET:
-        break;
-    default:
-        return TWCC_BADPROTOCOL;
+        case MSG_GET:
+        case MSG_GETCURRENT:
+        case MSG_GETDEFAULT:
+        case MSG_RESET:
+        case MSG_QUERYSUPPORT:
+            // The source allocates the answer's container; whatever the application put in
+            // hContainer is not read.
+            return TWCC_SUCCESS;
+        case MSG_SET:
+            break;
+        default:
+            return TWCC_BADPROTOCOL;
     }
     if (capability.ConType != TWON_ONEVALUE) return TWCC_BADVALUE;
     if (!capability.hContainer) return TWCC_BADVALUE;

@@ -44,45 +44,45 @@ TW_UINT16 Q71Source::Entry(TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat, TW_
 
 TW_UINT16 Q71Source::Control(TW_IDENTITY* origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     switch (dat) {
-    case DAT_IDENTITY:
-        if (!data) return Fail(TWCC_BADVALUE);
-        if (msg == MSG_GET) {
-            auto* identity = static_cast<TW_IDENTITY*>(data);
-            FillIdentity(identity);
-            identity->Id = self_.Id;
+        case DAT_IDENTITY:
+            if (!data) return Fail(TWCC_BADVALUE);
+            if (msg == MSG_GET) {
+                auto* identity = static_cast<TW_IDENTITY*>(data);
+                FillIdentity(identity);
+                identity->Id = self_.Id;
+                return TWRC_SUCCESS;
+            }
+            if (msg == MSG_OPENDS) return Open(origin, static_cast<TW_IDENTITY*>(data));
+            if (msg == MSG_CLOSEDS) return Close();
+            break;
+        case DAT_ENTRYPOINT:
+            if (msg == MSG_SET) return SetEntryPoint(static_cast<const TW_ENTRYPOINT*>(data));
+            break;
+        case DAT_STATUS:
+            if (msg != MSG_GET) break;
+            if (!data) return Fail(TWCC_BADVALUE);
+            {
+                // Asking leaves the code in place; it belongs to the last other triplet.
+                std::lock_guard lock(mutex_);
+                static_cast<TW_STATUS*>(data)->ConditionCode = condition_;
+                static_cast<TW_STATUS*>(data)->Data = 0;
+            }
             return TWRC_SUCCESS;
-        }
-        if (msg == MSG_OPENDS) return Open(origin, static_cast<TW_IDENTITY*>(data));
-        if (msg == MSG_CLOSEDS) return Close();
-        break;
-    case DAT_ENTRYPOINT:
-        if (msg == MSG_SET) return SetEntryPoint(static_cast<const TW_ENTRYPOINT*>(data));
-        break;
-    case DAT_STATUS:
-        if (msg != MSG_GET) break;
-        if (!data) return Fail(TWCC_BADVALUE);
-        {
-            // Asking leaves the code in place; it belongs to the last other triplet.
-            std::lock_guard lock(mutex_);
-            static_cast<TW_STATUS*>(data)->ConditionCode = condition_;
-            static_cast<TW_STATUS*>(data)->Data = 0;
-        }
-        return TWRC_SUCCESS;
-    case DAT_EVENT:
-        if (msg != MSG_PROCESSEVENT) break;
-        if (!data) return Fail(TWCC_BADVALUE);
-        // No window of its own: no event is ever the source's. The condition code stays, so
-        // the reason behind a posted MSG_CLOSEDSREQ survives the event loop.
-        static_cast<TW_EVENT*>(data)->TWMessage = MSG_NULL;
-        return TWRC_NOTDSEVENT;
-    case DAT_CAPABILITY:
-        return Capability(msg, static_cast<TW_CAPABILITY*>(data));
-    case DAT_USERINTERFACE:
-        return UserInterface(msg, static_cast<const TW_USERINTERFACE*>(data));
-    case DAT_PENDINGXFERS:
-        return PendingTransfers(msg, static_cast<TW_PENDINGXFERS*>(data));
-    default:
-        break;
+        case DAT_EVENT:
+            if (msg != MSG_PROCESSEVENT) break;
+            if (!data) return Fail(TWCC_BADVALUE);
+            // No window of its own: no event is ever the source's. The condition code stays, so
+            // the reason behind a posted MSG_CLOSEDSREQ survives the event loop.
+            static_cast<TW_EVENT*>(data)->TWMessage = MSG_NULL;
+            return TWRC_NOTDSEVENT;
+        case DAT_CAPABILITY:
+            return Capability(msg, static_cast<TW_CAPABILITY*>(data));
+        case DAT_USERINTERFACE:
+            return UserInterface(msg, static_cast<const TW_USERINTERFACE*>(data));
+        case DAT_PENDINGXFERS:
+            return PendingTransfers(msg, static_cast<TW_PENDINGXFERS*>(data));
+        default:
+            break;
     }
     return Fail(TWCC_BADPROTOCOL);
 }
@@ -176,8 +176,8 @@ TW_UINT16 Q71Source::UserInterface(TW_UINT16 msg, const TW_USERINTERFACE* ui) {
     if (!ui) return Fail(TWCC_BADVALUE);
     {
         std::lock_guard lock(mutex_);
-        const bool allowed = msg == MSG_DISABLEDS ? state_ == kStateEnabled || state_ == kStateXferReady
-                                                  : state_ == kStateOpen;
+        const bool allowed =
+            msg == MSG_DISABLEDS ? state_ == kStateEnabled || state_ == kStateXferReady : state_ == kStateOpen;
         if (!allowed) {
             condition_ = TWCC_SEQERROR;
             return TWRC_FAILURE;
@@ -266,7 +266,7 @@ TW_UINT16 Q71Source::PendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pending) {
     if (msg != MSG_GET && msg != MSG_ENDXFER && msg != MSG_RESET) return Fail(TWCC_BADPROTOCOL);
     if (!pending) return Fail(TWCC_BADVALUE);
     std::lock_guard lock(mutex_);
-    const bool allowed = msg == MSG_GET      ? state_ != kClosed
+    const bool allowed = msg == MSG_GET     ? state_ != kClosed
                          : msg == MSG_RESET ? state_ == kStateXferReady
                                             : state_ == kStateXferReady || state_ == kStateTransferring;
     if (!allowed) {
@@ -311,18 +311,18 @@ TW_UINT16 Q71Source::NativeTransfer(TW_HANDLE* handle) {
     }
     ReceivedFace& face = faces_[next_];
     switch (face.header.disposition) {
-    case wire::ImageDisposition::Deliver:
-        *handle = face.dib;
-        face.dib = nullptr;  // the application's now
-        state_ = kStateTransferring;
-        condition_ = TWCC_SUCCESS;
-        return TWRC_XFERDONE;
-    case wire::ImageDisposition::Cancel:
-        state_ = kStateTransferring;
-        condition_ = TWCC_SUCCESS;
-        return TWRC_CANCEL;
-    case wire::ImageDisposition::Fail:
-        break;
+        case wire::ImageDisposition::Deliver:
+            *handle = face.dib;
+            face.dib = nullptr;  // the application's now
+            state_ = kStateTransferring;
+            condition_ = TWCC_SUCCESS;
+            return TWRC_XFERDONE;
+        case wire::ImageDisposition::Cancel:
+            state_ = kStateTransferring;
+            condition_ = TWCC_SUCCESS;
+            return TWRC_CANCEL;
+        case wire::ImageDisposition::Fail:
+            break;
     }
     condition_ = TWCC_OPERATIONERROR;
     return TWRC_FAILURE;

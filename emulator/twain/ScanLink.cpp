@@ -3,12 +3,12 @@
 
 #include "DeviceSocket.h"
 
-#include <cerrno>
-#include <cstdint>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdint>
 
 namespace calvix::twain {
 

@@ -51,17 +51,17 @@ ScanReceiver::Progress ScanReceiver::OnFrame(const wire::Frame& frame) {
         return OnData(frame.payload);
     }
     switch (frame.type) {
-    case wire::FrameType::ImageHeader:
-        return OnHeader(frame.payload);
-    case wire::FrameType::ScanDone: {
-        const auto done = wire::DecodeScanDone(frame.payload);
-        if (!done) return Break();
-        done_ = *done;
-        progress_ = Progress::Complete;
-        return progress_;
-    }
-    default:
-        return Break();
+        case wire::FrameType::ImageHeader:
+            return OnHeader(frame.payload);
+        case wire::FrameType::ScanDone: {
+            const auto done = wire::DecodeScanDone(frame.payload);
+            if (!done) return Break();
+            done_ = *done;
+            progress_ = Progress::Complete;
+            return progress_;
+        }
+        default:
+            return Break();
     }
 }
 

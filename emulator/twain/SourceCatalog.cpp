@@ -1,11 +1,11 @@
 // Finding and loading the installed data sources.
 #include "SourceCatalog.h"
 
+#include <dlfcn.h>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <dlfcn.h>
 
 namespace calvix::twain {
 

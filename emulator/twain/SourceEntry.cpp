@@ -23,8 +23,8 @@ Q71Source& Source() {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 DS_Entry(TW_IDENTITY* origin, TW_UINT32 dg,
-                                                                     TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
+extern "C" __attribute__((visibility("default"))) TW_UINT16 DS_Entry(TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat,
+                                                                     TW_UINT16 msg, TW_MEMREF data) {
     if (retired) return TWRC_FAILURE;
     return Source().Entry(origin, dg, dat, msg, data);
 }

@@ -51,34 +51,34 @@ SourceManager::Source* SourceManager::FindById(TW_UINT32 id) {
 
 TW_UINT16 SourceManager::ManagerTriplet(TW_IDENTITY* origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     switch (dat) {
-    case DAT_PARENT:
-        if (msg == MSG_OPENDSM) return OpenManager(origin);
-        if (msg == MSG_CLOSEDSM) return CloseManager();
-        break;
-    case DAT_IDENTITY:
-        if (!open_) return Fail(TWCC_SEQERROR);
-        if (!data) return Fail(TWCC_BADVALUE);
-        return Identity(msg, static_cast<TW_IDENTITY*>(data));
-    case DAT_STATUS:
-        if (msg != MSG_GET) break;
-        if (!data) return Fail(TWCC_BADVALUE);
-        // Reading the status leaves it in place: it belongs to the last other triplet.
-        static_cast<TW_STATUS*>(data)->ConditionCode = condition_;
-        static_cast<TW_STATUS*>(data)->Data = 0;
-        return TWRC_SUCCESS;
-    case DAT_ENTRYPOINT:
-        if (msg != MSG_GET) break;
-        if (!open_) return Fail(TWCC_SEQERROR);
-        if (!data) return Fail(TWCC_BADVALUE);
-        {
-            TW_ENTRYPOINT entry{sizeof(TW_ENTRYPOINT), self_,        DefaultMemAllocate,
-                                DefaultMemFree,         DefaultMemLock, DefaultMemUnlock};
-            std::memcpy(data, &entry, sizeof entry);
-        }
-        condition_ = TWCC_SUCCESS;
-        return TWRC_SUCCESS;
-    default:
-        break;
+        case DAT_PARENT:
+            if (msg == MSG_OPENDSM) return OpenManager(origin);
+            if (msg == MSG_CLOSEDSM) return CloseManager();
+            break;
+        case DAT_IDENTITY:
+            if (!open_) return Fail(TWCC_SEQERROR);
+            if (!data) return Fail(TWCC_BADVALUE);
+            return Identity(msg, static_cast<TW_IDENTITY*>(data));
+        case DAT_STATUS:
+            if (msg != MSG_GET) break;
+            if (!data) return Fail(TWCC_BADVALUE);
+            // Reading the status leaves it in place: it belongs to the last other triplet.
+            static_cast<TW_STATUS*>(data)->ConditionCode = condition_;
+            static_cast<TW_STATUS*>(data)->Data = 0;
+            return TWRC_SUCCESS;
+        case DAT_ENTRYPOINT:
+            if (msg != MSG_GET) break;
+            if (!open_) return Fail(TWCC_SEQERROR);
+            if (!data) return Fail(TWCC_BADVALUE);
+            {
+                TW_ENTRYPOINT entry{sizeof(TW_ENTRYPOINT), self_,          DefaultMemAllocate,
+                                    DefaultMemFree,        DefaultMemLock, DefaultMemUnlock};
+                std::memcpy(data, &entry, sizeof entry);
+            }
+            condition_ = TWCC_SUCCESS;
+            return TWRC_SUCCESS;
+        default:
+            break;
     }
     return Fail(TWCC_BADPROTOCOL);
 }
@@ -146,30 +146,30 @@ void SourceManager::ShutDown() {
 
 TW_UINT16 SourceManager::Identity(TW_UINT16 msg, TW_IDENTITY* identity) {
     switch (msg) {
-    case MSG_GETFIRST:
-        enumerating_ = true;
-        cursor_ = 0;
-        [[fallthrough]];
-    case MSG_GETNEXT:
-        if (!enumerating_) return Fail(TWCC_SEQERROR);
-        condition_ = TWCC_SUCCESS;
-        if (cursor_ >= sources_.size()) return TWRC_ENDOFLIST;
-        *identity = sources_[cursor_++].catalog.identity;
-        return TWRC_SUCCESS;
-    case MSG_GETDEFAULT:
-    case MSG_USERSELECT:
-        // No selection dialog exists here: the choice is always the default, the first source
-        // found, which is also the only choice when a single source is installed.
-        if (sources_.empty()) return Fail(TWCC_NODS);
-        *identity = sources_.front().catalog.identity;
-        condition_ = TWCC_SUCCESS;
-        return TWRC_SUCCESS;
-    case MSG_OPENDS:
-        return OpenSource(identity);
-    case MSG_CLOSEDS:
-        return CloseSource(identity);
-    default:
-        return Fail(TWCC_BADPROTOCOL);
+        case MSG_GETFIRST:
+            enumerating_ = true;
+            cursor_ = 0;
+            [[fallthrough]];
+        case MSG_GETNEXT:
+            if (!enumerating_) return Fail(TWCC_SEQERROR);
+            condition_ = TWCC_SUCCESS;
+            if (cursor_ >= sources_.size()) return TWRC_ENDOFLIST;
+            *identity = sources_[cursor_++].catalog.identity;
+            return TWRC_SUCCESS;
+        case MSG_GETDEFAULT:
+        case MSG_USERSELECT:
+            // No selection dialog exists here: the choice is always the default, the first source
+            // found, which is also the only choice when a single source is installed.
+            if (sources_.empty()) return Fail(TWCC_NODS);
+            *identity = sources_.front().catalog.identity;
+            condition_ = TWCC_SUCCESS;
+            return TWRC_SUCCESS;
+        case MSG_OPENDS:
+            return OpenSource(identity);
+        case MSG_CLOSEDS:
+            return CloseSource(identity);
+        default:
+            return Fail(TWCC_BADPROTOCOL);
     }
 }
 
@@ -193,8 +193,8 @@ TW_UINT16 SourceManager::OpenSource(TW_IDENTITY* identity) {
 
     CatalogEntry& catalog = chosen->catalog;
     if (catalog.identity.SupportedGroups & DF_DS2) {
-        TW_ENTRYPOINT entry{sizeof(TW_ENTRYPOINT), self_, DefaultMemAllocate, DefaultMemFree, DefaultMemLock,
-                            DefaultMemUnlock};
+        TW_ENTRYPOINT entry{sizeof(TW_ENTRYPOINT), self_,          DefaultMemAllocate,
+                            DefaultMemFree,        DefaultMemLock, DefaultMemUnlock};
         catalog.entry(&application_, DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entry);
     }
     SetAccepting(*chosen, true);

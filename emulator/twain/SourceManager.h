@@ -23,8 +23,7 @@ public:
     SourceManager(const SourceManager&) = delete;
     SourceManager& operator=(const SourceManager&) = delete;
 
-    TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                    TW_MEMREF data);
+    TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
 
     // Most messages a source may have waiting; a source that posts more is refused.
     static constexpr std::size_t kMaxQueuedMessages = 32;

@@ -1,13 +1,13 @@
 // The scripted scan-connection device for the Q71 source's tests.
 #include "FakeScanDevice.h"
 
-#include <stdexcept>
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <stdexcept>
 
 namespace calvix::test {
 
@@ -106,19 +106,27 @@ int FakeScanDevice::ScanRequests() const {
     return scans_;
 }
 
-void FakeScanDevice::Run() {
+bool FakeScanDevice::Await(int fd) {
     for (;;) {
-        pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents & POLLIN) {
-            char byte;
-            (void)!::read(wake_[0], &byte, 1);
-            std::lock_guard lock(mutex_);
-            if (stop_) return;
-            dropRequested_ = false;  // nothing connected: nothing to drop
+        if (!(fds[1].revents & POLLIN)) return true;
+        char byte;
+        (void)!::read(wake_[0], &byte, 1);
+        std::lock_guard lock(mutex_);
+        if (stop_) return false;
+        if (dropRequested_) {
+            const bool serving = fd != listener_;
+            if (serving) ::shutdown(fd, SHUT_RDWR);
+            dropRequested_ = false;
             dropped_.notify_all();
-            continue;
+            if (serving) return false;
         }
+    }
+}
+
+void FakeScanDevice::Run() {
+    while (Await(listener_)) {
         const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         Serve(fd);
@@ -132,22 +140,7 @@ void FakeScanDevice::Serve(int fd) {
     wire::FrameDecoder decoder;
     bool greeted = false;
     unsigned char buffer[65536];
-    for (;;) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents & POLLIN) {
-            char byte;
-            (void)!::read(wake_[0], &byte, 1);
-            std::lock_guard lock(mutex_);
-            if (stop_) return;
-            if (dropRequested_) {
-                ::shutdown(fd, SHUT_RDWR);
-                dropRequested_ = false;
-                dropped_.notify_all();
-                return;
-            }
-            continue;
-        }
+    while (Await(fd)) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0) return;
         std::size_t offset = 0;
@@ -219,7 +212,8 @@ bool FakeScanDevice::Handle(int fd, const wire::Frame& frame, bool* greeted) {
 std::string FakeScanDevice::FaceFrames(const wire::ImageHeader& header, const std::string& bytes) {
     std::string frames = wire::EncodeImageHeader(header);
     for (std::size_t at = 0; at < bytes.size(); at += wire::kMaxImageChunk) {
-        frames += wire::EncodeFrame(wire::FrameType::ImageData, std::string_view(bytes).substr(at, wire::kMaxImageChunk));
+        frames +=
+            wire::EncodeFrame(wire::FrameType::ImageData, std::string_view(bytes).substr(at, wire::kMaxImageChunk));
     }
     return frames;
 }

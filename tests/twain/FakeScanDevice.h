@@ -59,6 +59,9 @@ private:
         std::string initial;
     };
 
+    // Waits until fd is readable; false when the test stops the device or drops the
+    // connection fd.
+    bool Await(int fd);
     void Run();
     void Serve(int fd);
     bool Handle(int fd, const wire::Frame& frame, bool* greeted);

@@ -3,13 +3,13 @@
 // sources. Tests reach a copy's controls by loading the same file.
 #include "TwainEmu.h"
 
+#include <dlfcn.h>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
 #include <tuple>
-#include <dlfcn.h>
 
 using namespace calvix::twain;
 

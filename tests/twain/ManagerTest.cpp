@@ -3,8 +3,8 @@
 #include "TempDir.h"
 #include "TwainHarness.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,7 +96,7 @@ TEST(ManagerTest, FindsSourcesRecursivelyInPathOrderAndSkipsWhatIsNoSource) {
     s.Install("x/y/gamma.ds");
     WriteFileText(s.SourcePath("broken.ds"), "not a library");
     fs::copy_file(CALVIX_SYSTEM_DIR_BUILD "/twain_32.so", s.SourcePath("noentry.ds"));  // no DS_Entry
-    fs::copy_file(FAKE_SOURCE_PATH, s.SourcePath("library.so"));                       // no ".ds"
+    fs::copy_file(FAKE_SOURCE_PATH, s.SourcePath("library.so"));                        // no ".ds"
     ASSERT_TRUE(s.dsm.Loaded());
     ASSERT_EQ(s.dsm.OpenManager(), TWRC_SUCCESS);
     EXPECT_EQ(s.dsm.app.Id, 1u);
@@ -143,7 +143,8 @@ TEST(ManagerTest, OpensByNameOrDefaultGivesEntryPointsAndClosesAgain) {
     ASSERT_EQ(s.dsm.OpenSource(&s.source, "Fake beta"), TWRC_SUCCESS);
     EXPECT_EQ(s.source.Id, 3u);
     EXPECT_STREQ(s.source.ProductName, "Fake beta");
-    EXPECT_EQ(beta.Calls(), Triplet(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET) + Triplet(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS));
+    EXPECT_EQ(beta.Calls(),
+              Triplet(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET) + Triplet(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS));
     ASSERT_EQ(s.dsm.CloseSource(&s.source), TWRC_SUCCESS);
     EXPECT_EQ(beta.Calls(), Triplet(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS));
 
@@ -255,18 +256,18 @@ TEST(ManagerTest, FollowsTheSourceStateThroughTheResultsItPassesBack) {
     s.Reach(6);
     constexpr TW_UINT32 C = DG_CONTROL;
     const Step steps[] = {
-        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_FAILURE, 0, TWRC_FAILURE},   // stays 6
-        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_CANCEL, 0, TWRC_CANCEL},     // 7
-        {C, DAT_PENDINGXFERS, MSG_ENDXFER, TWRC_SUCCESS, 1, TWRC_SUCCESS},         // 6: one more
-        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_XFERDONE, 0, TWRC_XFERDONE}, // 7
-        {C, DAT_PENDINGXFERS, MSG_ENDXFER, TWRC_SUCCESS, 0, TWRC_SUCCESS},         // 5
-        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_XFERDONE, 0, TWRC_FAILURE},  // refused in 5
-        {C, DAT_USERINTERFACE, MSG_DISABLEDS, TWRC_FAILURE, 0, TWRC_FAILURE},      // stays 5
-        {C, DAT_USERINTERFACE, MSG_DISABLEDS, TWRC_SUCCESS, 0, TWRC_SUCCESS},      // 4
-        {C, DAT_USERINTERFACE, MSG_ENABLEDS, TWRC_FAILURE, 0, TWRC_FAILURE},       // stays 4
-        {C, DAT_CAPABILITY, MSG_SET, TWRC_SUCCESS, 0, TWRC_SUCCESS},               // allowed in 4
-        {C, DAT_USERINTERFACE, MSG_ENABLEDS, TWRC_SUCCESS, 0, TWRC_SUCCESS},       // 5
-        {C, DAT_CAPABILITY, MSG_SET, TWRC_SUCCESS, 0, TWRC_FAILURE},               // refused in 5
+        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_FAILURE, 0, TWRC_FAILURE},    // stays 6
+        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_CANCEL, 0, TWRC_CANCEL},      // 7
+        {C, DAT_PENDINGXFERS, MSG_ENDXFER, TWRC_SUCCESS, 1, TWRC_SUCCESS},          // 6: one more
+        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_XFERDONE, 0, TWRC_XFERDONE},  // 7
+        {C, DAT_PENDINGXFERS, MSG_ENDXFER, TWRC_SUCCESS, 0, TWRC_SUCCESS},          // 5
+        {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, TWRC_XFERDONE, 0, TWRC_FAILURE},   // refused in 5
+        {C, DAT_USERINTERFACE, MSG_DISABLEDS, TWRC_FAILURE, 0, TWRC_FAILURE},       // stays 5
+        {C, DAT_USERINTERFACE, MSG_DISABLEDS, TWRC_SUCCESS, 0, TWRC_SUCCESS},       // 4
+        {C, DAT_USERINTERFACE, MSG_ENABLEDS, TWRC_FAILURE, 0, TWRC_FAILURE},        // stays 4
+        {C, DAT_CAPABILITY, MSG_SET, TWRC_SUCCESS, 0, TWRC_SUCCESS},                // allowed in 4
+        {C, DAT_USERINTERFACE, MSG_ENABLEDS, TWRC_SUCCESS, 0, TWRC_SUCCESS},        // 5
+        {C, DAT_CAPABILITY, MSG_SET, TWRC_SUCCESS, 0, TWRC_FAILURE},                // refused in 5
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE(i);
@@ -277,7 +278,7 @@ TEST(ManagerTest, FollowsTheSourceStateThroughTheResultsItPassesBack) {
         TW_PENDINGXFERS pending{};
         TW_USERINTERFACE ui{};
         TW_CAPABILITY capability{CAP_AUTOSCAN, TWON_ONEVALUE, nullptr};
-        void* data = step.dat == DAT_PENDINGXFERS ? static_cast<void*>(&pending)
+        void* data = step.dat == DAT_PENDINGXFERS    ? static_cast<void*>(&pending)
                      : step.dat == DAT_USERINTERFACE ? static_cast<void*>(&ui)
                      : step.dat == DAT_CAPABILITY    ? static_cast<void*>(&capability)
                                                      : &handle;

@@ -4,8 +4,8 @@
 #include "FakeScanDevice.h"
 #include "TwainHarness.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -297,9 +297,9 @@ TEST(Q71SourceTest, HandsOverADuplexSheetFrontFirstAsBottomUpBitmaps) {
 TEST(Q71SourceTest, AFailedFaceFailsAndACancelledFaceCancelsWithoutAHandle) {
     Q71Session s;
     s.Open();
-    ASSERT_EQ(s.Scan(Face(0, wire::ImageDisposition::Fail, 4, 2) + Face(1, wire::ImageDisposition::Cancel, 4, 2) +
-                     kDone),
-              MSG_XFERREADY);
+    ASSERT_EQ(
+        s.Scan(Face(0, wire::ImageDisposition::Fail, 4, 2) + Face(1, wire::ImageDisposition::Cancel, 4, 2) + kDone),
+        MSG_XFERREADY);
     TW_HANDLE handle = nullptr;
     EXPECT_EQ(s.Native(&handle), TWRC_FAILURE);
     EXPECT_EQ(s.dsm.Condition(&s.source), TWCC_OPERATIONERROR);
@@ -338,10 +338,8 @@ TEST(Q71SourceTest, ResetDiscardsWhatWasNotTransferred) {
     ASSERT_EQ(s.Scan(Face(0, kDeliver, 4, 4) + Face(1, kDeliver, 4, 4) + kDone), MSG_XFERREADY);
     // Triplets this source does not offer, even where the state would allow them.
     const std::tuple<TW_UINT32, TW_UINT16, TW_UINT16> unoffered[] = {
-        {DG_IMAGE, DAT_IMAGEINFO, MSG_GET},
-        {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET},
-        {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET},
-        {DG_CONTROL, DAT_PENDINGXFERS, MSG_STOPFEEDER},
+        {DG_IMAGE, DAT_IMAGEINFO, MSG_GET},      {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET},
+        {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET}, {DG_CONTROL, DAT_PENDINGXFERS, MSG_STOPFEEDER},
         {DG_CONTROL, DAT_USERINTERFACE, 0x0599},
     };
     for (const auto& [dg, dat, msg] : unoffered) {

@@ -5,9 +5,9 @@
 #include "FakeScanDevice.h"
 #include "ScanReceiver.h"
 
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
-#include <gtest/gtest.h>
 
 namespace calvix::test {
 namespace {
@@ -24,8 +24,8 @@ ScanReceiver::Progress Feed(ScanReceiver& receiver, const std::string& stream) {
     while (at < stream.size() && progress == ScanReceiver::Progress::More) {
         std::size_t used = 0;
         wire::Frame frame;
-        const auto result = decoder.Feed(reinterpret_cast<const unsigned char*>(stream.data()) + at,
-                                         stream.size() - at, &used, &frame);
+        const auto result =
+            decoder.Feed(reinterpret_cast<const unsigned char*>(stream.data()) + at, stream.size() - at, &used, &frame);
         at += used;
         if (result == wire::FrameDecoder::Result::Broken) return ScanReceiver::Progress::Broken;
         if (result == wire::FrameDecoder::Result::FrameReady) progress = receiver.OnFrame(frame);
@@ -35,8 +35,8 @@ ScanReceiver::Progress Feed(ScanReceiver& receiver, const std::string& stream) {
 
 std::string Face24(std::uint32_t width, std::uint32_t height) {
     const std::string bytes = FakeScanDevice::TestPixels24(width, height, 1);
-    const wire::ImageHeader header{0, wire::ImageDisposition::Deliver, width, height, 24, 400,
-                                   static_cast<std::uint32_t>(bytes.size())};
+    const wire::ImageHeader header{0,   wire::ImageDisposition::Deliver,         width, height, 24,
+                                   400, static_cast<std::uint32_t>(bytes.size())};
     return FakeScanDevice::FaceFrames(header, bytes);
 }
 
@@ -60,8 +60,8 @@ TEST(ScanReaderTest, StopsAtExhaustedMemoryOversizedFacesAndFramesAfterTheEnd) {
 }
 
 TEST(ScanReaderTest, ReadsExactlyTheItemOfEachTypeFromAnExactlySizedContainer) {
-    for (TW_UINT16 type : {TWTY_INT8, TWTY_UINT8, TWTY_INT16, TWTY_BOOL, TWTY_INT32, TWTY_FIX32, TWTY_FRAME,
-                           TWTY_STR32, TWTY_STR64, TWTY_STR128, TWTY_STR255}) {
+    for (TW_UINT16 type : {TWTY_INT8, TWTY_UINT8, TWTY_INT16, TWTY_BOOL, TWTY_INT32, TWTY_FIX32, TWTY_FRAME, TWTY_STR32,
+                           TWTY_STR64, TWTY_STR128, TWTY_STR255}) {
         SCOPED_TRACE(type);
         const std::size_t size = ItemSize(type);
         // No slack after the item: reading one byte more is caught by the address checker.
@@ -88,10 +88,16 @@ TEST(ScanReaderTest, AnswersOnlyRepliesThatMakeSense) {
     MemoryFunctions starved;
     starved.allocate = NoMemory;
     const Case cases[] = {
-        {"unknown return code", {TWRC_DATANOTAVAILABLE, 0, TWTY_BOOL, std::string(2, '\0')}, {}, TWRC_FAILURE,
+        {"unknown return code",
+         {TWRC_DATANOTAVAILABLE, 0, TWTY_BOOL, std::string(2, '\0')},
+         {},
+         TWRC_FAILURE,
          TWCC_OPERATIONERROR},
         {"item of the wrong size", {TWRC_SUCCESS, 0, TWTY_UINT16, "x"}, {}, TWRC_FAILURE, TWCC_OPERATIONERROR},
-        {"no memory for the container", {TWRC_SUCCESS, 0, TWTY_BOOL, std::string(2, '\0')}, starved, TWRC_FAILURE,
+        {"no memory for the container",
+         {TWRC_SUCCESS, 0, TWTY_BOOL, std::string(2, '\0')},
+         starved,
+         TWRC_FAILURE,
          TWCC_LOWMEMORY},
         {"value", {TWRC_SUCCESS, 0, TWTY_UINT8, "\x05"}, {}, TWRC_SUCCESS, TWCC_SUCCESS},
     };

@@ -6,12 +6,12 @@
 #include "TestData.h"
 #include "TwainEmu.h"
 
+#include <dlfcn.h>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <thread>
-#include <dlfcn.h>
 
 namespace calvix::test {
 
@@ -24,8 +24,10 @@ public:
         ::setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
 
 private:
@@ -80,7 +82,8 @@ public:
     TW_UINT16 NextEvent(TW_IDENTITY* source) {
         TW_EVENT event{nullptr, 0xEEEE};
         const TW_UINT16 rc = Control(source, DAT_EVENT, MSG_PROCESSEVENT, &event);
-        return rc == TWRC_DSEVENT ? event.TWMessage : (rc == TWRC_NOTDSEVENT && event.TWMessage == MSG_NULL ? MSG_NULL : 0xBAD);
+        return rc == TWRC_DSEVENT ? event.TWMessage
+                                  : (rc == TWRC_NOTDSEVENT && event.TWMessage == MSG_NULL ? MSG_NULL : 0xBAD);
     }
     // Runs the application's event loop until the source posts something (a worker thread
     // delivers it, so this waits on that thread, bounded).
