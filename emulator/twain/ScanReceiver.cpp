@@ -1,7 +1,9 @@
 // Gathering a scan's faces from the device's frames.
 #include "ScanReceiver.h"
 
+#include <sys/mman.h>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace calvix::twain {
@@ -23,6 +25,20 @@ DibHeader DibHeaderFor(const wire::ImageHeader& header) {
     dib.biClrImportant = 0;
     return dib;
 }
+
+namespace {
+
+// A face is tens of megabytes written once, front to back; in huge pages that is a few dozen
+// page faults instead of thousands. Only advice: where the system declines, nothing changes.
+void PreferHugePages(void* block, std::uint64_t size) {
+    constexpr std::uintptr_t kHuge = 2u << 20;
+    if (size < 2 * kHuge) return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(block) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + size) & ~(kHuge - 1);
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+}  // namespace
 
 ScanReceiver::ScanReceiver(const MemoryFunctions& memory, std::uint64_t maxFaceBytes)
     : memory_(memory), maxFaceBytes_(maxFaceBytes) {}
@@ -81,6 +97,7 @@ ScanReceiver::Progress ScanReceiver::OnHeader(const std::string& payload) {
             outOfMemory_ = true;
             return Break();
         }
+        PreferHugePages(bytes, total);
         const DibHeader dib = DibHeaderFor(*header);
         std::memcpy(bytes, &dib, sizeof dib);
         memory_.unlock(face.dib);
