@@ -216,17 +216,10 @@ TEST(ManagerTest, RefusesTripletsOutOfSequenceWithoutBotheringTheSource) {
         SCOPED_TRACE(refusal.name);
         Session s;
         s.Reach(refusal.state);
-        TW_IDENTITY identity = s.source;
-        TW_CAPABILITY capability{CAP_AUTOSCAN, TWON_DONTCARE16, nullptr};
-        TW_PENDINGXFERS pending{};
-        TW_USERINTERFACE ui{};
-        TW_HANDLE handle = nullptr;
-        void* data = &identity;
-        if (refusal.dat == DAT_CAPABILITY) data = &capability;
-        if (refusal.dat == DAT_PENDINGXFERS) data = &pending;
-        if (refusal.dat == DAT_USERINTERFACE) data = &ui;
-        if (refusal.dat == DAT_IMAGENATIVEXFER) data = &handle;
-        EXPECT_EQ(s.dsm.Call(refusal.toSource ? &s.source : nullptr, refusal.dg, refusal.dat, refusal.msg, data),
+        TripletData data;
+        data.identity = s.source;
+        EXPECT_EQ(s.dsm.Call(refusal.toSource ? &s.source : nullptr, refusal.dg, refusal.dat, refusal.msg,
+                             data.For(refusal.dat)),
                   TWRC_FAILURE);
         EXPECT_EQ(s.dsm.Condition(), refusal.cc);
         if (s.alpha) {
@@ -274,15 +267,8 @@ TEST(ManagerTest, FollowsTheSourceStateThroughTheResultsItPassesBack) {
         const Step& step = steps[i];
         s.alpha->answer(step.dg, step.dat, step.msg, step.sourceRc, TWCC_BUMMER);
         s.alpha->setPending(step.count);
-        TW_HANDLE handle = nullptr;
-        TW_PENDINGXFERS pending{};
-        TW_USERINTERFACE ui{};
-        TW_CAPABILITY capability{CAP_AUTOSCAN, TWON_ONEVALUE, nullptr};
-        void* data = step.dat == DAT_PENDINGXFERS    ? static_cast<void*>(&pending)
-                     : step.dat == DAT_USERINTERFACE ? static_cast<void*>(&ui)
-                     : step.dat == DAT_CAPABILITY    ? static_cast<void*>(&capability)
-                                                     : &handle;
-        EXPECT_EQ(s.dsm.Call(&s.source, step.dg, step.dat, step.msg, data), step.expected);
+        TripletData data;
+        EXPECT_EQ(s.dsm.Call(&s.source, step.dg, step.dat, step.msg, data.For(step.dat)), step.expected);
     }
 }
 

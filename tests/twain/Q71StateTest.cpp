@@ -110,21 +110,11 @@ TEST(Q71StateTest, RefusesEveryTripletOutOfItsState) {
         SCOPED_TRACE(testing::Message() << "state " << c.state << " triplet " << c.dat << "/" << c.msg);
         DirectSource source;
         source.Reach(c.state);
-        TW_IDENTITY identity{};
-        TW_ENTRYPOINT points{sizeof(TW_ENTRYPOINT), RecordPost, nullptr, nullptr, nullptr, nullptr};
-        TW_CAPABILITY capability{CAP_FEEDERLOADED, TWON_DONTCARE16, nullptr};
-        TW_USERINTERFACE ui{};
-        TW_PENDINGXFERS pending{};
-        TW_HANDLE handle = nullptr;
-        void* data = c.dat == DAT_IDENTITY        ? static_cast<void*>(&identity)
-                     : c.dat == DAT_ENTRYPOINT    ? static_cast<void*>(&points)
-                     : c.dat == DAT_CAPABILITY    ? static_cast<void*>(&capability)
-                     : c.dat == DAT_USERINTERFACE ? static_cast<void*>(&ui)
-                     : c.dat == DAT_PENDINGXFERS  ? static_cast<void*>(&pending)
-                                                  : &handle;
-        EXPECT_EQ(source.Call(c.dg, c.dat, c.msg, data), c.rc);
+        TripletData data(CAP_FEEDERLOADED);
+        data.entryPoint = TW_ENTRYPOINT{sizeof(TW_ENTRYPOINT), RecordPost, nullptr, nullptr, nullptr, nullptr};
+        EXPECT_EQ(source.Call(c.dg, c.dat, c.msg, data.For(c.dat)), c.rc);
         EXPECT_EQ(source.Condition(), c.cc);
-        EXPECT_EQ(handle, nullptr);
+        EXPECT_EQ(data.handle, nullptr);
     }
 }
 

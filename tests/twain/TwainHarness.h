@@ -35,6 +35,33 @@ private:
     std::optional<std::string> old_;
 };
 
+// A data record of the right kind for any triplet a test sends, all fields zero.
+struct TripletData {
+    explicit TripletData(TW_UINT16 cap = CAP_AUTOSCAN) : capability{cap, TWON_DONTCARE16, nullptr} {}
+    void* For(TW_UINT16 dat) {
+        switch (dat) {
+            case DAT_IDENTITY:
+                return &identity;
+            case DAT_ENTRYPOINT:
+                return &entryPoint;
+            case DAT_CAPABILITY:
+                return &capability;
+            case DAT_USERINTERFACE:
+                return &ui;
+            case DAT_PENDINGXFERS:
+                return &pending;
+            default:
+                return &handle;
+        }
+    }
+    TW_IDENTITY identity{};
+    TW_ENTRYPOINT entryPoint{};
+    TW_CAPABILITY capability;
+    TW_USERINTERFACE ui{};
+    TW_PENDINGXFERS pending{};
+    TW_HANDLE handle = nullptr;
+};
+
 class ManagerLibrary {
 public:
     ManagerLibrary() {
