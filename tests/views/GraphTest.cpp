@@ -2,24 +2,17 @@
 // markers, the curves, and the popup menu's log lines.
 #include "views/graph.h"
 
+#include "DrawListQueries.h"
 #include "LogCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <variant>
 
 namespace calvix {
 namespace {
 
 constexpr double ScaleTolerance = 1e-12;
 
-template <typename Command>
-std::vector<Command> All(const DrawList& list) {
-    std::vector<Command> found;
-    for (const DrawCommand& c : list)
-        if (const auto* command = std::get_if<Command>(&c)) found.push_back(*command);
-    return found;
-}
+using test::All;
 
 class GraphTest : public ::testing::Test {
 protected:
@@ -35,21 +28,23 @@ protected:
 TEST_F(GraphTest, LayoutInBothScalingModes) {
     struct Case {
         int clientWidth;
+        int plotLeft;
         bool fit;
         int plotWidth;
         double scale;
     };
     const Case cases[] = {
-        {700, false, 1024, 1.0},
-        {700, true, 640, 1.6},
-        {1084, true, 1024, 1.0},
-        {572, true, 512, 2.0},
-        {50, true, 1, 1024.0},  // narrower than both margins: one pixel, never zero or less
+        {700, 30, false, 1024, 1.0},
+        {700, 30, true, 640, 1.6},
+        {1084, 30, true, 1024, 1.0},
+        {572, 30, true, 512, 2.0},
+        {512, 0, true, 512, 2.0},
+        {50, 30, true, 1, 1024.0},  // narrower than both margins: one pixel, never zero or less
     };
     for (const Case& c : cases) {
-        TGraphix graph({curves, samples}, c.clientWidth, 300, 30);
+        TGraphix graph({curves, samples}, c.clientWidth, 300, c.plotLeft);
         if (!c.fit) graph.PupMenuGraph121Click();
-        EXPECT_EQ(graph.PaintBoxRightWidth(), 30);
+        EXPECT_EQ(graph.PaintBoxRightWidth(), c.plotLeft);
         EXPECT_EQ(graph.PlotWidth(), c.plotWidth) << c.clientWidth << (c.fit ? " fit" : " 1:1");
         EXPECT_NEAR(graph.Scale(), c.scale, ScaleTolerance);
     }
@@ -62,16 +57,21 @@ TEST_F(GraphTest, LayoutInBothScalingModes) {
 }
 
 TEST_F(GraphTest, FrameAndDiagonalSpanThePlot) {
-    TGraphix graph({curves, samples}, 1060, 300, 30);  // PW 1000, s 1.024
-    graph.Draw();
-    const auto polylines = All<PolylineCommand>(graph.Picture());
-    ASSERT_EQ(polylines.size(), 4u);
-    EXPECT_EQ(polylines[0].points, (std::vector<Point>{{0, 255}, {999, 255}, {999, 0}, {0, 0}, {0, 255}}));
-    EXPECT_EQ(polylines[0].stroke, (Stroke{MakeColour(128, 128, 128), 1, StrokeMode::Copy}));
-    const auto lines = All<LineCommand>(graph.Picture());
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].from, (Point{0, 256}));
-    EXPECT_EQ(lines[0].to, (Point{1000, 1}));
+    // Plot widths 1000, 372 and 99; for the last two a real s gives 1024 / s just below PW.
+    for (const int clientWidth : {1060, 432, 159}) {
+        TGraphix graph({curves, samples}, clientWidth, 300, 30);
+        graph.Draw();
+        const int pw = clientWidth - 60;
+        const auto polylines = All<PolylineCommand>(graph.Picture());
+        ASSERT_EQ(polylines.size(), 4u);
+        EXPECT_EQ(polylines[0].points, (std::vector<Point>{{0, 255}, {pw - 1, 255}, {pw - 1, 0}, {0, 0}, {0, 255}}))
+            << "PW " << pw;
+        EXPECT_EQ(polylines[0].stroke, (Stroke{MakeColour(128, 128, 128), 1, StrokeMode::Copy}));
+        const auto lines = All<LineCommand>(graph.Picture());
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].from, (Point{0, 256}));
+        EXPECT_EQ(lines[0].to, (Point{pw, 1})) << "PW " << pw;
+    }
 }
 
 TEST_F(GraphTest, SampleMarkedAtFourTimesItsMeasureOverScale) {

@@ -63,6 +63,7 @@ TEST_F(ImageViewsTest, PressMovesTheZoomCentreAndRedrawsOnlyInsideTheImage) {
     EXPECT_TRUE(window.sourceRectDrawn);
     ASSERT_TRUE(SourceRectMark(window));
     EXPECT_EQ(SourceRectMark(window)->to, (Point{155, 69}));
+    EXPECT_EQ(SourceRectMark(window)->stroke, (Stroke{MakeColour(0, 0, 0), 1, StrokeMode::Invert}));
     EXPECT_EQ(views.controls.centre[0], "140 (0x8C)");
     EXPECT_EQ(views.controls.centre[1], "060 (0x3C)");
 
@@ -230,13 +231,18 @@ TEST_F(ImageViewsTest, ActivationTakesTheWindowsZoomStateAndShowsIt) {
     EXPECT_EQ(ZoomStretch(), nullptr);
 }
 
-TEST_F(ImageViewsTest, FirstSizeCentresTheZoomAndTheOverviewKeepsItsSmallestSize) {
+TEST_F(ImageViewsTest, WindowSizeScrollAndOverviewSize) {
     TChildImage& window = windows.Create();
     views.ImageWindowResize(window, 401, 301);
     EXPECT_EQ(window.zoomCentre, (Point{200, 150}));
     views.ImageWindowResize(window, 800, 600);
     EXPECT_EQ(window.zoomCentre, (Point{200, 150}));
     EXPECT_EQ(window.viewport.clientWidth, 800);
+    views.ImageWindowScroll(window, 0, -5);
+    EXPECT_EQ(window.viewport.scrollX, 0);
+    EXPECT_EQ(window.viewport.scrollY, 0);
+    views.ImageWindowScroll(window, 30, 40);
+    EXPECT_EQ(window.viewport.scrollY, 40);
 
     views.SetOverviewSize({120, 90});
     EXPECT_EQ(views.Overview().size, (ViewSurface{133, 100}));

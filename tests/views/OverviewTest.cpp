@@ -117,6 +117,10 @@ TEST(OverviewNavigation, ScrollsToThePointKeptInsideTheRange) {
     }
     // A window larger than its image cannot scroll at all.
     EXPECT_EQ(ScrollForOverviewPoint(200, 100, mark, {236, 131}, 300, 200, viewport), (Point{0, 0}));
+    // An overview without width or height leaves the window where it is.
+    const ImageViewport scrolled{7, 9, 600, 400};
+    EXPECT_EQ(ScrollForOverviewPoint(0, 0, {}, {0, 131}, 2480, 1750, scrolled), (Point{7, 9}));
+    EXPECT_EQ(ScrollForOverviewPoint(0, 0, {}, {1, 1}, 2480, 1750, scrolled), (Point{0, 0}));
 }
 
 }  // namespace

@@ -2,20 +2,14 @@
 // the centre frame, the pixel grid rule and the colour read-outs.
 #include "views/ZoomView.h"
 
-#include <gtest/gtest.h>
+#include "DrawListQueries.h"
 
-#include <variant>
+#include <gtest/gtest.h>
 
 namespace calvix {
 namespace {
 
-template <typename Command>
-std::vector<Command> All(const DrawList& list) {
-    std::vector<Command> found;
-    for (const DrawCommand& c : list)
-        if (const auto* command = std::get_if<Command>(&c)) found.push_back(*command);
-    return found;
-}
+using test::All;
 
 TEST(ZoomLayout, SizesAndOffsetsPerFactor) {
     struct Case {
