@@ -26,7 +26,7 @@ struct ZoomPageControls {
     std::array<std::string, 3> centreRegion;
 };
 
-// ImageZoom: a list that always starts by filling the whole view.
+// ImageZoom: painted over white; a redraw starts by filling the whole view with grey.
 struct ZoomDisplay {
     ViewSurface size{236, 149};
     DrawList picture{FillCommand{{0, 0, 236, 149}, ViewCleared}};

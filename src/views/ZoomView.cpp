@@ -59,22 +59,22 @@ Point ZoomCentrePixel(const ZoomRect& source) {
 
 DrawList ZoomPicture(const ZoomLayout& layout, const ZoomRect& source, ViewSurface zoom, bool grid) {
     DrawList picture;
-    picture.push_back(FillCommand{{0, 0, zoom.width, zoom.height}, ZoomBackground});
-    picture.push_back(StretchCommand{source, {layout.offX, layout.offY, layout.dstW, layout.dstH}});
+    picture.emplace_back(FillCommand{{0, 0, zoom.width, zoom.height}, ZoomBackground});
+    picture.emplace_back(StretchCommand{source, {layout.offX, layout.offY, layout.dstW, layout.dstH}});
 
     const int f = layout.factor;
     const int x0 = layout.offX + (layout.srcW / 2) * f - 1;
     const int y0 = layout.offY + (layout.srcH / 2) * f - 1;
-    picture.push_back(FrameCommand{{x0, y0}, {x0 + f + 2, y0 + f + 2}, CentreFrameStroke});
+    picture.emplace_back(FrameCommand{{x0, y0}, {x0 + f + 2, y0 + f + 2}, CentreFrameStroke});
 
     if (grid && f >= MinGridZoomFactor) {
         for (int k = 0; k < layout.srcW; ++k) {
             const int x = layout.offX + k * f;
-            picture.push_back(LineCommand{{x, layout.offY}, {x, layout.offY + layout.dstH}, GridStroke});
+            picture.emplace_back(LineCommand{{x, layout.offY}, {x, layout.offY + layout.dstH}, GridStroke});
         }
         for (int k = 0; k < layout.srcH; ++k) {
             const int y = layout.offY + k * f;
-            picture.push_back(LineCommand{{layout.offX, y}, {layout.offX + layout.dstW, y}, GridStroke});
+            picture.emplace_back(LineCommand{{layout.offX, y}, {layout.offX + layout.dstW, y}, GridStroke});
         }
     }
     return picture;

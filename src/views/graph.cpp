@@ -63,8 +63,8 @@ void TGraphix::Draw() {
     DrawList picture;
     const Stroke grey{FrameColour, 1, StrokeMode::Copy};
     const int right = PlotX(FullPlotWidth);
-    picture.push_back(PolylineCommand{{{0, 255}, {right - 1, 255}, {right - 1, 0}, {0, 0}, {0, 255}}, grey});
-    picture.push_back(LineCommand{{0, 256}, {right, 1}, grey});
+    picture.emplace_back(PolylineCommand{{{0, 255}, {right - 1, 255}, {right - 1, 0}, {0, 0}, {0, 255}}, grey});
+    picture.emplace_back(LineCommand{{0, 256}, {right, 1}, grey});
 
     for (int channel = 0; channel < 3; ++channel) {
         const Stroke pen{ChannelColours[channel], 1, StrokeMode::Copy};
@@ -72,7 +72,7 @@ void TGraphix::Draw() {
         for (int i = GreyPatchCount - 1; i >= 0; --i) {
             const GreyPatch& sample = sources_.samples[static_cast<std::size_t>(i)];
             const Point at{PlotX(4 * ChannelOf(sample.measured, c)), 255 - ChannelOf(sample.reference, c)};
-            picture.push_back(MarkerCommand{at, MarkerHalfSize, pen});
+            picture.emplace_back(MarkerCommand{at, MarkerHalfSize, pen});
         }
     }
 
@@ -85,7 +85,7 @@ void TGraphix::Draw() {
         for (int i = 0; i < FullPlotWidth; ++i) {
             line.points.push_back({PlotX(i), 256 - curve[static_cast<std::size_t>(i)]});
         }
-        picture.push_back(std::move(line));
+        picture.emplace_back(std::move(line));
     }
     picture_ = std::move(picture);
 }
