@@ -55,7 +55,7 @@ TFormAssistent::TFormAssistent(AssistantContext context) : context_(std::move(co
     stepReady.fill(-1);
     WizardState = StateStart;
     ShowPage(StateStart, true);
-    ButtonNext.enabled = stepReady[StateStart] == 0;
+    ButtonNext.enabled = false;  // every mark is still blocked
     ButtonBack.enabled = false;
 
     list_ = std::make_unique<ReferenceListModel>(context_.dataFolder, context_.referenceLoader, context_.desktop,

@@ -115,7 +115,7 @@ protected:
 TEST_F(WizardTest, ConstructionOpensOnStartBlockedOrReadyByTheRememberedReference) {
     TFormAssistent& fresh = Open();
     EXPECT_EQ(fresh.WizardState, StateStart);
-    EXPECT_EQ(fresh.VisiblePage(), StateStart);
+    for (int state = 0; state < WizardPageCount; ++state) EXPECT_EQ(fresh.PageVisible(state), state == 0) << state;
     EXPECT_FALSE(fresh.ButtonNext.enabled);
     EXPECT_FALSE(fresh.ButtonBack.enabled);
     EXPECT_EQ(fresh.helpContext, HelpContextDesign);
@@ -304,6 +304,8 @@ TEST_F(WizardTest, ADuplexRunLogsItsStatesAndFinishingEndsTheProgramWithTheLut) 
     w.ButtonScanFrontClick();
     w.ButtonNextClick();
     w.ButtonScanRearClick();
+    w.ButtonScanRearClick();  // disabled after its success
+    EXPECT_EQ(host.calls.size(), 8u);
     w.ButtonNextClick();
     EXPECT_EQ(w.ButtonNext.text.caption, "Finish");
     w.ButtonNextClick();
