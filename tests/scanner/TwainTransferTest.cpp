@@ -3,6 +3,8 @@
 // query, a source that never answers, a nested acquisition).
 #include "TwainFixture.h"
 
+#include "platform/HeadlessMessagePump.h"
+
 #include <string>
 #include <vector>
 
@@ -106,6 +108,19 @@ TEST_F(TwainTest, AnAcquisitionStartedFromTheEventLoopIsRefused) {
     EXPECT_TRUE(nestedEmpty);
     EXPECT_EQ(manager.Count(DAT_IDENTITY, MSG_OPENDS), 1u);
     EXPECT_TRUE(log.Contains("TWAIN: an acquisition is already running"));
+}
+
+TEST(HeadlessMessagePump, YieldsForTheWaitUntilTheApplicationQuits) {
+    FakeClock clock;
+    bool quit = false;
+    HeadlessMessagePump pump(clock, [&] { return quit; });
+    EXPECT_TRUE(pump.ProcessEvents(10));
+    EXPECT_EQ(clock.elapsedMs, 10);
+    quit = true;
+    EXPECT_FALSE(pump.ProcessEvents(10));
+    EXPECT_EQ(clock.elapsedMs, 10);  // a quitting application is not kept waiting
+    HeadlessMessagePump forever(clock);
+    EXPECT_TRUE(forever.ProcessEvents(5));
 }
 
 }  // namespace
