@@ -54,6 +54,8 @@ TEST(DibConversion, RefusesEveryHeaderThatDoesNotFitItsBlock) {
         {"huge colour table", [](Block& b) { Put<std::uint32_t>(b, kClrUsed, 0xFFFFFFFFu); }, DibStatus::BadHeader},
         {"image size below its rows", [](Block& b) { Put<std::uint32_t>(b, kSizeImage, 35); }, DibStatus::BadHeader},
         {"image size 0", [](Block& b) { Put<std::uint32_t>(b, kSizeImage, 0); }, DibStatus::Ok},
+        {"one pixel wide and high", [](Block& b) { Put<std::int32_t>(b, kWidth, 1), Put<std::int32_t>(b, kHeight, -1); },
+         DibStatus::Ok},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -103,6 +105,7 @@ TEST(DibConversion, HandleOwnsTheBlockAndKnowsItsSize) {
     EXPECT_FALSE(moved.Empty());
     moved.Release();
     EXPECT_TRUE(moved.Empty());
+    EXPECT_EQ(moved.Size(), 0u);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 // the feeder query, source selection and the exported entry points.
 #include "TwainFixture.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,9 +65,9 @@ TEST_F(TwainTest, LoadsTheManagerFromTheSystemDirectoryOnlyWithItsEntryPoint) {
         EXPECT_EQ(module.TwainLoadManager(), c.loaded);
         EXPECT_EQ(module.ManagerLoaded(), c.loaded);
         if (c.dirExists) { EXPECT_EQ(fake.openedPath, dir.Path() + "/twain_32.so"); }
+        EXPECT_EQ(module.TwainManagerCall(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window), c.loaded ? 1 : 0);
         // Without an entry point every call is a failure and is left as the last result.
         if (!c.loaded) {
-            EXPECT_EQ(module.TwainManagerCall(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window), 0);
             EXPECT_EQ(module.LastResult(), TWRC_FAILURE);
             EXPECT_TRUE(fake.calls.empty());
         }
@@ -101,6 +103,20 @@ TEST_F(TwainTest, PresentsTheApplicationAndAsksForTheQ71ByName) {
     EXPECT_EQ(std::memcmp(&manager.calls[1].identity, &wanted, sizeof wanted), 0);
     EXPECT_EQ(Module().SourceIdentity().Id, 7u);  // filled in by the manager
     EXPECT_TRUE(Module().SourceChosen());
+}
+
+TEST_F(TwainTest, UnloadingClosesAnEnabledSourceAndTheManagerFirst) {
+    ASSERT_TRUE(Module().TwainOpenManager(window) && Module().TwainOpenSource() && Module().TwainEnableSource(window));
+    EXPECT_TRUE(Module().SourceEnabled());
+    manager.calls.clear();
+    Module().TwainUnloadManager();
+    ASSERT_EQ(manager.calls.size(), 2u);
+    EXPECT_EQ(manager.calls[0].msg, MSG_CLOSEDS);
+    EXPECT_EQ(manager.calls[1].msg, MSG_CLOSEDSM);
+    EXPECT_EQ(manager.calls[1].window, window);
+    EXPECT_FALSE(Module().ManagerOpen() || Module().SourceOpen() || Module().SourceEnabled() ||
+                 Module().ManagerLoaded());
+    EXPECT_FALSE(Module().TwainOpenManager(window));
 }
 
 TEST_F(TwainTest, SetsTheSettingsTableRowByRowWithTheLastFourOnlyForDuplex) {
@@ -148,12 +164,49 @@ TEST_F(TwainTest, ReadsDuplexSerialAndTheSavedRowsStoppingAtTheFirstFailure) {
         EXPECT_TRUE(module.SavedSettings().valid);
         EXPECT_EQ(module.SavedSettings().values[8][0], 0x48);  // the source's own value of row 9
     }
+    // A serial that fills its field without an end is cut at 255 characters.
+    manager.values[CAP_SERIALNUMBER] = CapValue{TWTY_STR255, std::vector<std::uint8_t>(256, 'S')};
+    ASSERT_TRUE(Module().TwainOpenManager(window) && Module().TwainOpenSource());
+    ASSERT_EQ(Module().TwainReadCapabilities(), 0);
+    EXPECT_EQ(Module().twainSerial(), std::string(255, 'S'));
     // A refused read ends the sequence with its code and leaves the saved values invalid.
     manager.getResult[0x8145] = TWRC_FAILURE;
     ASSERT_TRUE(Module().TwainOpenManager(window) && Module().TwainOpenSource());
     EXPECT_EQ(Module().TwainReadCapabilities(), TWRC_FAILURE);
     EXPECT_EQ(manager.Caps(MSG_GETCURRENT).back(), 0x8145);
     EXPECT_FALSE(Module().SavedSettings().valid);
+}
+
+TEST_F(TwainTest, ReadsOnlyOneValueContainersThatHoldTheAskedItem) {
+    struct Case {
+        const char* name;
+        std::function<void(TW_CAPABILITY&)> answer;
+        TW_UINT16 code;
+    } cases[] = {
+        {"as asked", [](TW_CAPABILITY&) {}, TWRC_SUCCESS},
+        {"item type of another size", [](TW_CAPABILITY& c) { static_cast<TW_UINT16*>(c.hContainer)[0] = TWTY_STR32; },
+         TWRC_FAILURE},
+        {"enumeration", [](TW_CAPABILITY& c) { c.ConType = TWON_ENUMERATION; }, TWRC_FAILURE},
+        {"no container", [](TW_CAPABILITY& c) {
+             std::free(c.hContainer);
+             c.hContainer = nullptr;
+         }, TWRC_FAILURE},
+        // Shorter than the allocator's smallest blocks could not be told apart from its
+        // padding; a string item is far longer.
+        {"container cut short", [](TW_CAPABILITY& c) {
+             std::free(c.hContainer);
+             c.hContainer = std::calloc(1, 20);
+             static_cast<TW_UINT16*>(c.hContainer)[0] = TWTY_STR64;
+         }, TWRC_FAILURE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        manager.answer = c.answer;
+        ASSERT_TRUE(Module().TwainOpenManager(window) && Module().TwainOpenSource());
+        char page[66] = "untouched";
+        EXPECT_EQ(Module().TwainGetCap(0x812C, page, TWTY_STR64), c.code);
+        EXPECT_STREQ(page, c.code == TWRC_SUCCESS ? "own page" : "untouched");
+    }
 }
 
 TEST_F(TwainTest, RefusedSetsGiveTheirMappedCodeAndCheckStatusCountsWhenReadBack) {

@@ -176,6 +176,7 @@ TW_UINT16 FakeTwainManager::Capability(TwainCall& call, TW_CAPABILITY* cap) {
         }
         cap->ConType = TWON_ONEVALUE;
         cap->hContainer = NewContainer(value->second);
+        if (answer) answer(*cap);
         return TWRC_SUCCESS;
     }
     case MSG_GET:

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -61,6 +62,8 @@ public:
     std::map<twain::TW_UINT16, twain::TW_UINT16> setCondition;  // SET of cap fails with this condition
     std::set<twain::TW_UINT16> setCheckStatus;                 // SET of cap answers CHECKSTATUS
     twain::TW_UINT16 followUpResult = twain::TWRC_SUCCESS;      // MSG_GET after CHECKSTATUS
+    // Changes a GETCURRENT answer before it goes back (a malformed container, say).
+    std::function<void(twain::TW_CAPABILITY&)> answer;
     twain::TW_UINT16 statusResult = twain::TWRC_SUCCESS;
     twain::TW_UINT16 enableResult = twain::TWRC_SUCCESS;
     // Messages the source posts, one per MSG_PROCESSEVENT; none queued: this result.
