@@ -7,9 +7,7 @@
 
 namespace calvix {
 
-bool QtMessagePump::Quitting() const {
-    return QCoreApplication::closingDown() || (quitRequested_ && quitRequested_());
-}
+bool QtMessagePump::Quitting() const { return QCoreApplication::closingDown() || (quitRequested_ && quitRequested_()); }
 
 bool QtMessagePump::ProcessEvents(int maxWaitMs) {
     if (Quitting()) return false;

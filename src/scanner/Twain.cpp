@@ -39,7 +39,10 @@ TW_IDENTITY Twain::ApplicationIdentity() {
 }
 
 Twain::Twain(std::unique_ptr<DynamicLibrary> library, std::string systemDir, Clock& clock, MessagePump* pump)
-    : library_(std::move(library)), systemDir_(std::move(systemDir)), clock_(clock), pump_(pump),
+    : library_(std::move(library)),
+      systemDir_(std::move(systemDir)),
+      clock_(clock),
+      pump_(pump),
       appIdentity_(ApplicationIdentity()) {
     CopyText(sourceIdentity_.ProductName, sizeof sourceIdentity_.ProductName, kSourceProductName);
 }

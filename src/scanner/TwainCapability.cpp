@@ -23,9 +23,8 @@ struct ConditionMapping {
     TW_UINT16 code;
 };
 constexpr ConditionMapping kConditionCodes[] = {
-    {TWCC_BADCAP, 0xFFFB},          {TWCC_BADVALUE, 0xFFFD},       {TWCC_SEQERROR, 0xFFFC},
-    {TWCC_BADDEST, 0xFFFE},         {TWCC_CAPUNSUPPORTED, 0xFFFA}, {TWCC_CAPBADOPERATION, 0xFFF9},
-    {TWCC_CAPSEQERROR, 0xFFFF},
+    {TWCC_BADCAP, 0xFFFB},         {TWCC_BADVALUE, 0xFFFD},        {TWCC_SEQERROR, 0xFFFC},    {TWCC_BADDEST, 0xFFFE},
+    {TWCC_CAPUNSUPPORTED, 0xFFFA}, {TWCC_CAPBADOPERATION, 0xFFF9}, {TWCC_CAPSEQERROR, 0xFFFF},
 };
 
 }  // namespace

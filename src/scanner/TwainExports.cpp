@@ -16,13 +16,12 @@ Twain* ProgramTwain() { return g_programTwain; }
 using calvix::twain::TW_UINT16;
 using calvix::twain::TW_UINT32;
 
-extern "C" __attribute__((visibility("default"))) int TWAIN_DS(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                                                                void* data) {
+extern "C" __attribute__((visibility("default"))) int TWAIN_DS(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data) {
     return TWAIN_DS_RC(dg, dat, msg, data) == calvix::twain::TWRC_SUCCESS ? 1 : 0;
 }
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 TWAIN_DS_RC(TW_UINT32 dg, TW_UINT16 dat,
-                                                                        TW_UINT16 msg, void* data) {
+extern "C" __attribute__((visibility("default"))) TW_UINT16 TWAIN_DS_RC(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                                                                        void* data) {
     calvix::Twain* module = calvix::ProgramTwain();
     return module ? module->SourceCall(dg, dat, msg, data) : calvix::twain::TWRC_FAILURE;
 }

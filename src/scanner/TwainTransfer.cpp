@@ -88,12 +88,15 @@ bool Twain::TwainProcessEvent(void* message) {
     TW_EVENT event{message, MSG_NULL};
     if (SourceCall(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event) != TWRC_DSEVENT) return false;
     switch (event.TWMessage) {
-    case MSG_XFERREADY:
-        TwainTransferImages();
-        closeRequested_ = true;
-        break;
-    case MSG_CLOSEDSREQ: closeRequested_ = true; break;
-    default: break;
+        case MSG_XFERREADY:
+            TwainTransferImages();
+            closeRequested_ = true;
+            break;
+        case MSG_CLOSEDSREQ:
+            closeRequested_ = true;
+            break;
+        default:
+            break;
     }
     return true;
 }

@@ -15,8 +15,8 @@ class AcquireScanTest : public MainFormTest {
 protected:
     void StartWithTwain() {
         manager.FillSource(true);
-        form = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, clock, &lock,
-                                                             [this] { return manager.Library(); }, dir.Path()});
+        form = std::make_unique<TMainFormular>(
+            MainFormPorts{desktop, store, system, clock, &lock, [this] { return manager.Library(); }, dir.Path()});
         form->CreateAppStrings();
         ASSERT_TRUE(form->TwainModule()->TwainLoadManager());
         form->twainLoaded = true;
@@ -46,8 +46,14 @@ TEST_F(AcquireScanTest, EachFailureHasItsCodeLogLineAndMessage) {
         bool bitDepthMessage;
     } cases[] = {
         {"no TWAIN library", false, MakeDib(4, 4, 24, 1), -1, nullptr, false},
-        {"no image", true, {}, -2, "ERR: error '(TWAIN) Zero handle from TwainGetImage()'  ( file MainForm, line ", false},
-        {"8 bits", true, MakeDib(4, 4, 8, 1), -3, "ERR: error 'TWAIN: Conversion of Bit depth failed!'  ( file MainForm, line ", true},
+        {"no image",
+         true,
+         {},
+         -2,
+         "ERR: error '(TWAIN) Zero handle from TwainGetImage()'  ( file MainForm, line ",
+         false},
+        {"8 bits", true, MakeDib(4, 4, 8, 1), -3,
+         "ERR: error 'TWAIN: Conversion of Bit depth failed!'  ( file MainForm, line ", true},
         {"32 bits", true, MakeDib(4, 4, 32, 1), -3, "ERR: error 'TWAIN: Conversion of Bit depth failed!'", true},
         {"lying header", true, badHeader, -3, "ERR: error 'TWAIN: Conversion of Bit depth failed!'", true},
     };
@@ -70,7 +76,8 @@ TEST_F(AcquireScanTest, EachFailureHasItsCodeLogLineAndMessage) {
         EXPECT_TRUE(LoggedStart(c.line));
         ASSERT_EQ(desktop.messages.size(), 1u);
         const TAppStrings& texts = *form->AppStrings();
-        EXPECT_EQ(desktop.messages[0].text, c.bitDepthMessage ? texts.MsgErrBitDepth.caption : texts.MsgErrWarmup.caption);
+        EXPECT_EQ(desktop.messages[0].text,
+                  c.bitDepthMessage ? texts.MsgErrBitDepth.caption : texts.MsgErrWarmup.caption);
         EXPECT_EQ(desktop.messages[0].title, texts.MBoxTitleError.caption);
         EXPECT_EQ(desktop.messages[0].buttons, MessageButtons::Ok);
     }

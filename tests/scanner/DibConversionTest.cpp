@@ -22,8 +22,8 @@ void Put(Block& block, std::size_t offset, T value) {
 }
 
 // Field offsets in the 40-byte header.
-constexpr std::size_t kSize = 0, kWidth = 4, kHeight = 8, kPlanes = 12, kBits = 14, kCompression = 16,
-                      kSizeImage = 20, kClrUsed = 32;
+constexpr std::size_t kSize = 0, kWidth = 4, kHeight = 8, kPlanes = 12, kBits = 14, kCompression = 16, kSizeImage = 20,
+                      kClrUsed = 32;
 
 TEST(DibConversion, RefusesEveryHeaderThatDoesNotFitItsBlock) {
     // 4 x 3 pixels: rows of 12 bytes, 76 bytes in all.
@@ -54,8 +54,8 @@ TEST(DibConversion, RefusesEveryHeaderThatDoesNotFitItsBlock) {
         {"huge colour table", [](Block& b) { Put<std::uint32_t>(b, kClrUsed, 0xFFFFFFFFu); }, DibStatus::BadHeader},
         {"image size below its rows", [](Block& b) { Put<std::uint32_t>(b, kSizeImage, 35); }, DibStatus::BadHeader},
         {"image size 0", [](Block& b) { Put<std::uint32_t>(b, kSizeImage, 0); }, DibStatus::Ok},
-        {"one pixel wide and high", [](Block& b) { Put<std::int32_t>(b, kWidth, 1), Put<std::int32_t>(b, kHeight, -1); },
-         DibStatus::Ok},
+        {"one pixel wide and high",
+         [](Block& b) { Put<std::int32_t>(b, kWidth, 1), Put<std::int32_t>(b, kHeight, -1); }, DibStatus::Ok},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -68,8 +68,12 @@ TEST(DibConversion, RefusesEveryHeaderThatDoesNotFitItsBlock) {
         const DibConversion result = ConvertDib(exact.get(), block.size());
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.bitmap.Empty(), c.status != DibStatus::Ok);
-        if (c.status == DibStatus::BadHeader) { EXPECT_FALSE(result.reason.empty()); }
-        if (c.status == DibStatus::BitDepth) { EXPECT_NE(result.bitCount, 24); }
+        if (c.status == DibStatus::BadHeader) {
+            EXPECT_FALSE(result.reason.empty());
+        }
+        if (c.status == DibStatus::BitDepth) {
+            EXPECT_NE(result.bitCount, 24);
+        }
     }
 }
 

@@ -16,7 +16,8 @@ using namespace twain;
 
 std::vector<std::uint8_t> Hex(const std::string& hex) {
     std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return bytes;
 }
 
@@ -35,14 +36,14 @@ struct ExpectedRow {
 
 // The settings as a duplex source must receive them, in this order.
 const std::vector<ExpectedRow> kDuplexRows = {
-    {0x1010, TWTY_BOOL, Hex("0000")},   {0x1118, TWTY_FIX32, Hex("90010000")}, {0x1119, TWTY_FIX32, Hex("90010000")},
-    {0x812C, TWTY_STR64, Page()},       {0x812D, TWTY_BOOL, Hex("0100")},      {0x8136, TWTY_UINT16, Hex("0000")},
-    {0x8145, TWTY_BOOL, Hex("0000")},   {0x814A, TWTY_UINT8, Hex("00")},       {0x815E, TWTY_UINT8, Hex("03")},
-    {0x816A, TWTY_UINT8, Hex("01")},    {0x8154, TWTY_BOOL, Hex("0000")},      {0x8168, TWTY_BOOL, Hex("0000")},
-    {0x8169, TWTY_BOOL, Hex("0000")},   {0x8186, TWTY_UINT8, Hex("00")},       {0x8137, TWTY_BOOL, Hex("0100")},
-    {0x8064, TWTY_UINT8, Hex("01")},    {0x8083, TWTY_BOOL, Hex("0000")},      {0x8084, TWTY_UINT16, Hex("0000")},
-    {0x80AA, TWTY_BOOL, Hex("0000")},   {0x81CC, TWTY_UINT8, Hex("00")},       {0x1013, TWTY_BOOL, Hex("0100")},
-    {0x80C8, TWTY_UINT8, Hex("01")},    {0x80E7, TWTY_BOOL, Hex("0000")},      {0x80E8, TWTY_UINT16, Hex("0000")},
+    {0x1010, TWTY_BOOL, Hex("0000")}, {0x1118, TWTY_FIX32, Hex("90010000")}, {0x1119, TWTY_FIX32, Hex("90010000")},
+    {0x812C, TWTY_STR64, Page()},     {0x812D, TWTY_BOOL, Hex("0100")},      {0x8136, TWTY_UINT16, Hex("0000")},
+    {0x8145, TWTY_BOOL, Hex("0000")}, {0x814A, TWTY_UINT8, Hex("00")},       {0x815E, TWTY_UINT8, Hex("03")},
+    {0x816A, TWTY_UINT8, Hex("01")},  {0x8154, TWTY_BOOL, Hex("0000")},      {0x8168, TWTY_BOOL, Hex("0000")},
+    {0x8169, TWTY_BOOL, Hex("0000")}, {0x8186, TWTY_UINT8, Hex("00")},       {0x8137, TWTY_BOOL, Hex("0100")},
+    {0x8064, TWTY_UINT8, Hex("01")},  {0x8083, TWTY_BOOL, Hex("0000")},      {0x8084, TWTY_UINT16, Hex("0000")},
+    {0x80AA, TWTY_BOOL, Hex("0000")}, {0x81CC, TWTY_UINT8, Hex("00")},       {0x1013, TWTY_BOOL, Hex("0100")},
+    {0x80C8, TWTY_UINT8, Hex("01")},  {0x80E7, TWTY_BOOL, Hex("0000")},      {0x80E8, TWTY_UINT16, Hex("0000")},
     {0x810E, TWTY_BOOL, Hex("0000")},
 };
 
@@ -64,7 +65,9 @@ TEST_F(TwainTest, LoadsTheManagerFromTheSystemDirectoryOnlyWithItsEntryPoint) {
         Twain module(fake.Library(), c.dirExists ? dir.Path() : dir.File("missing"), clock, nullptr);
         EXPECT_EQ(module.TwainLoadManager(), c.loaded);
         EXPECT_EQ(module.ManagerLoaded(), c.loaded);
-        if (c.dirExists) { EXPECT_EQ(fake.openedPath, dir.Path() + "/twain_32.so"); }
+        if (c.dirExists) {
+            EXPECT_EQ(fake.openedPath, dir.Path() + "/twain_32.so");
+        }
         EXPECT_EQ(module.TwainManagerCall(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window), c.loaded ? 1 : 0);
         // Without an entry point every call is a failure and is left as the last result.
         if (!c.loaded) {
@@ -187,17 +190,21 @@ TEST_F(TwainTest, ReadsOnlyOneValueContainersThatHoldTheAskedItem) {
         {"item type of another size", [](TW_CAPABILITY& c) { static_cast<TW_UINT16*>(c.hContainer)[0] = TWTY_STR32; },
          TWRC_FAILURE},
         {"enumeration", [](TW_CAPABILITY& c) { c.ConType = TWON_ENUMERATION; }, TWRC_FAILURE},
-        {"no container", [](TW_CAPABILITY& c) {
+        {"no container",
+         [](TW_CAPABILITY& c) {
              std::free(c.hContainer);
              c.hContainer = nullptr;
-         }, TWRC_FAILURE},
+         },
+         TWRC_FAILURE},
         // Shorter than the allocator's smallest blocks could not be told apart from its
         // padding; a string item is far longer.
-        {"container cut short", [](TW_CAPABILITY& c) {
+        {"container cut short",
+         [](TW_CAPABILITY& c) {
              std::free(c.hContainer);
              c.hContainer = std::calloc(1, 20);
              static_cast<TW_UINT16*>(c.hContainer)[0] = TWTY_STR64;
-         }, TWRC_FAILURE},
+         },
+         TWRC_FAILURE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,7 +219,7 @@ TEST_F(TwainTest, ReadsOnlyOneValueContainersThatHoldTheAskedItem) {
 TEST_F(TwainTest, RefusedSetsGiveTheirMappedCodeAndCheckStatusCountsWhenReadBack) {
     struct Case {
         const char* name;
-        TW_UINT16 condition;       // 0xFFFF: answered CHECKSTATUS instead
+        TW_UINT16 condition;  // 0xFFFF: answered CHECKSTATUS instead
         TW_UINT16 statusOrFollowUp;
         TW_UINT16 code;
     } cases[] = {
@@ -245,7 +252,9 @@ TEST_F(TwainTest, RefusedSetsGiveTheirMappedCodeAndCheckStatusCountsWhenReadBack
         EXPECT_EQ(module.TwainSetCap(0x8136, &value, TWTY_UINT16), c.code);
         const TwainCall& last = fake.calls.back();
         EXPECT_EQ(last.dat, c.condition == 0xFFFF ? DAT_CAPABILITY : DAT_STATUS);
-        if (c.condition == 0xFFFF) { EXPECT_EQ(last.conType, TWON_DONTCARE16); }
+        if (c.condition == 0xFFFF) {
+            EXPECT_EQ(last.conType, TWON_DONTCARE16);
+        }
     }
 }
 

@@ -31,8 +31,11 @@ TEST_F(TwainTest, TransferSlotsTakeFrontThenRearAndTheSidePicksOne) {
         {"front failed", {{TWRC_FAILURE, {}}, {TWRC_XFERDONE, rear}}, 1, -1, 0},
         {"front failed, rear still rear", {{TWRC_FAILURE, {}}, {TWRC_XFERDONE, rear}}, 0, 0x0E, 0},
         {"cancelled takes no slot", {{TWRC_CANCEL, {}}, {TWRC_XFERDONE, rear}}, 1, 0x0E, 0},
-        {"more than two: the rest is reset", {{TWRC_XFERDONE, front}, {TWRC_XFERDONE, rear}, {TWRC_XFERDONE, front}},
-         0, 0x0E, 1},
+        {"more than two: the rest is reset",
+         {{TWRC_XFERDONE, front}, {TWRC_XFERDONE, rear}, {TWRC_XFERDONE, front}},
+         0,
+         0x0E,
+         1},
         {"source cancels for ever", std::vector<Transfer>(40, Transfer{TWRC_CANCEL, {}}), 1, -1, 1},
     };
     for (const Case& c : cases) {
@@ -68,7 +71,12 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         {"close request", {MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, 10, 1, nullptr},
         {"application quits", {}, TWRC_NOTDSEVENT, true, 10, 1, "STA: TWAIN: application quits, acquisition ended"},
         {"query refused", {}, TWRC_FAILURE, false, 10, 0, "TWAIN: event query refused, acquisition ended"},
-        {"source never answers", {}, TWRC_NOTDSEVENT, false, 1000, 300,
+        {"source never answers",
+         {},
+         TWRC_NOTDSEVENT,
+         false,
+         1000,
+         300,
          "TWAIN: no transfer from the source within 300 s, acquisition ended"},
     };
     for (const Case& c : cases) {
@@ -89,10 +97,14 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         const DibHandle image = module.TwainGetImage(window, 1);
         EXPECT_EQ(image.Empty(), c.events.empty() || c.events.back() != MSG_XFERREADY);
         EXPECT_EQ(stepper.rounds, c.maxRounds);
-        if (c.logged) { EXPECT_TRUE(lines.Contains(c.logged)); }
+        if (c.logged) {
+            EXPECT_TRUE(lines.Contains(c.logged));
+        }
         // Every round hands the manager an event record.
         for (const TwainCall& call : fake.calls)
-            if (call.dat == DAT_EVENT) { EXPECT_TRUE(call.eventGiven); }
+            if (call.dat == DAT_EVENT) {
+                EXPECT_TRUE(call.eventGiven);
+            }
         EXPECT_FALSE(module.SourceOpen() || module.ManagerOpen());
     }
 }

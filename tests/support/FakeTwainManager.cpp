@@ -15,8 +15,8 @@ namespace {
 
 FakeTwainManager* g_current = nullptr;
 
-extern "C" TW_UINT16 FakeDsmEntry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
-                                  TW_UINT16 msg, TW_MEMREF data) {
+extern "C" TW_UINT16 FakeDsmEntry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                                  TW_MEMREF data) {
     return g_current ? g_current->Entry(origin, dest, dg, dat, msg, data) : TWRC_FAILURE;
 }
 
@@ -55,7 +55,8 @@ std::unique_ptr<DynamicLibrary> FakeTwainManager::Library() { return std::make_u
 
 void FakeTwainManager::SetNumber(TW_UINT16 cap, TW_UINT16 type, std::uint32_t number) {
     CapValue value{type, std::vector<std::uint8_t>(ItemSize(type))};
-    for (std::size_t i = 0; i < value.bytes.size() && i < 4; ++i) value.bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
+    for (std::size_t i = 0; i < value.bytes.size() && i < 4; ++i)
+        value.bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
     values[cap] = value;
 }
 
@@ -104,60 +105,63 @@ TW_UINT16 FakeTwainManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UIN
     if (origin) call.origin = *origin;
     TW_UINT16 rc = TWRC_SUCCESS;
     switch (dat) {
-    case DAT_PARENT:
-        call.window = data ? *static_cast<void**>(data) : nullptr;
-        rc = msg == MSG_OPENDSM ? openDsmResult : TWRC_SUCCESS;
-        break;
-    case DAT_IDENTITY: {
-        auto* id = static_cast<TW_IDENTITY*>(data);
-        if (id) call.identity = *id;
-        if (msg == MSG_OPENDS) {
-            rc = openDsResult;
-            if (rc == TWRC_SUCCESS && id) id->Id = 7;
-        } else if (msg != MSG_CLOSEDS) {
-            const auto answer = identityAnswers.find(msg);
-            rc = answer != identityAnswers.end() ? answer->second
-                                                 : (msg == MSG_GETNEXT ? TWRC_ENDOFLIST : TWRC_SUCCESS);
+        case DAT_PARENT:
+            call.window = data ? *static_cast<void**>(data) : nullptr;
+            rc = msg == MSG_OPENDSM ? openDsmResult : TWRC_SUCCESS;
+            break;
+        case DAT_IDENTITY: {
+            auto* id = static_cast<TW_IDENTITY*>(data);
+            if (id) call.identity = *id;
+            if (msg == MSG_OPENDS) {
+                rc = openDsResult;
+                if (rc == TWRC_SUCCESS && id) id->Id = 7;
+            } else if (msg != MSG_CLOSEDS) {
+                const auto answer = identityAnswers.find(msg);
+                rc = answer != identityAnswers.end() ? answer->second
+                                                     : (msg == MSG_GETNEXT ? TWRC_ENDOFLIST : TWRC_SUCCESS);
+            }
+            break;
         }
-        break;
-    }
-    case DAT_CAPABILITY: rc = Capability(call, static_cast<TW_CAPABILITY*>(data)); break;
-    case DAT_STATUS:
-        static_cast<TW_STATUS*>(data)->ConditionCode = condition_;
-        rc = statusResult;
-        break;
-    case DAT_USERINTERFACE:
-        call.window = static_cast<TW_USERINTERFACE*>(data)->hParent;
-        rc = msg == MSG_ENABLEDS ? enableResult : TWRC_SUCCESS;
-        break;
-    case DAT_EVENT: {
-        auto* event = static_cast<TW_EVENT*>(data);
-        call.eventGiven = event->pEvent != nullptr;
-        if (events.empty()) {
-            rc = noEventResult;
-        } else {
-            event->TWMessage = events.front();
-            events.pop_front();
-            rc = TWRC_DSEVENT;
+        case DAT_CAPABILITY:
+            rc = Capability(call, static_cast<TW_CAPABILITY*>(data));
+            break;
+        case DAT_STATUS:
+            static_cast<TW_STATUS*>(data)->ConditionCode = condition_;
+            rc = statusResult;
+            break;
+        case DAT_USERINTERFACE:
+            call.window = static_cast<TW_USERINTERFACE*>(data)->hParent;
+            rc = msg == MSG_ENABLEDS ? enableResult : TWRC_SUCCESS;
+            break;
+        case DAT_EVENT: {
+            auto* event = static_cast<TW_EVENT*>(data);
+            call.eventGiven = event->pEvent != nullptr;
+            if (events.empty()) {
+                rc = noEventResult;
+            } else {
+                event->TWMessage = events.front();
+                events.pop_front();
+                rc = TWRC_DSEVENT;
+            }
+            break;
         }
-        break;
-    }
-    case DAT_IMAGENATIVEXFER: {
-        Transfer transfer = transfers.empty() ? Transfer{TWRC_FAILURE, {}} : transfers.front();
-        if (!transfers.empty()) transfers.pop_front();
-        if (transfer.result == TWRC_XFERDONE) {
-            void* block = std::calloc(1, transfer.dib.size());
-            std::memcpy(block, transfer.dib.data(), transfer.dib.size());
-            *static_cast<TW_HANDLE*>(data) = block;
+        case DAT_IMAGENATIVEXFER: {
+            Transfer transfer = transfers.empty() ? Transfer{TWRC_FAILURE, {}} : transfers.front();
+            if (!transfers.empty()) transfers.pop_front();
+            if (transfer.result == TWRC_XFERDONE) {
+                void* block = std::calloc(1, transfer.dib.size());
+                std::memcpy(block, transfer.dib.data(), transfer.dib.size());
+                *static_cast<TW_HANDLE*>(data) = block;
+            }
+            rc = transfer.result;
+            break;
         }
-        rc = transfer.result;
-        break;
-    }
-    case DAT_PENDINGXFERS:
-        if (msg == MSG_RESET) transfers.clear();
-        static_cast<TW_PENDINGXFERS*>(data)->Count = static_cast<TW_UINT16>(transfers.size());
-        break;
-    default: rc = TWRC_FAILURE;
+        case DAT_PENDINGXFERS:
+            if (msg == MSG_RESET) transfers.clear();
+            static_cast<TW_PENDINGXFERS*>(data)->Count = static_cast<TW_UINT16>(transfers.size());
+            break;
+        default:
+            rc = TWRC_FAILURE;
     }
     calls.push_back(call);
     return rc;
@@ -168,36 +172,37 @@ TW_UINT16 FakeTwainManager::Capability(TwainCall& call, TW_CAPABILITY* cap) {
     call.conType = cap->ConType;
     const auto value = values.find(cap->Cap);
     switch (call.msg) {
-    case MSG_GETCURRENT: {
-        if (const auto r = getResult.find(cap->Cap); r != getResult.end()) return r->second;
-        if (value == values.end()) {
-            condition_ = TWCC_CAPUNSUPPORTED;
-            return TWRC_FAILURE;
-        }
-        cap->ConType = TWON_ONEVALUE;
-        cap->hContainer = NewContainer(value->second);
-        if (answer) answer(*cap);
-        return TWRC_SUCCESS;
-    }
-    case MSG_GET:
-        if (followUpResult == TWRC_SUCCESS && value != values.end()) {
+        case MSG_GETCURRENT: {
+            if (const auto r = getResult.find(cap->Cap); r != getResult.end()) return r->second;
+            if (value == values.end()) {
+                condition_ = TWCC_CAPUNSUPPORTED;
+                return TWRC_FAILURE;
+            }
             cap->ConType = TWON_ONEVALUE;
             cap->hContainer = NewContainer(value->second);
+            if (answer) answer(*cap);
+            return TWRC_SUCCESS;
         }
-        return followUpResult;
-    case MSG_SET: {
-        const auto* container = static_cast<const std::uint8_t*>(cap->hContainer);
-        std::memcpy(&call.itemType, container, 2);
-        call.item.assign(container + 2, container + 2 + ItemSize(call.itemType));
-        if (const auto c = setCondition.find(cap->Cap); c != setCondition.end()) {
-            condition_ = c->second;
+        case MSG_GET:
+            if (followUpResult == TWRC_SUCCESS && value != values.end()) {
+                cap->ConType = TWON_ONEVALUE;
+                cap->hContainer = NewContainer(value->second);
+            }
+            return followUpResult;
+        case MSG_SET: {
+            const auto* container = static_cast<const std::uint8_t*>(cap->hContainer);
+            std::memcpy(&call.itemType, container, 2);
+            call.item.assign(container + 2, container + 2 + ItemSize(call.itemType));
+            if (const auto c = setCondition.find(cap->Cap); c != setCondition.end()) {
+                condition_ = c->second;
+                return TWRC_FAILURE;
+            }
+            if (setCheckStatus.count(cap->Cap)) return TWRC_CHECKSTATUS;
+            values[cap->Cap] = CapValue{call.itemType, call.item};
+            return TWRC_SUCCESS;
+        }
+        default:
             return TWRC_FAILURE;
-        }
-        if (setCheckStatus.count(cap->Cap)) return TWRC_CHECKSTATUS;
-        values[cap->Cap] = CapValue{call.itemType, call.item};
-        return TWRC_SUCCESS;
-    }
-    default: return TWRC_FAILURE;
     }
 }
 
@@ -205,12 +210,22 @@ std::vector<std::uint8_t> MakeDib(int width, int height, int bits, std::uint8_t 
     const std::size_t stride = (static_cast<std::size_t>(width) * bits / 8 + 3) & ~std::size_t{3};
     const std::size_t palette = bits <= 8 ? (std::size_t{1} << bits) * 4 : 0;
     std::vector<std::uint8_t> dib(sizeof(DibHeader) + palette + stride * static_cast<std::size_t>(height));
-    DibHeader header{40, width, topDown ? -height : height, 1, static_cast<TW_UINT16>(bits), 0,
-                     static_cast<TW_UINT32>(stride * static_cast<std::size_t>(height)), 15748, 15748, 0, 0};
+    DibHeader header{40,
+                     width,
+                     topDown ? -height : height,
+                     1,
+                     static_cast<TW_UINT16>(bits),
+                     0,
+                     static_cast<TW_UINT32>(stride * static_cast<std::size_t>(height)),
+                     15748,
+                     15748,
+                     0,
+                     0};
     std::memcpy(dib.data(), &header, sizeof header);
     if (bits != 24) return dib;
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = dib.data() + sizeof header + stride * static_cast<std::size_t>(topDown ? y : height - 1 - y);
+        std::uint8_t* row =
+            dib.data() + sizeof header + stride * static_cast<std::size_t>(topDown ? y : height - 1 - y);
         for (int x = 0; x < width; ++x) {
             row[3 * x] = static_cast<std::uint8_t>(x);
             row[3 * x + 1] = static_cast<std::uint8_t>(y);

@@ -23,13 +23,13 @@ struct TwainCall {
     twain::TW_UINT16 msg = 0;
     bool toSource = false;
     twain::TW_IDENTITY origin{};
-    twain::TW_IDENTITY identity{};    // DAT_IDENTITY: the record as passed
-    void* window = nullptr;           // DAT_PARENT: the handle pointed to; DAT_USERINTERFACE: hParent
-    twain::TW_UINT16 cap = 0;         // DAT_CAPABILITY
+    twain::TW_IDENTITY identity{};  // DAT_IDENTITY: the record as passed
+    void* window = nullptr;         // DAT_PARENT: the handle pointed to; DAT_USERINTERFACE: hParent
+    twain::TW_UINT16 cap = 0;       // DAT_CAPABILITY
     twain::TW_UINT16 conType = 0;
-    twain::TW_UINT16 itemType = 0;    // MSG_SET: the container's item type and item bytes
+    twain::TW_UINT16 itemType = 0;  // MSG_SET: the container's item type and item bytes
     std::vector<std::uint8_t> item;
-    bool eventGiven = false;          // DAT_EVENT: pEvent was not null
+    bool eventGiven = false;  // DAT_EVENT: pEvent was not null
 };
 
 struct CapValue {
@@ -60,7 +60,7 @@ public:
     std::map<twain::TW_UINT16, CapValue> values;
     std::map<twain::TW_UINT16, twain::TW_UINT16> getResult;     // GETCURRENT of cap answers this
     std::map<twain::TW_UINT16, twain::TW_UINT16> setCondition;  // SET of cap fails with this condition
-    std::set<twain::TW_UINT16> setCheckStatus;                 // SET of cap answers CHECKSTATUS
+    std::set<twain::TW_UINT16> setCheckStatus;                  // SET of cap answers CHECKSTATUS
     twain::TW_UINT16 followUpResult = twain::TWRC_SUCCESS;      // MSG_GET after CHECKSTATUS
     // Changes a GETCURRENT answer before it goes back (a malformed container, say).
     std::function<void(twain::TW_CAPABILITY&)> answer;

@@ -46,8 +46,8 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
         int status;
         const char* message;
     } cases[] = {
-        {"no manager library", [](FakeTwainManager& m, scan::ScanOptions&) { m.loadable = false; },
-         scan::ExitNoManager, "cannot load the TWAIN source manager"},
+        {"no manager library", [](FakeTwainManager& m, scan::ScanOptions&) { m.loadable = false; }, scan::ExitNoManager,
+         "cannot load the TWAIN source manager"},
         {"manager refuses", [](FakeTwainManager& m, scan::ScanOptions&) { m.openDsmResult = TWRC_FAILURE; },
          scan::ExitNoManager, "refused to open"},
         {"source does not open", [](FakeTwainManager& m, scan::ScanOptions&) { m.openDsResult = TWRC_FAILURE; },
@@ -56,12 +56,14 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
          scan::ExitNoSource, "capabilities failed (code 0x0001)"},
         {"no paper", [](FakeTwainManager& m, scan::ScanOptions&) { m.SetNumber(CAP_FEEDERLOADED, TWTY_BOOL, 0); },
          scan::ExitNothingToScan, "no paper in the feeder"},
-        {"rear of a simplex scanner", [](FakeTwainManager& m, scan::ScanOptions& o) {
+        {"rear of a simplex scanner",
+         [](FakeTwainManager& m, scan::ScanOptions& o) {
              m.FillSource(false);
              o.side = "rear";
-         }, scan::ExitNothingToScan, "no rear side"},
-        {"transfer failed", [](FakeTwainManager& m, scan::ScanOptions&) { m.transfers.clear(); },
-         scan::ExitTransfer, "no front image arrived"},
+         },
+         scan::ExitNothingToScan, "no rear side"},
+        {"transfer failed", [](FakeTwainManager& m, scan::ScanOptions&) { m.transfers.clear(); }, scan::ExitTransfer,
+         "no front image arrived"},
         {"8-bit image", [](FakeTwainManager& m, scan::ScanOptions&) { m.transfers.front().dib = MakeDib(3, 3, 8, 0); },
          scan::ExitBadImage, "delivered a 8-bit image"},
         {"lying header", [](FakeTwainManager& m, scan::ScanOptions&) { m.transfers.front().dib.resize(60); },
@@ -108,10 +110,12 @@ TEST(ScanTool, WritesTheChosenSideAndListsWhatTheSourceReported) {
         ASSERT_TRUE(written.ok);
         EXPECT_EQ(written.image.Pixel(0, 0), MakeColour(side[0] == 'f' ? 0xF0 : 0x0E, 0, 0));
         const std::string text = out.Text();
-        for (const char* piece : {"serial            Q71-4711", "duplex            yes (one pass)",
-                                  " 2  0x1118 ICAP_XRESOLUTION   FIX32   65.00",
-                                  " 4  0x812C custom             STR64   \"own page\"",
-                                  "25  0x810E custom             BOOL    344", "feeder              paper present"})
+        EXPECT_EQ(text.find("    26  "), std::string::npos);
+        for (const char* piece :
+             {"serial            Q71-4711", "duplex            yes (one pass)",
+              "\n     1  0x1010 CAP_AUTOSCAN       BOOL    320\n", " 2  0x1118 ICAP_XRESOLUTION   FIX32   65.00",
+              " 4  0x812C custom             STR64   \"own page\"", "25  0x810E custom             BOOL    344",
+              "feeder              paper present"})
             EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
     }
 }

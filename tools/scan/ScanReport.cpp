@@ -14,22 +14,33 @@ namespace {
 
 const char* CapabilityName(TW_UINT16 cap) {
     switch (cap) {
-    case CAP_AUTOSCAN: return "CAP_AUTOSCAN";
-    case ICAP_XRESOLUTION: return "ICAP_XRESOLUTION";
-    case ICAP_YRESOLUTION: return "ICAP_YRESOLUTION";
-    case CAP_DUPLEXENABLED: return "CAP_DUPLEXENABLED";
-    default: return "custom";
+        case CAP_AUTOSCAN:
+            return "CAP_AUTOSCAN";
+        case ICAP_XRESOLUTION:
+            return "ICAP_XRESOLUTION";
+        case ICAP_YRESOLUTION:
+            return "ICAP_YRESOLUTION";
+        case CAP_DUPLEXENABLED:
+            return "CAP_DUPLEXENABLED";
+        default:
+            return "custom";
     }
 }
 
 const char* TypeName(TW_UINT16 type) {
     switch (type) {
-    case TWTY_BOOL: return "BOOL";
-    case TWTY_UINT8: return "UINT8";
-    case TWTY_UINT16: return "UINT16";
-    case TWTY_FIX32: return "FIX32";
-    case TWTY_STR64: return "STR64";
-    default: return "?";
+        case TWTY_BOOL:
+            return "BOOL";
+        case TWTY_UINT8:
+            return "UINT8";
+        case TWTY_UINT16:
+            return "UINT16";
+        case TWTY_FIX32:
+            return "FIX32";
+        case TWTY_STR64:
+            return "STR64";
+        default:
+            return "?";
     }
 }
 
@@ -46,7 +57,8 @@ void PrintValue(const std::uint8_t* bytes, TW_UINT16 type, std::FILE* out) {
         return;
     }
     std::uint32_t number = 0;
-    for (std::size_t i = 0; i < ItemSize(type) && i < 4; ++i) number |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    // The table's numeric items are 1, 2 or 4 bytes.
+    for (std::size_t i = 0; i < ItemSize(type); ++i) number |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
     std::fprintf(out, "%u", number);
 }
 

@@ -92,8 +92,9 @@ int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemD
     const DibConversion converted = ConvertDib(image.Data(), image.Size());
     image.Release();
     if (converted.status == DibStatus::BitDepth)
-        return Fail(twain, err, ExitBadImage,
-                    "the source delivered a " + std::to_string(converted.bitCount) + "-bit image; only 24 bits are taken");
+        return Fail(
+            twain, err, ExitBadImage,
+            "the source delivered a " + std::to_string(converted.bitCount) + "-bit image; only 24 bits are taken");
     if (converted.status != DibStatus::Ok)
         return Fail(twain, err, ExitBadImage, "the image cannot be used: " + converted.reason);
 

@@ -9,19 +9,19 @@
 namespace calvix {
 class Twain;
 struct ScanSettings;
-}
+}  // namespace calvix
 
 namespace calvix::scan {
 
 enum ExitStatus {
     ExitScanned = 0,
     ExitUsage = 2,
-    ExitNoManager = 3,     // twain_32.so missing, unloadable or refusing to open
-    ExitNoSource = 4,      // the data source does not open or cannot be read
-    ExitNothingToScan = 5, // no paper, or the rear of a one-sided scanner
-    ExitTransfer = 6,      // no image of the side arrived
-    ExitBadImage = 7,      // the image is not a usable 24-bit bitmap
-    ExitOutput = 8,        // the file cannot be written
+    ExitNoManager = 3,      // twain_32.so missing, unloadable or refusing to open
+    ExitNoSource = 4,       // the data source does not open or cannot be read
+    ExitNothingToScan = 5,  // no paper, or the rear of a one-sided scanner
+    ExitTransfer = 6,       // no image of the side arrived
+    ExitBadImage = 7,       // the image is not a usable 24-bit bitmap
+    ExitOutput = 8,         // the file cannot be written
 };
 
 struct ScanOptions {
