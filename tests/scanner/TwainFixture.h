@@ -16,44 +16,37 @@
 
 namespace calvix::test {
 
-class StepPump final : public MessagePump {
-public:
-    explicit StepPump(FakeClock& clock) : clock_(clock) {}
+struct StepPump final : MessagePump {
+    explicit StepPump(FakeClock& c) : clock(c) {}
     bool ProcessEvents(int maxWaitMs) override {
         ++rounds;
-        clock_.elapsedMs += stepMs > 0 ? stepMs : maxWaitMs;
+        clock.elapsedMs += stepMs > 0 ? stepMs : maxWaitMs;
         if (during) during();
         return !quit;
     }
+    FakeClock& clock;
     int rounds = 0;
     std::int64_t stepMs = 0;
     bool quit = false;
     std::function<void()> during;
-
-private:
-    FakeClock& clock_;
 };
 
 class TwainTest : public ::testing::Test {
 protected:
-    void SetUp() override { manager.FillSource(true); }
-    // Made on first use, so a test can set up the manager first; the manager is loaded.
-    Twain& Module() {
-        if (!twain) {
-            twain = std::make_unique<Twain>(manager.Library(), dir.Path(), clock, &pump);
-            twain->TwainLoadManager();
-        }
-        return *twain;
+    // A loaded module over fake; with open, manager and source are opened too.
+    std::unique_ptr<Twain> Make(FakeTwainManager& fake, bool open = false, MessagePump* p = nullptr) {
+        auto module = std::make_unique<Twain>(fake.Library(), dir.Path(), clock, p);
+        EXPECT_TRUE(module->TwainLoadManager());
+        if (open) { EXPECT_TRUE(module->TwainOpenManager(window) && module->TwainOpenSource()); }
+        return module;
     }
 
     LogCapture log;
     TempDir dir;
     FakeClock clock;
-    FakeTwainManager manager;
     StepPump pump{clock};
     int windowObject = 0;
     TwainWindow window = &windowObject;
-    std::unique_ptr<Twain> twain;  // last: it closes its manager while the fake still stands
 };
 
 }  // namespace calvix::test
