@@ -14,7 +14,7 @@ namespace calvix {
 DibHandle DibHandle::Adopt(void* block) {
     DibHandle handle;
     handle.block_ = block;
-    handle.size_ = block ? ::malloc_usable_size(block) : 0;
+    handle.size_ = ::malloc_usable_size(block);  // 0 for no block
     return handle;
 }
 
