@@ -130,9 +130,17 @@ TEST_F(TwainTest, ReadsOnlyOneValueContainersThatHoldTheAskedItem) {
     const std::function<void(TW_CAPABILITY&)> answers[] = {
         [](TW_CAPABILITY& c) { static_cast<TW_UINT16*>(c.hContainer)[0] = TWTY_STR32; },
         [](TW_CAPABILITY& c) { c.ConType = TWON_ENUMERATION; },
-        [](TW_CAPABILITY& c) { std::free(std::exchange(c.hContainer, nullptr)); },
+        [](TW_CAPABILITY& c) {
+            void* old = c.hContainer;  // packed: no reference to the member
+            c.hContainer = nullptr;
+            std::free(old);
+        },
         // Far shorter than a string item, past what the allocator could pad.
-        [](TW_CAPABILITY& c) { std::free(std::exchange(c.hContainer, std::calloc(1, 20))); },
+        [](TW_CAPABILITY& c) {
+            void* old = c.hContainer;
+            c.hContainer = std::calloc(1, 20);
+            std::free(old);
+        },
     };
     FakeTwainManager fake;
     fake.FillSource(true);
