@@ -17,6 +17,7 @@
 #include "platform/DlDynamicLibrary.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/HeadlessDesktop.h"
+#include "platform/HeadlessMessagePump.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/RegFileUserStore.h"
 #ifdef CALVIX_WITH_GUI
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
 #endif
         MainFormPorts ports{headless, store, system, SystemClock(), &serviceLock,
                             [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory()};
+        HeadlessMessagePump pump(SystemClock(), [] { return g_stopRequested != 0; });
+        ports.messagePump = &pump;
         TMainFormular form(ports);
         form.CreateAppStrings();
         RunHeadless(form, SystemClock(), options.ticks);

@@ -11,6 +11,7 @@
 #include "it8ref/It8Ref.h"
 #include "scanner/DynamicLibrary.h"
 #include "scanner/EthernetCmd.h"
+#include "scanner/Twain.h"
 
 namespace calvix {
 
@@ -87,6 +88,7 @@ void TMainFormular::CreateSubsystems() {
     referenceLoader_ = std::make_unique<ReferenceLoader>(It8Reference(), *referenceOptions_, ports_.desktop, *appStrings_);
     chart_ = std::make_unique<ChartAnalysis>(ChartContext{*images_, *this, ports_.desktop, *appStrings_, controls,
                                                           appDataFolder_, GWTolerance, BlackThreshold});
+    CreateTwain();
 }
 
 void TMainFormular::ComboBoxLanguageSelectorChange(const std::string& entry) {

@@ -27,8 +27,10 @@ class CEthernetCmd;
 class Clock;
 class Desktop;
 class DynamicLibrary;
+class MessagePump;
 class NamedLock;
 class SystemInfo;
+class Twain;
 class UserStore;
 
 // What the controller needs from outside, all owned by the caller and outliving it.
@@ -42,6 +44,8 @@ struct MainFormPorts {
     std::function<std::unique_ptr<DynamicLibrary>()> makeLibrary;
     // The system directory that holds the maker's libraries; empty: not found.
     std::string systemDir;
+    // Window events while a TWAIN acquisition waits; none: the wait only sleeps.
+    MessagePump* messagePump = nullptr;
 };
 
 class TMainFormular : public LogDisplay, public ImageHost {
@@ -126,6 +130,17 @@ public:
     bool clearCalibMode(bool duplex);
     bool storeLUT();
     CEthernetCmd& Ethernet() { return *ethernet_; }
+
+    // TWAIN acquisition; the module exists once the message texts do (CreateAppStrings).
+    Twain* TwainModule() { return twain_.get(); }
+    // The parent window the TWAIN manager and source are given: opaque, this controller.
+    void* TwainWindowHandle() { return this; }
+    // side non-zero: front, 0: rear. 0, or -1 (no TWAIN library), -2 (no image), -3 (not a
+    // usable 24-bit image).
+    int acquireScan(int side);
+    void SelectTwainSource1Click();
+    void AcquireClick();
+    int scanCounter = 0;  // scans taken, numbering the scan files
 
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }
@@ -218,6 +233,7 @@ public:
 
 private:
     void CreateSubsystems();
+    void CreateTwain();
 
     MainFormPorts ports_;
     // Declared before what refers to it, so it goes last.
@@ -230,6 +246,7 @@ private:
     std::unique_ptr<ImageViews> views_;
     std::unique_ptr<TGraphix> graph_;
     std::unique_ptr<CEthernetCmd> ethernet_;
+    std::unique_ptr<Twain> twain_;
     GreyCorrection correction_;
     std::unique_ptr<TFormSplash> splash_;
     std::string appDataFolder_;
