@@ -20,6 +20,7 @@
 #include "platform/HeadlessMessagePump.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/RegFileUserStore.h"
+#include "platform/XdgDirs.h"
 #ifdef CALVIX_WITH_GUI
 #include "gui/GuiRunner.h"
 #endif
@@ -57,6 +58,9 @@ void ShowException(calvix::Desktop& desktop, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The console shows the log's header before anything else of this program; the other
+    // programs built on the core never print it.
+    calvix::LogWriter.PrintHeader();
     calvix::ReuseLargeAllocations();
     Options options;
     CLI::App cli{"Calvix - colour calibration for the Zelmar Q71"};
