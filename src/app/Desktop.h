@@ -39,6 +39,14 @@ public:
 
     // The core finished its shut-down; the desktop ends the message loop.
     virtual void MainWindowClosed() = 0;
+
+    // The help router: the help of helpFile (the language's file, e.g. ".../Calvix_de.chm") at
+    // the topic of a help context, 0 for its contents page. A desktop without a help viewer
+    // has nothing to show.
+    virtual void ShowHelp(const std::string& helpFile, int helpContext) {
+        (void)helpFile;
+        (void)helpContext;
+    }
 };
 
 }  // namespace calvix

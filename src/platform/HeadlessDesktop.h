@@ -33,6 +33,11 @@ public:
     bool busy = false;
     bool splashShown = false;
     bool mainWindowClosed = false;
+    struct HelpRequest {
+        std::string helpFile;
+        int helpContext;
+    };
+    std::vector<HelpRequest> helpRequests;
     // Called for every message box, e.g. to echo it to a terminal.
     std::function<void(const Message&)> onMessage;
 
@@ -44,6 +49,9 @@ public:
     void ShowSplash() override { splashShown = true; }
     void CloseSplash() override { splashShown = false; }
     void MainWindowClosed() override { mainWindowClosed = true; }
+    void ShowHelp(const std::string& helpFile, int helpContext) override {
+        helpRequests.push_back({helpFile, helpContext});
+    }
 };
 
 }  // namespace calvix
