@@ -22,9 +22,11 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
     QtDesktop desktop;
     MainWindow window;
     desktop.Attach(&window, nullptr);
-    // The window is created visible and fully transparent; expert mode fades it in later.
+    // The window starts fully transparent and, since not every desktop honours opacity, off the
+    // screen; expert mode brings it in later. Only the core's shut-down ends the loop: closing
+    // the splash, the wizard or the help while the main window is hidden must not.
     window.setWindowOpacity(0.0);
-    window.show();
+    QApplication::setQuitOnLastWindowClosed(false);
     QtMessagePump pump;
     std::unique_ptr<TMainFormular> created;
     try {

@@ -6,16 +6,23 @@
 #include <QMessageBox>
 
 #include "mainform/MainForm.h"
+#include "gui/AssistantDialog.h"
+#include "gui/HelpBrowser.h"
 #include "gui/MainWindow.h"
 #include "gui/SplashWindow.h"
 
 namespace calvix {
 
-QtDesktop::~QtDesktop() { delete splash_; }
+QtDesktop::~QtDesktop() {
+    delete assistant_;
+    delete splash_;
+}
 
 void QtDesktop::Attach(MainWindow* window, TMainFormular* core) {
     window_ = window;
     core_ = core;
+    // F1 and the help commands open the help of the language in force.
+    if (core) SetHelpFileSource([core] { return core->HelpFile(); });
 }
 
 MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) {
@@ -53,7 +60,11 @@ void QtDesktop::SetStatusPanel(int panel, const std::string& text) {
 }
 
 void QtDesktop::SetMainWindowTransparent(bool transparent) {
-    if (window_) window_->setWindowOpacity(transparent ? 0.0 : 1.0);
+    if (!window_) return;
+    // Not every desktop honours opacity (an X server without a compositor draws the window
+    // anyway), so a transparent main window is also kept off the screen.
+    window_->setWindowOpacity(transparent ? 0.0 : 1.0);
+    window_->setVisible(!transparent);
 }
 
 void QtDesktop::SetBusyCursor(bool busy) {
@@ -72,8 +83,32 @@ void QtDesktop::CloseSplash() {
     if (splash_) splash_->hide();
 }
 
+void QtDesktop::ShowHelp(const std::string& helpFile, int helpContext) {
+    QWidget* parent = assistant_ && assistant_->isVisible() ? static_cast<QWidget*>(assistant_) : window_;
+    ShowHelpFile(parent, helpFile, helpContext);
+}
+
+void QtDesktop::AssistantCreated(TFormAssistent& wizard) {
+    if (assistant_) {
+        assistant_->Detach();
+        assistant_->deleteLater();
+    }
+    assistant_ = new AssistantDialog(wizard, window_);
+    assistant_->show();
+    assistant_->raise();
+}
+
+void QtDesktop::AssistantDestroyed(TFormAssistent& wizard) {
+    if (!assistant_ || assistant_->Wizard() != &wizard) return;
+    assistant_->Detach();
+    // The call may come from inside one of the dialog's own slots.
+    assistant_->deleteLater();
+    assistant_ = nullptr;
+}
+
 void QtDesktop::MainWindowClosed() {
     if (splash_) splash_->hide();
+    if (assistant_) assistant_->hide();
     QApplication::quit();
 }
 

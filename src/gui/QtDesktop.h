@@ -1,20 +1,22 @@
 // The Desktop port over Qt: modal message boxes and file dialogs, status-bar panels, the main
-// window's transparency and the splash window.
+// window's transparency, the splash window, the help browser and the wizard's window.
 #pragma once
 
 #include <functional>
 
 #include "app/Desktop.h"
+#include "assistant/AssistantDisplay.h"
 
 class QWidget;
 
 namespace calvix {
 
+class AssistantDialog;
 class MainWindow;
 class SplashWindow;
 class TMainFormular;
 
-class QtDesktop final : public Desktop {
+class QtDesktop final : public Desktop, public AssistantDisplay {
 public:
     QtDesktop() = default;
     ~QtDesktop() override;
@@ -30,13 +32,19 @@ public:
     void ShowSplash() override;
     void CloseSplash() override;
     void MainWindowClosed() override;
+    void ShowHelp(const std::string& helpFile, int helpContext) override;
+
+    void AssistantCreated(TFormAssistent& wizard) override;
+    void AssistantDestroyed(TFormAssistent& wizard) override;
 
     SplashWindow* Splash() const { return splash_; }
+    AssistantDialog* Assistant() const { return assistant_; }
 
 private:
     MainWindow* window_ = nullptr;
     TMainFormular* core_ = nullptr;
     SplashWindow* splash_ = nullptr;
+    AssistantDialog* assistant_ = nullptr;
 };
 
 }  // namespace calvix
