@@ -39,9 +39,10 @@ constexpr Library kLibraries[] = {
 QString Escaped(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
 
 QString LicenceTable() {
-    QString html = "<table cellspacing='0' cellpadding='3' width='100%'>"
-                   "<tr><th align='left'>Library</th><th align='left'>Used for</th>"
-                   "<th align='left'>Licence</th></tr>";
+    QString html =
+        "<table cellspacing='0' cellpadding='3' width='100%'>"
+        "<tr><th align='left'>Library</th><th align='left'>Used for</th>"
+        "<th align='left'>Licence</th></tr>";
     for (const Library& l : kLibraries)
         html += QString("<tr><td>%1</td><td>%2</td><td>%3</td></tr>").arg(l.name, l.use, l.licence);
     return html + "</table>";

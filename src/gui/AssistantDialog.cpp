@@ -89,14 +89,14 @@ void AssistantDialog::Detach() {
     hide();
 }
 
-QLabel* AssistantDialog::AddLabel(const FormComponent& component, const char* name, bool title) {
+QLabel* AssistantDialog::AddLabel(const FormComponent& component, const char* name, LabelStyle style) {
     auto* label = new QLabel(Text(component));
     label->setObjectName(name);
-    label->setWordWrap(!title);
-    if (title) {
+    label->setWordWrap(style == LabelStyle::Text);
+    if (style != LabelStyle::Text) {
         QFont font = label->font();
         font.setBold(true);
-        font.setPointSizeF(font.pointSizeF() * 1.3);
+        if (style == LabelStyle::Title) font.setPointSizeF(font.pointSizeF() * 1.3);
         label->setFont(font);
     }
     labels_.emplace_back(&component, label);
@@ -109,9 +109,7 @@ QPushButton* AssistantDialog::AddButton(const WizardButton& button, const char* 
     push->setObjectName(name);
     push->setAutoDefault(false);
     push->setMinimumWidth(96);
-    connect(push, &QPushButton::clicked, this, [this, handler] {
-        Run([this, handler] { (wizard_->*handler)(); });
-    });
+    connect(push, &QPushButton::clicked, this, [this, handler] { Run([this, handler] { (wizard_->*handler)(); }); });
     buttons_.emplace_back(&button, push);
     return push;
 }
@@ -130,72 +128,80 @@ QWidget* AssistantDialog::BuildPage(int state) {
     auto add = [column](QWidget* widget) { column->addWidget(widget); };
 
     switch (state) {
-    case StateStart: {
-        add(AddLabel(w.LabelTitel, "LabelTitel", true));
-        add(AddLabel(w.LabelCalStart, "LabelCalStart", false));
-        add(AddLabel(w.Label5, "Label5", true));
-        list_ = new QListWidget(page);
-        list_->setObjectName("ListBoxIT8Installed");
-        list_->setMinimumHeight(96);
-        connect(list_, &QListWidget::currentRowChanged, this, &AssistantDialog::ListRowChanged);
-        add(list_);
-        auto* install = new QHBoxLayout;
-        install->addStretch();
-        install->addWidget(AddButton(w.ButtonIT8Install, "ButtonIT8Install", &TFormAssistent::ButtonIT8InstallClick));
-        column->addLayout(install);
-        break;
-    }
-    case StateWarmup: {
-        add(AddLabel(w.Label8, "Label8", true));
-        add(AddLabel(w.LabelWarmup, "LabelWarmup", false));
-        progress_ = new QProgressBar(page);
-        progress_->setObjectName("ProgressBarWarmup");
-        progress_->setTextVisible(false);
-        add(progress_);
-        auto* seconds = new QHBoxLayout;
-        seconds_ = new QLabel("0", page);
-        seconds_->setObjectName("LabelSeconds");
-        seconds_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        seconds_->setMinimumWidth(48);
-        seconds->addWidget(seconds_);
-        QLabel* unit = AddLabel(w.Label15, "Label15", false);
-        unit->setWordWrap(false);
-        seconds->addWidget(unit, 1);
-        column->addLayout(seconds);
-        break;
-    }
-    case StateScanFront:
-    case StateScanRear: {
-        const bool front = state == StateScanFront;
-        add(front ? AddLabel(w.Label9, "Label9", true) : AddLabel(w.TitelIT8ScanRear, "TitelIT8ScanRear", true));
-        add(front ? AddLabel(w.LabelScan, "LabelScan", false) : AddLabel(w.Label6, "Label6", false));
-        auto* scan = new QHBoxLayout;
-        scan->addStretch();
-        scan->addWidget(front ? AddButton(w.ButtonScanFront, "ButtonScanFront", &TFormAssistent::ButtonScanFrontClick)
-                              : AddButton(w.ButtonScanRear, "ButtonScanRear", &TFormAssistent::ButtonScanRearClick));
-        scan->addStretch();
-        column->addLayout(scan);
-        break;
-    }
-    case StateSetFrameF:
-    case StateSetFrameR: {
-        const bool front = state == StateSetFrameF;
-        add(front ? AddLabel(w.LabelSetFrameFront, "LabelSetFrameFront", true)
-                  : AddLabel(w.LabelSetFrameRear, "LabelSetFrameRear", true));
-        add(AddLabel(w.LabelSetFrameText, front ? "LabelSetFrameTextFront" : "LabelSetFrameTextRear", false));
-        break;
-    }
-    default:
-        add(AddLabel(w.Label13, "Label13", true));
-        add(AddLabel(w.Label14, "Label14", false));
-        break;
+        case StateStart: {
+            add(AddLabel(w.LabelTitel, "LabelTitel", LabelStyle::Title));
+            add(AddLabel(w.LabelCalStart, "LabelCalStart", LabelStyle::Text));
+            add(AddLabel(w.Label5, "Label5", LabelStyle::Caption));
+            list_ = new QListWidget(page);
+            list_->setObjectName("ListBoxIT8Installed");
+            list_->setMinimumHeight(96);
+            connect(list_, &QListWidget::currentRowChanged, this, &AssistantDialog::ListRowChanged);
+            add(list_);
+            auto* install = new QHBoxLayout;
+            install->addStretch();
+            install->addWidget(
+                AddButton(w.ButtonIT8Install, "ButtonIT8Install", &TFormAssistent::ButtonIT8InstallClick));
+            column->addLayout(install);
+            break;
+        }
+        case StateWarmup: {
+            add(AddLabel(w.Label8, "Label8", LabelStyle::Title));
+            add(AddLabel(w.LabelWarmup, "LabelWarmup", LabelStyle::Text));
+            progress_ = new QProgressBar(page);
+            progress_->setObjectName("ProgressBarWarmup");
+            progress_->setTextVisible(false);
+            add(progress_);
+            auto* seconds = new QHBoxLayout;
+            seconds_ = new QLabel("0", page);
+            seconds_->setObjectName("LabelSeconds");
+            seconds_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            seconds_->setMinimumWidth(48);
+            seconds->addWidget(seconds_);
+            QLabel* unit = AddLabel(w.Label15, "Label15", LabelStyle::Text);
+            unit->setWordWrap(false);
+            seconds->addWidget(unit, 1);
+            column->addLayout(seconds);
+            break;
+        }
+        case StateScanFront:
+        case StateScanRear: {
+            const bool front = state == StateScanFront;
+            add(front ? AddLabel(w.Label9, "Label9", LabelStyle::Title)
+                      : AddLabel(w.TitelIT8ScanRear, "TitelIT8ScanRear", LabelStyle::Title));
+            add(front ? AddLabel(w.LabelScan, "LabelScan", LabelStyle::Text)
+                      : AddLabel(w.Label6, "Label6", LabelStyle::Text));
+            auto* scan = new QHBoxLayout;
+            scan->addStretch();
+            QPushButton* button =
+                front ? AddButton(w.ButtonScanFront, "ButtonScanFront", &TFormAssistent::ButtonScanFrontClick)
+                      : AddButton(w.ButtonScanRear, "ButtonScanRear", &TFormAssistent::ButtonScanRearClick);
+            button->setMinimumSize(160, 40);
+            scan->addWidget(button);
+            scan->addStretch();
+            column->addLayout(scan);
+            break;
+        }
+        case StateSetFrameF:
+        case StateSetFrameR: {
+            const bool front = state == StateSetFrameF;
+            add(front ? AddLabel(w.LabelSetFrameFront, "LabelSetFrameFront", LabelStyle::Title)
+                      : AddLabel(w.LabelSetFrameRear, "LabelSetFrameRear", LabelStyle::Title));
+            add(AddLabel(w.LabelSetFrameText, front ? "LabelSetFrameTextFront" : "LabelSetFrameTextRear",
+                         LabelStyle::Text));
+            break;
+        }
+        default:
+            add(AddLabel(w.Label13, "Label13", LabelStyle::Title));
+            add(AddLabel(w.Label14, "Label14", LabelStyle::Text));
+            break;
     }
     column->addStretch();
     page->setFixedWidth(620);
     return page;
 }
 
-template <typename Handler> void AssistantDialog::Run(Handler handler) {
+template <typename Handler>
+void AssistantDialog::Run(Handler handler) {
     if (!wizard_ || busy_) return;
     busy_ = true;
     Refresh();
@@ -265,8 +271,10 @@ void AssistantDialog::closeEvent(QCloseEvent* event) {
         return;
     }
     Run([this] { wizard_->CloseBoxClick(); });
-    if (wizard_ && !wizard_->Closed()) event->ignore();
-    else event->accept();
+    if (wizard_ && !wizard_->Closed())
+        event->ignore();
+    else
+        event->accept();
 }
 
 }  // namespace calvix

@@ -40,11 +40,13 @@ protected:
 
 private:
     QWidget* BuildPage(int state);
-    QLabel* AddLabel(const FormComponent& component, const char* name, bool title);
+    enum class LabelStyle { Title, Caption, Text };
+    QLabel* AddLabel(const FormComponent& component, const char* name, LabelStyle style);
     QPushButton* AddButton(const WizardButton& button, const char* name, void (TFormAssistent::*handler)());
     // Runs one of the wizard's handlers; while it runs (a scan waits in a nested event loop),
     // the window takes no further action.
-    template <typename Handler> void Run(Handler handler);
+    template <typename Handler>
+    void Run(Handler handler);
     void Refresh();
     void RefreshList();
     void ListRowChanged(int row);

@@ -200,56 +200,56 @@ void PaintIllustration(QPainter& p, const QRectF& area, Illustration picture) {
 
     const QRectF scanner(25, 150, 120, 62);
     switch (picture) {
-    case Illustration::Reference:
-        Chart(p, QRectF(15, 22, 140, 96));
-        p.setPen(QPen(kAccent, 1.5, Qt::DashLine));
-        p.drawLine(QPointF(85, 120), QPointF(85, 140));
-        ReferenceFile(p, QRectF(58, 142, 56, 72));
-        break;
-    case Illustration::Warmup: {
-        Clock(p, QPointF(85, 70), 42);
-        Scanner(p, scanner, true);
-        break;
-    }
-    case Illustration::ScanFront:
-        p.save();
-        p.translate(85, 70);
-        p.rotate(-8);
-        Chart(p, QRectF(-62, -44, 124, 84));
-        p.restore();
-        Arrow(p, QPointF(85, 118), QPointF(85, 150));
-        Scanner(p, scanner);
-        break;
-    case Illustration::ScanRear: {
-        Chart(p, QRectF(8, 24, 70, 48));
-        Chart(p, QRectF(92, 24, 70, 48), false);
-        p.save();
-        p.setPen(QPen(kAccent, 3, Qt::SolidLine, Qt::RoundCap));
-        p.setBrush(Qt::NoBrush);
-        QPainterPath turn;
-        turn.moveTo(43, 80);
-        turn.cubicTo(55, 118, 115, 118, 127, 84);
-        p.drawPath(turn);
-        p.restore();
-        Arrow(p, QPointF(126, 88), QPointF(127, 79));
-        Arrow(p, QPointF(85, 118), QPointF(85, 150));
-        Scanner(p, scanner);
-        break;
-    }
-    case Illustration::MarkCorners: {
-        const QRectF chart(12, 40, 146, 100);
-        Chart(p, chart);
-        const QRectF frame =
-            chart.adjusted(chart.width() * 0.06, chart.height() * 0.08, -chart.width() * 0.06, -chart.height() * 0.08);
-        for (const QPointF& c : {frame.topLeft(), frame.topRight(), frame.bottomLeft(), frame.bottomRight()})
-            CornerMarker(p, c);
-        Pointer(p, frame.bottomRight() + QPointF(4, 4));
-        break;
-    }
-    case Illustration::Finished:
-        Check(p, QPointF(85, 76), 44);
-        Scanner(p, scanner);
-        break;
+        case Illustration::Reference:
+            Chart(p, QRectF(15, 22, 140, 96));
+            p.setPen(QPen(kAccent, 1.5, Qt::DashLine));
+            p.drawLine(QPointF(85, 120), QPointF(85, 140));
+            ReferenceFile(p, QRectF(58, 142, 56, 72));
+            break;
+        case Illustration::Warmup: {
+            Clock(p, QPointF(85, 70), 42);
+            Scanner(p, scanner, true);
+            break;
+        }
+        case Illustration::ScanFront:
+            p.save();
+            p.translate(85, 70);
+            p.rotate(-8);
+            Chart(p, QRectF(-62, -44, 124, 84));
+            p.restore();
+            Arrow(p, QPointF(85, 118), QPointF(85, 150));
+            Scanner(p, scanner);
+            break;
+        case Illustration::ScanRear: {
+            Chart(p, QRectF(8, 24, 70, 48));
+            Chart(p, QRectF(92, 24, 70, 48), false);
+            p.save();
+            p.setPen(QPen(kAccent, 3, Qt::SolidLine, Qt::RoundCap));
+            p.setBrush(Qt::NoBrush);
+            QPainterPath turn;
+            turn.moveTo(43, 80);
+            turn.cubicTo(55, 118, 115, 118, 127, 84);
+            p.drawPath(turn);
+            p.restore();
+            Arrow(p, QPointF(126, 88), QPointF(127, 79));
+            Arrow(p, QPointF(85, 118), QPointF(85, 150));
+            Scanner(p, scanner);
+            break;
+        }
+        case Illustration::MarkCorners: {
+            const QRectF chart(12, 40, 146, 100);
+            Chart(p, chart);
+            const QRectF frame = chart.adjusted(chart.width() * 0.06, chart.height() * 0.08, -chart.width() * 0.06,
+                                                -chart.height() * 0.08);
+            for (const QPointF& c : {frame.topLeft(), frame.topRight(), frame.bottomLeft(), frame.bottomRight()})
+                CornerMarker(p, c);
+            Pointer(p, frame.bottomRight() + QPointF(4, 4));
+            break;
+        }
+        case Illustration::Finished:
+            Check(p, QPointF(85, 76), 44);
+            Scanner(p, scanner);
+            break;
     }
     p.restore();
 }

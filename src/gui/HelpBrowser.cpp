@@ -137,6 +137,8 @@ void HelpBrowser::Open(const QString& page, const QString& contents) {
     back_->setText(QString::fromUtf8(texts.back));
     forward_->setText(QString::fromUtf8(texts.forward));
     baseTitle_ = QString::fromUtf8(texts.title);
+    // The captions differ in length between the languages: size the buttons to them now.
+    layout()->activate();
     text_->setSource(QUrl::fromLocalFile(page));
     Retitle();
     show();

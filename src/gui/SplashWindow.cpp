@@ -43,8 +43,10 @@ SplashWindow::SplashWindow(TFormSplash& splash) : splash_(splash) {
     layout->addWidget(version_);
     layout->addLayout(listMargin, 1);
     // Without the log list the window is the banner and the version only.
-    if (splash.LogListVisible()) resize(560, 360);
-    else resize(480, sizeHint().height());
+    if (splash.LogListVisible())
+        resize(560, 360);
+    else
+        resize(480, sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     splash_.changed = [this] { Refresh(); };

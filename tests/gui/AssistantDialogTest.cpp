@@ -106,13 +106,16 @@ struct Run {
     void Open(int textBase = 10000, std::int32_t warmUpTime = 300, Desktop* wizardDesktop = nullptr) {
         strings = std::make_unique<TAppStrings>(textBase);
         loader = std::make_unique<ReferenceLoader>(record, options, desktop, *strings);
-        wizard = std::make_unique<TFormAssistent>(
-            AssistantContext{host, wizardDesktop ? *wizardDesktop : desktop, clock, *strings, *loader, dataFolder,
-                             listIndex, warmUpTime, textBase});
+        wizard = std::make_unique<TFormAssistent>(AssistantContext{host, wizardDesktop ? *wizardDesktop : desktop,
+                                                                   clock, *strings, *loader, dataFolder, listIndex,
+                                                                   warmUpTime, textBase});
         dialog = std::make_unique<AssistantDialog>(*wizard, nullptr);
         dialog->show();
     }
-    template <typename T> T* Find(const char* name) const { return dialog->findChild<T*>(name); }
+    template <typename T>
+    T* Find(const char* name) const {
+        return dialog->findChild<T*>(name);
+    }
     QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
     QString Page() const { return Find<QStackedWidget>("PageControl")->currentWidget()->objectName(); }
     void Click(const char* name) const { QTest::mouseClick(Button(name), Qt::LeftButton); }
@@ -161,8 +164,10 @@ private slots:
             {"ButtonNext", "PanelFinished", true, true, false, false, "Finish"},
         };
         for (const Step& step : steps) {
-            if (!step.click) run.TickAt(301);
-            else if (*step.click) run.Click(step.click);
+            if (!step.click)
+                run.TickAt(301);
+            else if (*step.click)
+                run.Click(step.click);
             const QByteArray where = QByteArray("after ") + (step.click ? step.click : "the countdown");
             QVERIFY2(run.Page() == step.page, where + ": " + run.Page().toUtf8());
             QVERIFY2(run.Button("ButtonNext")->isEnabled() == step.next, where);
@@ -202,8 +207,9 @@ private slots:
             const char* seconds;
         };
         const Case cases[] = {
-            {300, 0, 0, 300, "300"},   {300, 150.5, 150, 300, "150"}, {300, 300.9, 300, 300, "0"},
-            {300, 301, 300, 300, "0"}, {0, 1, 1, 1, "0"},
+            {300, 0, 0, 300, "300"},     {300, 150.5, 150, 300, "150"},
+            {300, 300.9, 300, 300, "0"}, {300, 301, 300, 300, "0"},
+            {0, 1, 1, 1, "0"},
         };
         for (const Case& c : cases) {
             Run run;

@@ -97,8 +97,9 @@ private slots:
             const QString folder = HelpFolder(HelpFileFor(QString("_") + language));
             QVERIFY2(folder.endsWith(QString("/") + language), qPrintable(folder));
             for (int context : kHelpContexts)
-                QVERIFY2(HelpPage(HelpFileFor(QString("_") + language), context).endsWith(QString("/%1.html").arg(context)),
-                         qPrintable(QString("%1 %2").arg(language).arg(context)));
+                QVERIFY2(
+                    HelpPage(HelpFileFor(QString("_") + language), context).endsWith(QString("/%1.html").arg(context)),
+                    qPrintable(QString("%1 %2").arg(language).arg(context)));
             const QStringList pages = QDir(folder).entryList({"*.html"});
             QVERIFY(pages.size() >= 14);
             for (const QString& name : pages) {
