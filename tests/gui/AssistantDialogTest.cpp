@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest/QtTest>
 
@@ -26,6 +27,7 @@
 #include "assistant/AssistantHost.h"
 #include "assistant/assistent.h"
 #include "gui/AssistantDialog.h"
+#include "gui/HelpBrowser.h"
 #include "gui/QtDesktop.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
@@ -315,6 +317,27 @@ private slots:
         QVERIFY(run.host.closeRequested);
         QVERIFY(!run.host.lutReady);
         QVERIFY(!run.dialog->isVisible());
+    }
+
+    // "Help" goes to the core, which routes it; F1 opens the page of the state shown.
+    void helpButtonAsksTheCoreAndF1OpensThePageOfTheState() {
+        Run run;
+        run.Install({"R1.txt"});
+        run.host.led = true;
+        run.Open(20000);
+        SetHelpFileSource([] { return (QCoreApplication::applicationDirPath() + "/Calvix_fr.chm").toStdString(); });
+        run.Click("ButtonHelp");
+        QCOMPARE(run.host.helpRequests, 1);
+        QVERIFY(!HelpBrowser::Current());
+        run.Click("ButtonNext");
+        run.dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(run.dialog.get()));
+        QTest::keyClick(run.dialog.get(), Qt::Key_F1);
+        HelpBrowser* browser = HelpBrowser::Current();
+        QVERIFY(browser);
+        QVERIFY(browser->findChild<QTextBrowser*>("HelpText")->source().toLocalFile().endsWith("/fr/13000.html"));
+        delete browser;
+        SetHelpFileSource({});
     }
 
     // The Qt desktop opens the window for a wizard the core created and lets it go, before the
