@@ -16,7 +16,8 @@
 
 namespace calvix {
 
-int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLock& serviceLock, int ticks) {
+int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLock& serviceLock, int ticks,
+           const std::function<void(GuiSession&)>& started) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainFormular::ApplicationTitle);
     QtDesktop desktop;
@@ -54,6 +55,8 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
         });
         counter.start();
     }
+    GuiSession session{window, desktop, core};
+    if (started) started(session);
     app.exec();
     core.Close();
     return 0;
