@@ -106,8 +106,12 @@ void ExpertWalk(ScreenshotWalk& walk, GuiSession& s, const std::string& image) {
     walk.Shot(
         "graph",
         [&s]() -> QWidget* {
-            if (QWidget* w = ShownWindow("Graph")) return w;
-            return s.window.findChild<QWidget*>("Graph");
+            // The graph window is captioned "Graph", inside the main frame or on its own.
+            QList<QWidget*> candidates = QApplication::topLevelWidgets();
+            candidates += s.window.findChildren<QWidget*>();
+            for (QWidget* w : candidates)
+                if (w->isVisible() && w->windowTitle() == "Graph") return w;
+            return nullptr;
         },
         2000);
     walk.Then(
