@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 #include "mainform/MainForm.h"
 #include "gui/AssistantDialog.h"
@@ -12,6 +15,26 @@
 #include "gui/SplashWindow.h"
 
 namespace calvix {
+
+namespace {
+
+// In normal mode the splash's log goes on showing the run's progress: the wizard stands beside
+// it rather than over it, both centred together, when the screen is wide enough.
+void PlaceBeside(QWidget& splash, QWidget& wizard) {
+    const QScreen* screen = splash.screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    constexpr int kGap = 16;
+    const QSize size = wizard.sizeHint();
+    const int width = splash.width() + kGap + size.width();
+    if (width > area.width()) return;
+    const int left = area.left() + (area.width() - width) / 2;
+    const int top = area.top() + (area.height() - std::max(splash.height(), size.height())) / 2;
+    splash.move(left, top);
+    wizard.move(left + splash.width() + kGap, top);
+}
+
+}  // namespace
 
 QtDesktop::~QtDesktop() {
     delete assistant_;
@@ -94,6 +117,7 @@ void QtDesktop::AssistantCreated(TFormAssistent& wizard) {
         assistant_->deleteLater();
     }
     assistant_ = new AssistantDialog(wizard, window_);
+    if (splash_ && splash_->isVisible()) PlaceBeside(*splash_, *assistant_);
     assistant_->show();
     assistant_->raise();
 }

@@ -16,7 +16,8 @@ namespace calvix {
 SplashWindow::SplashWindow(TFormSplash& splash) : splash_(splash) {
     setObjectName("FormSplash");
     setWindowTitle("Calvix");
-    setWindowFlags(Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+    // Not kept on top: the wizard and message boxes must not end up behind it.
+    setWindowFlags(Qt::SplashScreen);
     setStyleSheet("#FormSplash { background: white; border: 1px solid #0c264e; }");
     setAttribute(Qt::WA_StyledBackground);
     auto* layout = new QVBoxLayout(this);
