@@ -69,12 +69,12 @@ std::string ScanSide::Capability(std::string_view payload, const LogFunction& lo
     return wire::EncodeCapReply(reply);
 }
 
-void ScanSide::Scan(std::string* out, const LogFunction& log) {
+void ScanSide::Scan(std::vector<std::string>* parts, const LogFunction& log) {
     log("<- scan request");
     std::optional<device::Sheet> sheet = feeder_.Take();
     if (!sheet) {
         log("-> scan done rc 1 cc 5: no paper");
-        out->append(wire::EncodeScanDone({twain::TWRC_FAILURE, twain::TWCC_OPERATIONERROR}));
+        parts->push_back(wire::EncodeScanDone({twain::TWRC_FAILURE, twain::TWCC_OPERATIONERROR}));
         return;
     }
     log("sheet taken: " + sheet->description + " (" + std::to_string(feeder_.Count()) + " left)");
@@ -101,7 +101,7 @@ void ScanSide::Scan(std::string* out, const LogFunction& log) {
                                                    : (scenario_.transferCancel & bit) ? wire::ImageDisposition::Cancel
                                                                                       : wire::ImageDisposition::Deliver;
         const auto bitCount = static_cast<std::uint16_t>(scenario_.bitCount);
-        device::AppendImageFrames(image, face, disposition, bitCount, kDpi, out);
+        device::AppendImageFrames(image, face, disposition, bitCount, kDpi, &parts->emplace_back());
         char text[160];
         std::snprintf(text, sizeof text, "-> %s image %dx%d, %u bits, %llu bytes, %s, %s", face == 0 ? "front" : "rear",
                       image.Width(), image.Height(), bitCount,
@@ -114,7 +114,7 @@ void ScanSide::Scan(std::string* out, const LogFunction& log) {
     }
     ++scans_;
     log("-> scan done rc 0");
-    out->append(wire::EncodeScanDone({twain::TWRC_SUCCESS, twain::TWCC_SUCCESS}));
+    parts->push_back(wire::EncodeScanDone({twain::TWRC_SUCCESS, twain::TWCC_SUCCESS}));
 }
 
 std::string ScanSide::Control(std::string_view text, const LogFunction& log) {

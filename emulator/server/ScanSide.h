@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace calvix::emulator {
 
@@ -24,10 +25,12 @@ public:
 
     // A CapRequest payload in, the CapReply frame out.
     std::string Capability(std::string_view payload, const LogFunction& log);
-    // Appends the frames that answer a scan request: an ImageHeader and its ImageData per face
-    // delivered, then ScanDone. Rendering takes about a tenth of a second per face and runs in
-    // the caller's thread; the single-threaded server accepts that pause for its other clients.
-    void Scan(std::string* out, const LogFunction& log);
+    // Appends the frames that answer a scan request, one part per face delivered (its
+    // ImageHeader and ImageData frames) and a last part with ScanDone; parts of the size of one
+    // face keep every buffer to that size. Rendering takes about a tenth of a second per face and
+    // runs in the caller's thread; the single-threaded server accepts that pause for its other
+    // clients.
+    void Scan(std::vector<std::string>* parts, const LogFunction& log);
     // A control request (a sheet line, "list" or "clear") in, the result text out: "A000 OK",
     // "A000 <n> sheets" with one line per sheet for a list, or "E0nn <reason>".
     std::string Control(std::string_view text, const LogFunction& log);

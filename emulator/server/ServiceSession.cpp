@@ -139,9 +139,9 @@ void ServiceSession::HandleScanRequest(std::vector<Outgoing>* out) {
         close_ = true;
         return;
     }
-    Outgoing answer;
-    scanSide_->Scan(&answer.bytes, [this](const std::string& line) { Log(line); });
-    out->push_back(std::move(answer));
+    std::vector<std::string> parts;
+    scanSide_->Scan(&parts, [this](const std::string& line) { Log(line); });
+    for (std::string& part : parts) out->push_back({std::move(part), 0});
 }
 
 void ServiceSession::HandleText(const std::string& text, std::vector<Outgoing>* out) {

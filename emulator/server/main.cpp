@@ -5,6 +5,7 @@
 #include "EmulatorServer.h"
 #include "FeedCommand.h"
 #include "Scenario.h"
+#include "app/MemoryTuning.h"
 
 #include <CLI/CLI.hpp>
 
@@ -87,6 +88,8 @@ int Refuse(const std::string& message) {
 
 int main(int argc, char** argv) {
     using calvix::emulator::Scenario;
+    // Every scan renders and sends faces of 23 MB; kept in the heap, their pages are reused.
+    calvix::ReuseLargeAllocations();
     CLI::App app{"q71-emulator: an emulated Zelmar Q71 scanner on loopback"};
 
     std::string listen = DefaultAddress();

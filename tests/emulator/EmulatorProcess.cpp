@@ -18,6 +18,8 @@ namespace calvix::test {
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
+constexpr int kRunTimeoutMs = 20000;
+constexpr int kRunPollMs = 5;
 
 }  // namespace
 
@@ -94,10 +96,15 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    // A program that should have ended but serves on is stopped, so the test fails, not hangs.
     int status = 0;
-    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t ended = 0;
+    for (int waited = 0; pid > 0 && ended == 0; waited += kRunPollMs) {
+        ended = ::waitpid(pid, &status, WNOHANG);
+        if (ended == 0 && waited >= kRunTimeoutMs) ::kill(pid, SIGKILL);
+        if (ended == 0) ::usleep(kRunPollMs * 1000);
     }
-    if (pid > 0 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (ended == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     result.out = ReadFileText(outPath);
     result.err = ReadFileText(errPath);
     return result;

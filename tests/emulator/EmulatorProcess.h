@@ -39,7 +39,8 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs a program to its end with standard output and error captured in files of folder.
+// Runs a program to its end with standard output and error captured in files of folder; one
+// still running after 20 s is killed and reported with exit code -1.
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& folder);
 
 // Sets Q71_ADDRESS for the library in this process, restoring the old value on destruction.

@@ -106,8 +106,10 @@ std::vector<std::uint8_t> InvertedRecord(std::uint8_t sides) {
 class ScanSideTest : public ::testing::Test {
 protected:
     ScanAnswer Scan() {
+        std::vector<std::string> parts;
+        side.Scan(&parts, [this](const std::string& line) { log.push_back(line); });
         std::string bytes;
-        side.Scan(&bytes, [this](const std::string& line) { log.push_back(line); });
+        for (const std::string& part : parts) bytes += part;
         return test::DecodeScanAnswer(bytes);
     }
     void Feed(const std::string& text) { ASSERT_EQ(side.Control(text, [](const std::string&) {}), "A000 OK"); }
