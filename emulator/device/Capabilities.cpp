@@ -179,12 +179,15 @@ wire::CapReply CapabilityTable::Handle(const wire::CapRequest& request, const De
     // The facts of the machine: read, never set.
     std::uint16_t factType = 0;
     std::string fact;
-    switch (request.cap) {
-    case CAP_DEVICEONLINE: factType = TWTY_BOOL, fact = ItemBytes(TWTY_BOOL, 1); break;
-    case CAP_DUPLEX: factType = TWTY_UINT16, fact = ItemBytes(TWTY_UINT16, facts.duplex ? TWDX_1PASSDUPLEX : TWDX_NONE); break;
-    case CAP_SERIALNUMBER: factType = TWTY_STR255, fact = StringItem(TWTY_STR255, facts.serial); break;
-    case CAP_FEEDERLOADED: factType = TWTY_BOOL, fact = ItemBytes(TWTY_BOOL, facts.feederLoaded ? 1 : 0); break;
-    default: break;
+    if (request.cap == CAP_DEVICEONLINE || request.cap == CAP_FEEDERLOADED) {
+        factType = TWTY_BOOL;
+        fact = ItemBytes(TWTY_BOOL, request.cap == CAP_DEVICEONLINE || facts.feederLoaded ? 1 : 0);
+    } else if (request.cap == CAP_DUPLEX) {
+        factType = TWTY_UINT16;
+        fact = ItemBytes(TWTY_UINT16, facts.duplex ? TWDX_1PASSDUPLEX : TWDX_NONE);
+    } else if (request.cap == CAP_SERIALNUMBER) {
+        factType = TWTY_STR255;
+        fact = StringItem(TWTY_STR255, facts.serial);
     }
     if (factType != 0) {
         if (!reading) return Failure(request.itemType, TWCC_CAPBADOPERATION);

@@ -38,8 +38,6 @@ public:
     // Serves until a byte arrives on stopFd (the signal handler's pipe).
     void Run(int stopFd);
 
-    ScanSide& Scan() { return scanSide_; }
-
     static constexpr std::size_t kMaxConnections = 16;
 
 private:

@@ -4,6 +4,7 @@
 #include "ScanImaging.h"
 #include "ServiceSession.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace calvix::emulator {
@@ -35,8 +36,9 @@ ScanSide::ScanSide(device::DeviceState& state, const Scenario& scenario) : state
 }
 
 void ScanSide::SetPageSize(int width, int height) {
-    pageWidth_ = width;
-    pageHeight_ = height;
+    const RenderOptions a5;
+    pageWidth_ = std::clamp(width, 1, a5.pageWidth);
+    pageHeight_ = std::clamp(height, 1, a5.pageHeight);
 }
 
 std::uint64_t ScanSide::MaxScanBytes() {

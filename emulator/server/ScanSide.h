@@ -40,7 +40,8 @@ public:
 
     device::Feeder& Feeder() { return feeder_; }
     device::CapabilityTable& Capabilities() { return caps_; }
-    // Test and fuzz hook: a smaller page renders faster; the device scans A5 at 400 dpi.
+    // Test and fuzz hook: a smaller page renders faster; the device scans A5 at 400 dpi, and no
+    // page larger than that is taken (MaxScanBytes bounds it).
     void SetPageSize(int width, int height);
 
     // Most bytes one scan answer can take: two faces of the largest image.
