@@ -2,11 +2,13 @@
 // 24-bit BMP file, so a render can be looked at by eye or fed to the analysis by hand.
 #include "analysis/BmpWriter.h"
 #include "ChartRenderer.h"
+#include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace {
@@ -54,14 +56,7 @@ int main(int argc, char** argv) {
     app.add_option("--gamma", gamma, "Sensor gamma, all channels")->check(Within(0.01, 100));
     app.add_option("--gain", gain, "Sensor gain, all channels")->check(Within(0, 100));
     app.add_option("--offset", offset, "Sensor offset (0..1 of full scale), all channels")->check(Within(-1, 1));
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return 2;
-    }
+    if (const std::optional<int> exitCode = calvix::ParseCommandLine(app, argc, argv)) return *exitCode;
 
     for (calvix::ChannelResponse& channel : options.tone.channel) channel = {gain, offset, gamma};
     calvix::ChartColours colours = calvix::SyntheticChartColours();

@@ -1,6 +1,7 @@
 // q71-emulator: plays an Ethernet-attached Zelmar Q71 on loopback for the service library
 // stand-in and the TWAIN data source. Prints "listening on <host>:<port>" once it serves.
 // `q71-emulator feed ...` is the operator's hand at a running one (FeedCommand.h).
+#include "CommandLine.h"
 #include "DeviceState.h"
 #include "EmulatorServer.h"
 #include "FeedCommand.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <fcntl.h>
 #include <unistd.h>
@@ -122,14 +124,7 @@ int main(int argc, char** argv) {
     feedCommand->add_flag("--list", feed.list, "list the sheets in the feeder");
     feedCommand->add_flag("--clear", feed.clear, "take every sheet out of the feeder");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return 2;
-    }
+    if (const std::optional<int> exitCode = calvix::ParseCommandLine(app, argc, argv)) return *exitCode;
     if (!app.remaining().empty() || !feedCommand->remaining().empty()) return Refuse("unexpected argument");
     if (*feedCommand) return calvix::emulator::RunFeedCommand(feed);
 

@@ -1,5 +1,6 @@
 // The q71-emulator process over real sockets: loopback only, clean stop on SIGTERM, state kept
 // across a restart, service and scan connections at once, delayed replies, hostile input.
+#include "DaemonFixture.h"
 #include "EmulatorProcess.h"
 #include "TempDir.h"
 #include "TestData.h"
@@ -74,17 +75,8 @@ private:
 
 constexpr int kWaitMs = 3000;
 
-class DaemonTest : public ::testing::Test {
+class DaemonTest : public DaemonFixture {
 protected:
-    void Start(std::vector<std::string> args = {}) {
-        emulator = std::make_unique<EmulatorProcess>(dir.File("device.state"), dir.File("emulator.log"), args);
-        ASSERT_TRUE(emulator->Started());
-    }
-    void TearDown() override {
-        if (emulator && emulator->Running()) {
-            EXPECT_EQ(emulator->Stop(), 0);  // SIGTERM ends it cleanly
-        }
-    }
     std::unique_ptr<RawClient> Greet(const std::string& role) {
         auto client = std::make_unique<RawClient>(emulator->Port());
         EXPECT_TRUE(client->Connected());
@@ -98,9 +90,6 @@ protected:
         const auto reply = client.Next(kWaitMs);
         return reply ? reply->payload : "(none)";
     }
-
-    TempDir dir;
-    std::unique_ptr<EmulatorProcess> emulator;
 };
 
 TEST_F(DaemonTest, StopsCleanlyOnSigterm) {

@@ -2,6 +2,7 @@
 // connection's frames receives a duplex scan, capabilities live with the device, the operator's
 // feed command and control connection, and the scan faults given as switches.
 #include "Capabilities.h"
+#include "DaemonFixture.h"
 #include "EmulatorProcess.h"
 #include "FeedCommand.h"
 #include "ScanAnswer.h"
@@ -22,17 +23,8 @@ using emulator::WireClient;
 constexpr int kWaitMs = 5000;
 const std::string kR1 = std::string(CALVIX_TEST_DATA_DIR) + "/it8/R1.txt";
 
-class ScanDaemonTest : public ::testing::Test {
+class ScanDaemonTest : public DaemonFixture {
 protected:
-    void Start(std::vector<std::string> args = {}) {
-        emulator = std::make_unique<EmulatorProcess>(dir.File("device.state"), dir.File("emulator.log"), args);
-        ASSERT_TRUE(emulator->Started());
-    }
-    void TearDown() override {
-        if (emulator && emulator->Running()) {
-            EXPECT_EQ(emulator->Stop(), 0);
-        }
-    }
     std::unique_ptr<WireClient> Connect(const std::string& role) {
         auto client = std::make_unique<WireClient>();
         std::string error;
@@ -60,10 +52,6 @@ protected:
         args.insert(args.begin(), {EmulatorProcess::BinaryPath(), "feed"});
         return RunProgram(args, dir.Path());
     }
-    std::string Log() const { return ReadFileText(dir.File("emulator.log")); }
-
-    TempDir dir;
-    std::unique_ptr<EmulatorProcess> emulator;
 };
 
 TEST_F(ScanDaemonTest, DuplexScanArrivesWholeFrontFirst) {
