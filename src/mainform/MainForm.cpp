@@ -17,6 +17,7 @@ namespace calvix {
 TMainFormular::TMainFormular(MainFormPorts ports) : ports_(ports) {
     LogWriter.SetDisplay(this);
     images_ = std::make_unique<ImageWindows>(ImageServices{*this, ports_.clock});
+    CreateViews();
     referenceOptions_ = std::make_unique<ReferenceOptions>(It8Reference());
     ethernet_ = std::make_unique<CEthernetCmd>(ports_.makeLibrary ? ports_.makeLibrary() : nullptr,
                                                ports_.systemDir, ports_.clock);
@@ -74,6 +75,7 @@ void TMainFormular::Startup() {
     LogInfo(LogWriter.Printf("application name and path:  %s", ports_.system.ProgramPath().c_str()));
     LogStatus("");
     CALVIX_LOG_VCL(unit::MainForm, LogWriter.Printf("Zoompanel position: %dx %dy", 0, 0));
+    TrackBarZoomChange();
 }
 
 void TMainFormular::CreateAppStrings() {

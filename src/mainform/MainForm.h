@@ -18,6 +18,8 @@
 #include "calibration/GreyCorrection.h"
 #include "it8ref/ReferenceLoader.h"
 #include "it8ref/ReferenceOptions.h"
+#include "views/ImageViews.h"
+#include "views/graph.h"
 
 namespace calvix {
 
@@ -131,13 +133,26 @@ public:
     void ShowInfoLines(const std::vector<std::string>& lines) override { controls.infoMemo = lines; }
     void SetTopDownChecked(bool checked) override { controls.topDownBitmap.checked = checked; }
     bool TopDownChecked() const override { return controls.topDownBitmap.checked; }
-    void UpdateZoom(TChildImage&) override {}
-    void DrawOverview(TChildImage&) override {}
-    OverviewGeometry OverviewSize() const override { return {}; }
-    void ClearImageViews() override {}
+    void UpdateZoom(TChildImage& window) override;
+    void DrawOverview(TChildImage& window) override;
+    OverviewGeometry OverviewSize() const override;
+    void ClearImageViews() override;
     void ImageWindowActivated(TChildImage& window) override;
     // The helper window is not counted when it opens, so the count never goes below zero.
     void LowerImageCount() override { if (imageCount > 0) --imageCount; }
+
+    // Zoom view, overview and the graph window.
+    ImageViews& Views() { return *views_; }
+    void MapOriToOver();
+    void TrackBarZoomChange() { views_->TrackBarZoomChange(); }
+    void TTabZoomCheckBoxShowRasterClick() { views_->TTabZoomCheckBoxShowRasterClick(); }
+    // "Show graph": opens the graph window when it is not open, then draws it.
+    void SpeedButtonShowGraphClick() { ShowGraph(); }
+    void ShowGraph();
+    // The graph window closed: it is freed and opens anew next time.
+    void GraphFormClose();
+    TGraphix* Graph() const { return graph_.get(); }
+    bool graphOpen = false;
 
     // LogDisplay
     bool MainWindowVisible() const override { return windowShown_ && !closed_; }
@@ -211,6 +226,9 @@ private:
     std::unique_ptr<ReferenceOptions> referenceOptions_;
     std::unique_ptr<ReferenceLoader> referenceLoader_;
     std::unique_ptr<ChartAnalysis> chart_;
+    void CreateViews();
+    std::unique_ptr<ImageViews> views_;
+    std::unique_ptr<TGraphix> graph_;
     std::unique_ptr<CEthernetCmd> ethernet_;
     GreyCorrection correction_;
     std::unique_ptr<TFormSplash> splash_;
