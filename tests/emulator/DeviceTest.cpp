@@ -147,7 +147,7 @@ TEST(DeviceStateTest, AFolderIsNoStateFile) {
 TEST(ValueTextTest, QuotedOnlyWhenNeededAndBadQuotesRefused) {
     const std::pair<const char*, const char*> cases[] = {
         {"Q71-000123", "Q71-000123"}, {"a b", "a b"}, {"", ""}, {"\"x", "\"\\\"x\""}, {"x ", "\"x \""},
-        {"tab\there", "\"tab\\x09here\""}, {"back\\\"", "back\\\""}};
+        {"tab\there", "\"tab\\x09here\""}, {"back\\\"", "back\\\""}, {"~\x7F", "\"~\\x7F\""}};
     for (const auto& [value, written] : cases) {
         EXPECT_EQ(QuoteValue(value), written);
         EXPECT_EQ(UnquoteValue(written), value);

@@ -54,12 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
         SheetCase{"chart-on=front", "it8=FILE", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=45.01", "rotate", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=nan", "rotate", false},
+        SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=1x", "rotate", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",shift-x=2001", "shift", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",shift-y=1.5", "shift", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",size=2", "unknown key", false},
         SheetCase{"chart-on=front,it8=/dev/zero", "not a readable regular file", false},
         SheetCase{"chart-on=front,it8=" + std::string(CALVIX_TEST_DATA_DIR), "not a readable regular file", false},
-        SheetCase{"chart-on=front,it8=" + kR1 + std::string(5000, ' '), "too long", false}));
+        SheetCase{"chart-on=front,it8=" + kR1 + std::string(5000, ' '), "too long", false},
+        // At the limit the line is read (and found wrong for what it says).
+        SheetCase{"x=" + std::string(device::kMaxSheetText - 2, 'y'), "unknown key", false},
+        SheetCase{"x=" + std::string(device::kMaxSheetText - 1, 'y'), "too long", false}));
 
 TEST(FeederTest, FirstInFirstOutUpToItsCapacity) {
     device::Feeder feeder;
@@ -101,6 +105,54 @@ std::vector<std::uint8_t> InvertedRecord(std::uint8_t sides) {
         for (const std::size_t offset : side)
             for (int raw = 0; raw < 1024; ++raw) lut[offset + static_cast<std::size_t>(raw)] = static_cast<std::uint8_t>(255 - raw / 4);
     return lut;
+}
+
+// Pixels of a known 2 x 2 image as the three bit depths carry them: rows bottom-up, padded to
+// four bytes, grey as Rec. 601 luma with its palette, 32 bits as blue, green, red, zero.
+TEST(ImageFramesTest, BitDepthsCarryThePixels) {
+    ScanBitmap image(2, 2);
+    const std::uint8_t top[6] = {0, 0, 255, 0, 255, 0};      // red, green (blue, green, red bytes)
+    const std::uint8_t bottom[6] = {255, 0, 0, 30, 200, 10};  // blue, a mixed colour
+    std::copy(std::begin(top), std::end(top), image.Row(0));
+    std::copy(std::begin(bottom), std::end(bottom), image.Row(1));
+    const struct {
+        std::uint16_t bitCount;
+        std::string rows;  // after the palette
+    } cases[] = {
+        {24, std::string("\xFF\0\0\x1E\xC8\x0A\0\0" "\0\0\xFF\0\xFF\0\0\0", 16)},
+        {32, std::string("\xFF\0\0\0\x1E\xC8\x0A\0" "\0\0\xFF\0\0\xFF\0\0", 16)},
+        {8, std::string("\x1D\x7C\0\0" "\x4C\x96\0\0", 8)},  // 29, 124; 76, 150
+    };
+    for (const auto& c : cases) {
+        std::string frames;
+        device::AppendImageFrames(image, 1, wire::ImageDisposition::Deliver, c.bitCount, 400, &frames);
+        const ScanAnswer answer = test::DecodeScanAnswer(frames + wire::EncodeScanDone({}));
+        ASSERT_TRUE(answer.wellFormed) << c.bitCount;
+        EXPECT_EQ(answer.headers[0].face, 1);
+        EXPECT_EQ(answer.images[0].substr(c.bitCount == 8 ? 1024 : 0), c.rows) << c.bitCount;
+        EXPECT_EQ(frames.size(), device::FramedImageBytes(2, 2, c.bitCount));
+    }
+}
+
+TEST(ImageFramesTest, DataFramesNeverExceedTheChunk) {
+    ScanBitmap image(2331, 100);
+    std::string frames;
+    device::AppendImageFrames(image, 0, wire::ImageDisposition::Deliver, 24, 400, &frames);
+    wire::FrameDecoder decoder;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(frames.data());
+    std::vector<std::size_t> sizes;
+    for (std::size_t at = 0; at < frames.size();) {
+        std::size_t used = 0;
+        wire::Frame frame;
+        ASSERT_EQ(decoder.Feed(bytes + at, frames.size() - at, &used, &frame), wire::FrameDecoder::Result::FrameReady);
+        at += used;
+        sizes.push_back(frame.payload.size());
+    }
+    // 6996 x 100 bytes: ten full chunks and the rest, after the 18-byte header.
+    EXPECT_EQ(sizes.size(), 12u);
+    EXPECT_EQ(sizes.front(), 18u);
+    EXPECT_EQ(sizes[1], wire::kMaxImageChunk);
+    EXPECT_EQ(sizes.back(), 699600u - 10 * wire::kMaxImageChunk);
 }
 
 class ScanSideTest : public ::testing::Test {
