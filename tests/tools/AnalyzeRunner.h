@@ -19,8 +19,10 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs calvix-analyze with the given arguments (each shell-quoted here).
-ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder);
+// Runs calvix-analyze with the given arguments. With fileSizeLimit (bytes) the program runs
+// under that RLIMIT_FSIZE with SIGXFSZ ignored, so a write beyond it fails as on a full disk.
+ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder,
+                   std::uint64_t fileSizeLimit = 0);
 
 // Renders one side and writes it to path; returns the render for its raw grey values.
 RenderedChart RenderToFile(const RenderOptions& options, const std::string& path, bool fromReferenceFile = false);

@@ -128,12 +128,22 @@ TEST_F(AnalyzeToolTest, JpegScansAreAnalysedLikeBitmaps) {
     EXPECT_TRUE(ReadRecord(Out("CalibrationLut.bin")).has_value());
 }
 
+TEST_F(AnalyzeToolTest, OneFileAsBothSidesOnlyWhenAskedFor) {
+    const ToolRun run = RunAnalyze({dir.File("front.bmp"), dir.File("front.bmp"), "--allow-same-file", "-o", dir.File("out")},
+                                   dir.Path());
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const auto record = ReadRecord(Out("CalibrationLut.bin"));
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ((*record)[6], 2);
+    for (int channel = 0; channel < 3; ++channel) EXPECT_EQ(RecordTable(*record, 0, channel), RecordTable(*record, 1, channel));
+}
+
 TEST(AnalyzeHelpTest, HelpNamesEveryOption) {
     TempDir dir;
     const ToolRun run = RunAnalyze({"--help"}, dir.Path());
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"FRONT", "REAR", "--reference", "--output", "--gamma", "--adapt-d65", "--gw-tolerance",
-                               "--black-threshold", "--white-adaption", "--serial"}) {
+                               "--black-threshold", "--white-adaption", "--serial", "--allow-same-file"}) {
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
     }
 }
