@@ -21,11 +21,7 @@ struct FailureCase {
     const char* message;  // expected on standard error
 };
 
-std::string GoodFront(const TempDir& dir) {
-    const std::string path = dir.File("good.bmp");
-    if (!FileExists(path)) RenderToFile(RenderOptions{}, path);
-    return path;
-}
+std::string GoodFront(const TempDir&) { return SharedGoodScan(); }
 
 std::string Rendered(const TempDir& dir, const char* name, const std::function<void(RenderOptions&)>& change) {
     RenderOptions options;

@@ -61,6 +61,16 @@ RenderedChart RenderToFile(const RenderOptions& options, const std::string& path
     return chart;
 }
 
+const std::string& SharedGoodScan() {
+    static const TempDir folder;
+    static const std::string path = [] {
+        const std::string file = folder.File("good.bmp");
+        RenderToFile(RenderOptions{}, file);
+        return file;
+    }();
+    return path;
+}
+
 ToneResponse UniformTone(double gain, double offset, double gamma) {
     ToneResponse tone;
     for (ChannelResponse& channel : tone.channel) channel = {gain, offset, gamma};

@@ -27,6 +27,10 @@ ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string&
 // Renders one side and writes it to path; returns the render for its raw grey values.
 RenderedChart RenderToFile(const RenderOptions& options, const std::string& path, bool fromReferenceFile = false);
 
+// A good front scan (the default render), made once per test process and only read: most
+// failure cases need some good scan, and rendering one per case is most of their cost.
+const std::string& SharedGoodScan();
+
 // The same response for all three channels.
 ToneResponse UniformTone(double gain, double offset, double gamma);
 

@@ -128,11 +128,12 @@ TEST_F(AnalyzeToolTest, JpegScansAreAnalysedLikeBitmaps) {
     EXPECT_TRUE(ReadRecord(Out("CalibrationLut.bin")).has_value());
 }
 
-TEST_F(AnalyzeToolTest, OneFileAsBothSidesOnlyWhenAskedFor) {
-    const ToolRun run = RunAnalyze({dir.File("front.bmp"), dir.File("front.bmp"), "--allow-same-file", "-o", dir.File("out")},
-                                   dir.Path());
+// Refused without the option (see the failure tests); with it, the rear is the front's copy.
+TEST(AnalyzeSameFileTest, OneFileAsBothSidesWhenAskedFor) {
+    TempDir dir;
+    const ToolRun run = RunAnalyze({SharedGoodScan(), SharedGoodScan(), "--allow-same-file", "-o", dir.Path()}, dir.Path());
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    const auto record = ReadRecord(Out("CalibrationLut.bin"));
+    const auto record = ReadRecord(dir.File("CalibrationLut.bin"));
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ((*record)[6], 2);
     for (int channel = 0; channel < 3; ++channel) EXPECT_EQ(RecordTable(*record, 0, channel), RecordTable(*record, 1, channel));

@@ -25,12 +25,9 @@ int FilesStartingWith(const std::string& folder, const std::string& prefix) {
 
 class AnalyzeWriteTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RenderToFile(RenderOptions{}, front);
-        fs::create_directories(out);
-    }
+    void SetUp() override { fs::create_directories(out); }
     TempDir dir;
-    std::string front = dir.File("front.bmp");
+    const std::string& front = SharedGoodScan();
     std::string out = dir.File("out");
 };
 

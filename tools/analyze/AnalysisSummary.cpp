@@ -77,6 +77,7 @@ void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "calvix-analyze: error: %s side: %s (code %d)\n", side.name.c_str(),
                      ResultMeaning(side.code).c_str(), side.code);
     } else if (!side.TablesNonDecreasing()) {
+        std::fprintf(out, "  verdict:   not passed, a correction table falls\n");
         std::fprintf(err, "calvix-analyze: error: %s side: correction tables fall somewhere (red %s, green %s, blue %s); "
                           "the reference or the scan is wrong\n",
                      side.name.c_str(), side.monotonic[0] ? "ok" : "falls", side.monotonic[1] ? "ok" : "falls",
