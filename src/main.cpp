@@ -17,8 +17,10 @@
 #include "platform/DlDynamicLibrary.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/HeadlessDesktop.h"
+#include "platform/HeadlessMessagePump.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/RegFileUserStore.h"
+#include "platform/XdgDirs.h"
 #ifdef CALVIX_WITH_GUI
 #include "gui/GuiRunner.h"
 #endif
@@ -56,6 +58,9 @@ void ShowException(calvix::Desktop& desktop, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The console shows the log's header before anything else of this program; the other
+    // programs built on the core never print it.
+    calvix::LogWriter.PrintHeader();
     calvix::ReuseLargeAllocations();
     Options options;
     CLI::App cli{"Calvix - colour calibration for the Zelmar Q71"};
@@ -85,6 +90,8 @@ int main(int argc, char** argv) {
 #endif
         MainFormPorts ports{headless, store, system, SystemClock(), &serviceLock,
                             [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory()};
+        HeadlessMessagePump pump(SystemClock(), [] { return g_stopRequested != 0; });
+        ports.messagePump = &pump;
         TMainFormular form(ports);
         form.CreateAppStrings();
         RunHeadless(form, SystemClock(), options.ticks);

@@ -3,6 +3,7 @@
 #include "DeviceState.h"
 #include "EmulatorServer.h"
 #include "Scenario.h"
+#include "platform/XdgDirs.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,11 +28,8 @@ void OnStopSignal(int) {
 }
 
 std::string DefaultStatePath() {
-    const char* stateHome = std::getenv("XDG_STATE_HOME");
-    std::string base;
-    if (stateHome && *stateHome) base = stateHome;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.local/state";
-    else base = "/tmp";
+    std::string base = calvix::XdgStateHome();
+    if (base.empty()) base = "/tmp";
     return base + "/q71-emulator/device.state";
 }
 

@@ -2,72 +2,24 @@
 // connection counts, frames sorted into pending text and upload answers.
 #include "ServiceClient.h"
 
+#include "DeviceSocket.h"
+
 #include <cerrno>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace calvix::servicelib {
 
-namespace {
-
-std::int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-bool ParseAddress(const std::string& text, sockaddr_in* out) {
-    const std::size_t colon = text.rfind(':');
-    if (colon == std::string::npos) return false;
-    std::string host = text.substr(0, colon);
-    if (host == "localhost") host = "127.0.0.1";
-    const std::string port = text.substr(colon + 1);
-    char* end = nullptr;
-    const long number = std::strtol(port.c_str(), &end, 10);
-    if (port.empty() || *end != '\0' || number <= 0 || number > 65535) return false;
-    out->sin_family = AF_INET;
-    out->sin_port = htons(static_cast<std::uint16_t>(number));
-    return inet_pton(AF_INET, host.c_str(), &out->sin_addr) == 1;
-}
-
-}  // namespace
-
-std::string ServiceClient::DeviceAddress() {
-    const char* address = std::getenv("Q71_ADDRESS");
-    return address && *address ? address : "127.0.0.1:7171";
-}
+std::string ServiceClient::DeviceAddress() { return servicelib::DeviceAddress(); }
 
 std::uint32_t ServiceClient::Connect(int timeoutMs) {
     Disconnect();
-    sockaddr_in address{};
-    if (!ParseAddress(DeviceAddress(), &address)) return EINVAL;
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return static_cast<std::uint32_t>(errno);
-    const int yes = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
     const std::int64_t deadline = NowMs() + timeoutMs;
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS) {
-            const int reason = errno;
-            Disconnect();
-            return static_cast<std::uint32_t>(reason);
-        }
-        pollfd p{fd_, POLLOUT, 0};
-        int error = 0;
-        socklen_t length = sizeof error;
-        if (::poll(&p, 1, timeoutMs) != 1 || ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
-            error != 0) {
-            Disconnect();
-            return static_cast<std::uint32_t>(error != 0 ? error : ETIMEDOUT);
-        }
-    }
+    std::uint32_t reason = 0;
+    fd_ = ConnectDevice(timeoutMs, &reason);
+    if (fd_ < 0) return reason;
     // A device that accepts and says nothing, or closes at once, has refused the connection.
     if (!SendAll(wire::EncodeFrame(wire::FrameType::Hello, wire::kRoleService))) {
         Disconnect();
@@ -95,25 +47,7 @@ void ServiceClient::Disconnect() {
     greeted_ = false;
 }
 
-bool ServiceClient::SendAll(const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // The frames are small; a full send buffer that does not drain within a second
-            // means the device has stopped reading.
-            pollfd p{fd_, POLLOUT, 0};
-            if (::poll(&p, 1, 1000) == 1 && !(p.revents & (POLLERR | POLLHUP))) continue;
-        }
-        return false;
-    }
-    return true;
-}
+bool ServiceClient::SendAll(const std::string& bytes) { return SendAllBytes(fd_, bytes); }
 
 void ServiceClient::HandleFrame(wire::Frame& frame) {
     switch (frame.type) {

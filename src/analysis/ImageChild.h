@@ -37,6 +37,17 @@ struct ZoomRect {
     int top = 0;
     int width = 0;
     int height = 0;
+
+    friend constexpr bool operator==(const ZoomRect&, const ZoomRect&) = default;
+};
+
+// What the window's view shows of the picture: its scroll positions and the size of its
+// visible client area. The sizes stay 0 until the view first reports them.
+struct ImageViewport {
+    int scrollX = 0;
+    int scrollY = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
 };
 
 class TChildImage {
@@ -82,6 +93,7 @@ public:
     bool overviewMarkDrawn = false;
     bool dragging = false;
     bool ready = false;  // the picture is complete; the views draw only then
+    ImageViewport viewport;
     std::optional<ScanBitmap> overview;
 
 private:

@@ -3,7 +3,6 @@
 
 #include "analysis/Overview.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace calvix {
@@ -15,17 +14,26 @@ ScanBitmap MakeOverviewBitmap(const ScanBitmap& image, const OverviewGeometry& g
     }
     ScanBitmap overview(geometry.width, geometry.height);
     std::memset(overview.Data(), 0xFF, overview.SizeBytes());
-    double sx = static_cast<double>(geometry.width) / image.Width();
-    double sy = static_cast<double>(geometry.height) / image.Height();
-    if (geometry.keepAspect) sx = sy = std::min(sx, sy);
-    const int targetWidth = std::min(geometry.width, static_cast<int>(image.Width() * sx));
-    const int targetHeight = std::min(geometry.height, static_cast<int>(image.Height() * sy));
+    // The picture covers trunc(side * scale) pixels, scale = overview side / image side (the
+    // smaller of the two with the aspect kept). Worked out in whole numbers: a real scale
+    // rounds W * (OW / W) down to OW - 1 for many widths and leaves a white column.
+    const long long w = image.Width();
+    const long long h = image.Height();
+    long long targetWidth = geometry.width;
+    long long targetHeight = geometry.height;
+    if (geometry.keepAspect) {
+        if (geometry.width * h <= geometry.height * w) {
+            targetHeight = h * geometry.width / w;
+        } else {
+            targetWidth = w * geometry.height / h;
+        }
+    }
     for (int v = 0; v < targetHeight; ++v) {
-        const int y = static_cast<int>(static_cast<long long>(v) * image.Height() / targetHeight);
+        const int y = static_cast<int>(v * h / targetHeight);
         const std::uint8_t* src = image.Row(y);
         std::uint8_t* dst = overview.Row(v);
         for (int u = 0; u < targetWidth; ++u) {
-            const int x = static_cast<int>(static_cast<long long>(u) * image.Width() / targetWidth);
+            const int x = static_cast<int>(u * w / targetWidth);
             std::memcpy(dst + 3 * u, src + 3 * x, 3);
         }
     }

@@ -4,64 +4,74 @@
 #include <cstdarg>
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 #include "app/AtomicFile.h"
 #include "app/Clock.h"
 
 namespace calvix {
 
-TFormStatus LogWriter;
+constinit TFormStatus LogWriter;
 
 namespace {
-const std::string kSeparator(79, '=');
-}
-
-TFormStatus::TFormStatus() { Construct(); }
+constexpr std::string_view kSeparator =
+    "===============================================================================";
+static_assert(kSeparator.size() == 79);
+}  // namespace
 
 TFormStatus::~TFormStatus() {
-    buffering_ = false;
-    buffer_.clear();
+    if (log_) {
+        log_->buffering = false;
+        log_->buffer.clear();
+    }
 }
 
-void TFormStatus::Construct() {
-    buffer_.clear();
-    fileName_.clear();
-    fileNameSet_ = false;
+TFormStatus::Record& TFormStatus::Log() const {
+    if (!log_) {
+        log_ = std::make_unique<Record>();
+        Construct(*log_);
+    }
+    return *log_;
+}
+
+void TFormStatus::Construct(Record& log) const {
+    log = Record{};
     const CivilTime today = (clock_ ? *clock_ : SystemClock()).LocalNow();
     char header[64];
     std::snprintf(header, sizeof header, "\nCalvix Log File\nDate: %04d-%02d-%02d", today.year, today.month,
                   today.day);
-    header_ = header;
-    if (echo_) std::cout << kSeparator << '\n' << header_ << '\n' << kSeparator << '\n';
-    buffer_.push_back(kSeparator);
-    buffer_.push_back(header_);
-    buffer_.push_back(kSeparator);
-    buffering_ = true;
-    dirty_ = true;
-    level_ = 128;
-    active_ = false;
-    timestamp_ = false;
+    log.header = header;
+    log.buffer.emplace_back(kSeparator);
+    log.buffer.push_back(log.header);
+    log.buffer.emplace_back(kSeparator);
+    log.buffering = true;
+    log.dirty = true;
+}
+
+void TFormStatus::PrintHeader() {
+    const Record& log = Log();
+    if (echo_) std::cout << kSeparator << '\n' << log.header << '\n' << kSeparator << '\n';
 }
 
 void TFormStatus::ResetForTest() {
     categories_ = LogCategories{};
     display_ = nullptr;
-    lastFlushError_.clear();
-    Construct();
+    Construct(Log());
 }
 
 void TFormStatus::SetClock(Clock* clock) { clock_ = clock; }
 void TFormStatus::SetFileName(const std::string& path) {
-    fileName_ = path;
-    fileNameSet_ = true;
+    Record& log = Log();
+    log.fileName = path;
+    log.fileNameSet = true;
 }
-void TFormStatus::SetLevel(std::int32_t threshold) { level_ = threshold; }
-void TFormStatus::SetActive(bool on) { active_ = on; }
-void TFormStatus::SetTimestamp(bool on) { timestamp_ = on; }
+void TFormStatus::SetLevel(std::int32_t threshold) { Log().level = threshold; }
+void TFormStatus::SetActive(bool on) { Log().active = on; }
+void TFormStatus::SetTimestamp(bool on) { Log().timestamp = on; }
 
-bool TFormStatus::Accepts(std::uint32_t mask) const {
-    if (!active_ && (mask & LogBitForced) == 0) return false;
-    if (static_cast<std::int32_t>(mask & 0xFF) < level_) return false;
+bool TFormStatus::Accepts(const Record& log, std::uint32_t mask) const {
+    if (!log.active && (mask & LogBitForced) == 0) return false;
+    if (static_cast<std::int32_t>(mask & 0xFF) < log.level) return false;
     return ((mask & LogBitError) && categories_.error) || ((mask & LogBitDebug) && categories_.debug) ||
            ((mask & LogBitStatus) && categories_.status) ||
            ((mask & (LogBitInfo | LogBitUserAction)) && categories_.info) ||
@@ -80,13 +90,14 @@ std::string TFormStatus::TimePrefix() const {
 }
 
 void TFormStatus::WriteLine(const std::string& text, std::uint32_t mask) {
+    Record& log = Log();
     if (display_ && display_->MainWindowVisible() && (mask & LogBitStatus)) display_->ShowStatusLine(text);
-    if (Accepts(mask)) {
-        const std::string prefix = (timestamp_ || (mask & LogBitTime)) ? TimePrefix() : std::string(" > ");
+    if (Accepts(log, mask)) {
+        const std::string prefix = (log.timestamp || (mask & LogBitTime)) ? TimePrefix() : std::string(" > ");
         if (echo_) std::cout << prefix << text << '\n';
-        if (buffering_) {
-            buffer_.push_back(prefix + text);
-            dirty_ = true;
+        if (log.buffering) {
+            log.buffer.push_back(prefix + text);
+            log.dirty = true;
         }
     }
     if (display_ && display_->SplashLogActive() && (mask & LogBitSplash)) display_->AppendSplashLine(text);
@@ -107,24 +118,26 @@ const std::string& TFormStatus::Printf(const char* format, ...) {
         result.resize(static_cast<std::size_t>(needed));
     }
     va_end(args);
-    scratch_ = std::move(result);
-    return scratch_;
+    Record& log = Log();
+    log.scratch = std::move(result);
+    return log.scratch;
 }
 
 bool TFormStatus::Flush() {
-    if (!fileNameSet_ || !dirty_) return true;
+    Record& log = Log();
+    if (!log.fileNameSet || !log.dirty) return true;
     std::string content;
-    for (const std::string& item : buffer_) {
+    for (const std::string& item : log.buffer) {
         content += item;
         content += "\r\n";
     }
     std::string error;
-    if (!WriteFileAtomically(fileName_, content, &error)) {
-        lastFlushError_ = error;
+    if (!WriteFileAtomically(log.fileName, content, &error)) {
+        log.lastFlushError = error;
         return false;
     }
-    lastFlushError_.clear();
-    dirty_ = false;
+    log.lastFlushError.clear();
+    log.dirty = false;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,12 +56,19 @@ public:
     virtual void AppendSplashLine(const std::string& text) = 0;
 };
 
+// The writer holds only constants until its first use; the log itself (header, buffer, file
+// name, switches) is built then. So LogWriter is usable from any static initialiser of any unit,
+// and a program that never logs never builds a header.
 class TFormStatus {
 public:
-    TFormStatus();
+    constexpr TFormStatus() = default;
     ~TFormStatus();
     TFormStatus(const TFormStatus&) = delete;
     TFormStatus& operator=(const TFormStatus&) = delete;
+
+    // Writes the separator, the header and the separator to standard output, as the log's
+    // construction does on a console. Only the program's own entry calls it, as its first act.
+    void PrintHeader();
 
     void WriteLine(const std::string& text, std::uint32_t mask);
     // Formats into the shared scratch text and returns it; not reentrant.
@@ -81,43 +89,48 @@ public:
     void SetClock(Clock* clock);
     void SetEcho(bool toStandardOutput) { echo_ = toStandardOutput; }
 
-    const std::string& HeaderText() const { return header_; }
-    const std::string& FileName() const { return fileName_; }
-    bool FileNameSet() const { return fileNameSet_; }
-    const std::vector<std::string>& Buffer() const { return buffer_; }
-    bool Dirty() const { return dirty_; }
-    std::int32_t Level() const { return level_; }
-    bool Active() const { return active_; }
-    bool Timestamp() const { return timestamp_; }
-    const std::string& LastFlushError() const { return lastFlushError_; }
+    const std::string& HeaderText() const { return Log().header; }
+    const std::string& FileName() const { return Log().fileName; }
+    bool FileNameSet() const { return Log().fileNameSet; }
+    const std::vector<std::string>& Buffer() const { return Log().buffer; }
+    bool Dirty() const { return Log().dirty; }
+    std::int32_t Level() const { return Log().level; }
+    bool Active() const { return Log().active; }
+    bool Timestamp() const { return Log().timestamp; }
+    const std::string& LastFlushError() const { return Log().lastFlushError; }
 
-    // Back to the state right after static initialisation (tests only).
+    // Back to the state right after construction (tests only).
     void ResetForTest();
 
 private:
-    bool Accepts(std::uint32_t mask) const;
+    struct Record {
+        std::string header;
+        std::string fileName;
+        bool fileNameSet = false;
+        std::vector<std::string> buffer;
+        bool dirty = false;
+        std::int32_t level = 128;
+        bool buffering = false;
+        bool active = false;
+        bool timestamp = false;
+        std::string scratch;
+        std::string lastFlushError;
+    };
+    // The log record, constructed with its header at the first call.
+    Record& Log() const;
+    void Construct(Record& log) const;
+    bool Accepts(const Record& log, std::uint32_t mask) const;
     std::string TimePrefix() const;
-    void Construct();
-
-    std::string header_;
-    std::string fileName_;
-    bool fileNameSet_ = false;
-    std::vector<std::string> buffer_;
-    bool dirty_ = false;
-    std::int32_t level_ = 128;
-    bool buffering_ = false;
-    bool active_ = false;
-    bool timestamp_ = false;
-    std::string scratch_;
 
     LogCategories categories_;
     LogDisplay* display_ = nullptr;
     Clock* clock_ = nullptr;
     bool echo_ = true;
-    std::string lastFlushError_;
+    mutable std::unique_ptr<Record> log_;
 };
 
-extern TFormStatus LogWriter;
+// Constant-initialised: it exists before any dynamic initialisation runs.
+extern constinit TFormStatus LogWriter;
 
 // Names of the units that appear in the trace formats.
 namespace unit {

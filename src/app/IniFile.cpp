@@ -5,6 +5,7 @@
 #include <climits>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "app/AtomicFile.h"
@@ -62,13 +63,24 @@ bool ParseInt32(const std::string& text, std::int32_t& value) {
     return true;
 }
 
-bool IniFile::Load(const std::string& path) {
+bool IniFile::Load(const std::string& path, std::string* error) {
     lines_.clear();
+    auto fail = [&](const std::string& why) {
+        if (error) *error = path + ": " + why;
+        return false;
+    };
     struct stat st{};
-    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;  // missing: an empty file
-    if (!S_ISREG(st.st_mode)) return false;
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return true;  // missing: an empty file
+        return fail(std::strerror(errno));
+    }
+    if (!S_ISREG(st.st_mode)) return fail("not a regular file");
+    const std::string tooLarge = "larger than " + std::to_string(MaxFileSize) + " bytes";
+    if (static_cast<unsigned long long>(st.st_size) > MaxFileSize) return fail(tooLarge);
+    errno = 0;
     const auto content = ReadWholeFile(path, MaxFileSize);
-    if (!content) return false;
+    // No errno after a failed read means the file grew past the limit while it was read.
+    if (!content) return fail(errno != 0 ? std::strerror(errno) : tooLarge);
     LoadText(*content);
     return true;
 }

@@ -15,8 +15,8 @@ public:
     static constexpr std::size_t MaxFileSize = 4 * 1024 * 1024;
 
     // Loads path; a missing file is an empty one. False when the file exists but cannot be read
-    // (then nothing may be written back over it).
-    bool Load(const std::string& path);
+    // (then nothing may be written back over it); error then names the path and the cause.
+    bool Load(const std::string& path, std::string* error = nullptr);
     void LoadText(const std::string& text);
     bool Save(const std::string& path, std::string* error = nullptr) const;
     std::string Text() const;

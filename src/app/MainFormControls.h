@@ -31,7 +31,7 @@ struct MainFormControls {
     CheckBoxState loadLastFileOnStartup{false};
     CheckBoxState know{false, true, false};
     CheckBoxState doubleBuffering{true, false, false};
-    CheckBoxState keepAspectRatio{true, true, false};
+    CheckBoxState keepAspectRatio{false, true, false};
     std::string languageSelector = "Auto Selection";
 
     // Info page.

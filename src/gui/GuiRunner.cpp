@@ -10,6 +10,7 @@
 #include "mainform/MainForm.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtMessagePump.h"
 #include "platform/DlDynamicLibrary.h"
 #include "platform/LinuxSystemInfo.h"
 
@@ -24,17 +25,20 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
     // The window is created visible and fully transparent; expert mode fades it in later.
     window.setWindowOpacity(0.0);
     window.show();
+    QtMessagePump pump;
     std::unique_ptr<TMainFormular> created;
     try {
         created = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, SystemClock(), &serviceLock,
                                                                 [] { return std::make_unique<DlDynamicLibrary>(); },
-                                                                SystemDirectory()});
+                                                                SystemDirectory(), &pump});
     } catch (const std::exception& e) {
         // The entry's handlers log it; the operator sees it here, as a window.
         desktop.ShowMessage(e.what(), TMainFormular::ApplicationTitle, MessageButtons::Ok);
         throw;
     }
     TMainFormular& core = *created;
+    // A scan waiting for its source ends when the main window has closed.
+    pump.SetQuitCheck([&core] { return core.Closed(); });
     core.CreateAppStrings();
     desktop.Attach(&window, &core);
     window.Bind(core);

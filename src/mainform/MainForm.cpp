@@ -11,12 +11,14 @@
 #include "it8ref/It8Ref.h"
 #include "scanner/DynamicLibrary.h"
 #include "scanner/EthernetCmd.h"
+#include "scanner/Twain.h"
 
 namespace calvix {
 
 TMainFormular::TMainFormular(MainFormPorts ports) : ports_(ports) {
     LogWriter.SetDisplay(this);
     images_ = std::make_unique<ImageWindows>(ImageServices{*this, ports_.clock});
+    CreateViews();
     referenceOptions_ = std::make_unique<ReferenceOptions>(It8Reference());
     ethernet_ = std::make_unique<CEthernetCmd>(ports_.makeLibrary ? ports_.makeLibrary() : nullptr,
                                                ports_.systemDir, ports_.clock);
@@ -74,6 +76,7 @@ void TMainFormular::Startup() {
     LogInfo(LogWriter.Printf("application name and path:  %s", ports_.system.ProgramPath().c_str()));
     LogStatus("");
     CALVIX_LOG_VCL(unit::MainForm, LogWriter.Printf("Zoompanel position: %dx %dy", 0, 0));
+    TrackBarZoomChange();
 }
 
 void TMainFormular::CreateAppStrings() {
@@ -85,6 +88,7 @@ void TMainFormular::CreateSubsystems() {
     referenceLoader_ = std::make_unique<ReferenceLoader>(It8Reference(), *referenceOptions_, ports_.desktop, *appStrings_);
     chart_ = std::make_unique<ChartAnalysis>(ChartContext{*images_, *this, ports_.desktop, *appStrings_, controls,
                                                           appDataFolder_, GWTolerance, BlackThreshold});
+    CreateTwain();
 }
 
 void TMainFormular::ComboBoxLanguageSelectorChange(const std::string& entry) {

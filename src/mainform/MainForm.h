@@ -18,6 +18,8 @@
 #include "calibration/GreyCorrection.h"
 #include "it8ref/ReferenceLoader.h"
 #include "it8ref/ReferenceOptions.h"
+#include "views/ImageViews.h"
+#include "views/graph.h"
 
 namespace calvix {
 
@@ -25,8 +27,10 @@ class CEthernetCmd;
 class Clock;
 class Desktop;
 class DynamicLibrary;
+class MessagePump;
 class NamedLock;
 class SystemInfo;
+class Twain;
 class UserStore;
 
 // What the controller needs from outside, all owned by the caller and outliving it.
@@ -40,6 +44,8 @@ struct MainFormPorts {
     std::function<std::unique_ptr<DynamicLibrary>()> makeLibrary;
     // The system directory that holds the maker's libraries; empty: not found.
     std::string systemDir;
+    // Window events while a TWAIN acquisition waits; none: the wait only sleeps.
+    MessagePump* messagePump = nullptr;
 };
 
 class TMainFormular : public LogDisplay, public ImageHost {
@@ -125,19 +131,43 @@ public:
     bool storeLUT();
     CEthernetCmd& Ethernet() { return *ethernet_; }
 
+    // TWAIN acquisition; the module exists once the message texts do (CreateAppStrings).
+    Twain* TwainModule() { return twain_.get(); }
+    // The parent window the TWAIN manager and source are given: opaque, this controller.
+    void* TwainWindowHandle() { return this; }
+    // side non-zero: front, 0: rear. 0, or -1 (no TWAIN library), -2 (no image), -3 (not a
+    // usable 24-bit image).
+    int acquireScan(int side);
+    void SelectTwainSource1Click();
+    void AcquireClick();
+    int scanCounter = 0;  // scans taken, numbering the scan files
+
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }
     void SetCloseCommandEnabled(bool enabled) override { controls.closeFile.enabled = enabled; }
     void ShowInfoLines(const std::vector<std::string>& lines) override { controls.infoMemo = lines; }
     void SetTopDownChecked(bool checked) override { controls.topDownBitmap.checked = checked; }
     bool TopDownChecked() const override { return controls.topDownBitmap.checked; }
-    void UpdateZoom(TChildImage&) override {}
-    void DrawOverview(TChildImage&) override {}
-    OverviewGeometry OverviewSize() const override { return {}; }
-    void ClearImageViews() override {}
+    void UpdateZoom(TChildImage& window) override;
+    void DrawOverview(TChildImage& window) override;
+    OverviewGeometry OverviewSize() const override;
+    void ClearImageViews() override;
     void ImageWindowActivated(TChildImage& window) override;
     // The helper window is not counted when it opens, so the count never goes below zero.
     void LowerImageCount() override { if (imageCount > 0) --imageCount; }
+
+    // Zoom view, overview and the graph window.
+    ImageViews& Views() { return *views_; }
+    void MapOriToOver();
+    void TrackBarZoomChange() { views_->TrackBarZoomChange(); }
+    void TTabZoomCheckBoxShowRasterClick() { views_->TTabZoomCheckBoxShowRasterClick(); }
+    // "Show graph": opens the graph window when it is not open, then draws it.
+    void SpeedButtonShowGraphClick() { ShowGraph(); }
+    void ShowGraph();
+    // The graph window closed: it is freed and opens anew next time.
+    void GraphFormClose();
+    TGraphix* Graph() const { return graph_.get(); }
+    bool graphOpen = false;
 
     // LogDisplay
     bool MainWindowVisible() const override { return windowShown_ && !closed_; }
@@ -203,6 +233,7 @@ public:
 
 private:
     void CreateSubsystems();
+    void CreateTwain();
 
     MainFormPorts ports_;
     // Declared before what refers to it, so it goes last.
@@ -211,7 +242,11 @@ private:
     std::unique_ptr<ReferenceOptions> referenceOptions_;
     std::unique_ptr<ReferenceLoader> referenceLoader_;
     std::unique_ptr<ChartAnalysis> chart_;
+    void CreateViews();
+    std::unique_ptr<ImageViews> views_;
+    std::unique_ptr<TGraphix> graph_;
     std::unique_ptr<CEthernetCmd> ethernet_;
+    std::unique_ptr<Twain> twain_;
     GreyCorrection correction_;
     std::unique_ptr<TFormSplash> splash_;
     std::string appDataFolder_;

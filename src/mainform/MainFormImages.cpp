@@ -62,6 +62,7 @@ void TMainFormular::ImageWindowActivated(TChildImage& window) {
             chart_->cornerLabels[static_cast<std::size_t>(slot)] = CornerLabel{text, p.x >= 0 && p.y >= 0};
         }
     }
+    views_->WindowActivated(window);
 }
 
 }  // namespace calvix

@@ -48,14 +48,10 @@ void TMainFormular::ReadSettings() {
 void TMainFormular::ReadIniFile() {
     LogStatus("reading INI file ...", LogForcedSplash);
     IniFile ini;
-    if (!ini.Load(iniFileName_)) {
-        CALVIX_LOG_ERR(unit::MainForm, "Reading INI file failed!", LogErr);
-        // The designed check boxes stay; the log writer keeps its construction state.
-        logLevel = 128;
-        GWTolerance = 0;
-        BlackThreshold = 0;
-        return;
-    }
+    std::string loadError;
+    // A file that cannot be read gives every INI default, as a missing one does: a tolerance and
+    // black threshold of 0 would fail every chart check. Shut-down leaves such a file alone.
+    const bool loaded = ini.Load(iniFileName_, &loadError);
     auto say = [](const std::string& text, std::uint32_t mask = LogSta) { LogStatus(text, mask); };
 
     controls.status.checked = true;
@@ -66,6 +62,11 @@ void TMainFormular::ReadIniFile() {
     controls.timestamp.checked = ini.ReadBool("Logging", "Timestamp", true);
     LogWriter.SetTimestamp(controls.timestamp.checked);
     say(std::string("  ... timestamp switched ") + OnOff(controls.timestamp.checked), LogForcedSplash);
+    if (!loaded) {
+        // Logged once the master switch is on, so that the failure reaches the log.
+        CALVIX_LOG_ERR(unit::MainForm, "Reading INI file failed!", LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, loadError, LogErr);
+    }
 
     struct Category {
         const char* key;
@@ -205,14 +206,17 @@ void TMainFormular::WriteSettings() {
         }
     } catch (const Exception& e) {
         // The INI file and the rest of the shut-down must not be lost to a store that fails.
-        CALVIX_LOG_ERR(unit::MainForm, std::string("Writing registry failed! ") + e.what(), LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, "Writing registry failed!", LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, e.what(), LogErr);
     }
 
     LogStatus("  ... writing INI file");
     IniFile ini;
-    if (!ini.Load(iniFileName_)) {
+    std::string error;
+    if (!ini.Load(iniFileName_, &error)) {
         // An existing file that cannot be read is not replaced: its foreign keys would be lost.
         CALVIX_LOG_ERR(unit::MainForm, "Writing INI file failed!", LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, error, LogErr);
         return;
     }
     ini.WriteBool("Logging", "Active", controls.logging.checked);
@@ -226,9 +230,9 @@ void TMainFormular::WriteSettings() {
     ini.WriteInteger("Miscellaneous", "GWTolerance", GWTolerance);
     ini.WriteInteger("Miscellaneous", "BlackThreshold", BlackThreshold);
     ini.WriteBool("Calibration", "ApplyChrAdaption", referenceOptions_->CheckBoxTTabIT8ConvertD65.checked);
-    std::string error;
     if (!ini.Save(iniFileName_, &error)) {
-        CALVIX_LOG_ERR(unit::MainForm, "Writing INI file failed! " + error, LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, "Writing INI file failed!", LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, error, LogErr);
         return;
     }
     LogStatus("  ... ok!", LogForced);

@@ -2,22 +2,19 @@
 #include "platform/FlockNamedLock.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/XdgDirs.h"
 
 namespace calvix {
 
 FlockNamedLock::~FlockNamedLock() { Release(); }
 
 std::string FlockNamedLock::LockPath(const std::string& name) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat info {};
-    const bool usable = runtime && *runtime && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode);
-    return std::string(usable ? runtime : "/tmp") + "/" + name + ".lock";
+    return XdgRuntimeDir() + "/" + name + ".lock";
 }
 
 bool FlockNamedLock::TryAcquire(const std::string& name) {

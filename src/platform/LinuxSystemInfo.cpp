@@ -9,21 +9,9 @@
 
 #include "BuildInfo.h"
 #include "app/Language.h"
+#include "platform/XdgDirs.h"
 
 namespace calvix {
-namespace {
-
-std::string FromEnvOrHome(const char* var, const char* homeSuffix) {
-    if (const char* v = std::getenv(var); v && *v) return v;
-    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + homeSuffix;
-    return {};
-}
-
-}  // namespace
-
-std::string XdgDataHome() { return FromEnvOrHome("XDG_DATA_HOME", "/.local/share"); }
-std::string XdgConfigHome() { return FromEnvOrHome("XDG_CONFIG_HOME", "/.config"); }
-
 std::string ExecutablePath() {
     char buffer[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -41,8 +29,7 @@ std::string SystemDirectory() {
 
 std::string LinuxSystemInfo::CommonAppDataFolder() const {
     std::string folder = XdgDataHome();
-    // A relative folder is no usable answer (as for any XDG variable): it counts as none.
-    if (folder.empty() || folder.front() != '/') return {};
+    if (folder.empty()) return {};
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     // On a fresh account the XDG folder may not exist yet; the platform folder always does.
     for (std::size_t p = 1; p <= folder.size(); ++p)

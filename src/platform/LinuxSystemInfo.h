@@ -1,4 +1,4 @@
-// SystemInfo for Linux: the data folder from XDG_DATA_HOME, the kernel release as the OS
+// SystemInfo for Linux: the data folder from the XDG data home, the kernel release as the OS
 // version, the compiled-in version numbers and the locale's language.
 #pragma once
 
@@ -16,10 +16,6 @@ public:
     std::uint16_t DefaultLanguage() const override;
 };
 
-// $XDG_DATA_HOME, else $HOME/.local/share; empty when neither can be had.
-std::string XdgDataHome();
-// $XDG_CONFIG_HOME, else $HOME/.config; empty when neither can be had.
-std::string XdgConfigHome();
 // The path of the running executable (/proc/self/exe).
 std::string ExecutablePath();
 // The system directory holding the scanner maker's libraries: $CALVIX_SYSTEM_DIR, else

@@ -1,80 +1,21 @@
-// The regedit-format user store: parsing, formatting and typed access to values.
+// The regedit-format user store: loading with its failure report, typed access to values, and
+// one-value writes.
 #include "platform/RegFileUserStore.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <optional>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "app/AtomicFile.h"
 #include "app/Exceptions.h"
+#include "app/FormStatus.h"
 
 namespace calvix {
 namespace {
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-std::string NormaliseKeyPath(std::string path) {
-    while (!path.empty() && (path.front() == '\\' || path.front() == '/')) path.erase(path.begin());
-    return path;
-}
-
-// Reads a quoted, backslash-escaped text starting at text[pos] == '"'; pos ends after it.
-bool ReadQuoted(const std::string& text, std::size_t& pos, std::string& out) {
-    if (pos >= text.size() || text[pos] != '"') return false;
-    out.clear();
-    for (++pos; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (c == '\\' && pos + 1 < text.size()) {
-            out += text[++pos];
-        } else if (c == '"') {
-            ++pos;
-            return true;
-        } else {
-            out += c;
-        }
-    }
-    return false;
-}
-
-std::string Quote(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
-bool IsHexDword(const std::string& s) {
-    if (s.empty() || s.size() > 8) return false;
-    for (char c : s)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
-using Content = RegFileUserStore::Content;
-using Value = RegFileUserStore::Value;
-using Kind = RegFileUserStore::Kind;
-
-RegFileUserStore::Key* FindKey(Content& content, const std::string& path) {
-    for (auto& [name, key] : content.keys)
-        if (EqualNoCase(name, path)) return &key;
-    return nullptr;
-}
-
-const Value* FindValue(const RegFileUserStore::Key& key, const std::string& name) {
-    for (const auto& [n, v] : key.values)
-        if (EqualNoCase(n, name)) return &v;
-    return nullptr;
-}
+using Kind = RegFileDocument::Kind;
+using Value = RegFileDocument::Value;
 
 class FileKey final : public UserStoreKey {
 public:
@@ -106,31 +47,18 @@ public:
     }
 
 private:
+    // A file that cannot be read holds no values.
     std::optional<Value> Find(const std::string& name) const {
-        Content content;
-        if (!store_.LoadContent(content)) return std::nullopt;
-        const RegFileUserStore::Key* key = FindKey(content, path_);
-        if (!key) return std::nullopt;
-        const Value* v = FindValue(*key, name);
-        return v ? std::optional<Value>(*v) : std::nullopt;
+        const auto document = store_.Load();
+        return document ? document->Find(path_, name) : std::nullopt;
     }
     void Write(const std::string& name, const Value& value) {
-        Content content;
-        if (!store_.LoadContent(content)) throw ERegistryException("Cannot read the user store " + store_.Path());
-        RegFileUserStore::Key* key = FindKey(content, path_);
-        if (!key) {
-            content.keys.emplace_back(path_, RegFileUserStore::Key{});
-            key = &content.keys.back().second;
-        }
-        for (auto& [n, v] : key->values) {
-            if (EqualNoCase(n, name)) {
-                v = value;
-                if (!store_.SaveContent(content)) throw ERegistryException("Cannot write the user store " + store_.Path());
-                return;
-            }
-        }
-        key->values.emplace_back(name, value);
-        if (!store_.SaveContent(content)) throw ERegistryException("Cannot write the user store " + store_.Path());
+        auto document = store_.Load();
+        if (!document) throw ERegistryException("Cannot read the user store " + store_.Path());
+        if (!document->Set(path_, name, value))
+            throw ERegistryException("Cannot store the value '" + name + "' in " + store_.Path());
+        std::string error;
+        if (!store_.Save(*document, error)) throw ERegistryException("Cannot write the user store: " + error);
     }
 
     const RegFileUserStore& store_;
@@ -139,101 +67,56 @@ private:
 
 }  // namespace
 
-Content RegFileUserStore::Parse(const std::string& text) {
-    Content content;
-    Key* current = nullptr;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == ';') continue;
-        if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            const std::string path = NormaliseKeyPath(line.substr(1, line.size() - 2));
-            current = FindKey(content, path);
-            if (!current) {
-                content.keys.emplace_back(path, Key{});
-                current = &content.keys.back().second;
-            }
-            continue;
-        }
-        if (!current || line[0] != '"') continue;  // the version header and stray lines
-        std::size_t pos = 0;
-        std::string name;
-        if (!ReadQuoted(line, pos, name) || pos >= line.size() || line[pos] != '=') continue;
-        ++pos;
-        Value value;
-        const std::string rhs = line.substr(pos);
-        if (rhs.rfind("dword:", 0) == 0 && IsHexDword(rhs.substr(6))) {
-            value = Value{Kind::Dword, rhs.substr(6)};
-        } else if (std::string s; !rhs.empty() && rhs[0] == '"' && ReadQuoted(line, pos, s) && pos == line.size()) {
-            value = Value{Kind::String, s};
-        } else {
-            value = Value{Kind::Other, rhs};
-        }
-        bool replaced = false;
-        for (auto& [n, v] : current->values)
-            if (EqualNoCase(n, name)) v = value, replaced = true;
-        if (!replaced) current->values.emplace_back(name, value);
-    }
-    return content;
-}
-
-std::string RegFileUserStore::Format(const Content& content) {
-    std::string out = "Windows Registry Editor Version 5.00\r\n";
-    for (const auto& [path, key] : content.keys) {
-        out += "\r\n[" + path + "]\r\n";
-        for (const auto& [name, v] : key.values) {
-            out += Quote(name) + "=";
-            switch (v.kind) {
-                case Kind::Dword: out += "dword:" + v.text; break;
-                case Kind::String: out += Quote(v.text); break;
-                case Kind::Other: out += v.text; break;
-            }
-            out += "\r\n";
-        }
-    }
-    return out;
-}
-
-bool RegFileUserStore::LoadContent(Content& content) const {
-    struct stat st{};
+std::optional<RegFileDocument> RegFileUserStore::Load() const {
+    std::string error;
+    struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
-        content = Content{};
-        return errno == ENOENT;
+        if (errno == ENOENT) return RegFileDocument::Parse("", error);
+        error = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        error = "not a regular file";
+    } else if (static_cast<unsigned long long>(st.st_size) > MaxFileSize) {
+        error = "larger than " + std::to_string(MaxFileSize) + " bytes";
+    } else if (const auto bytes = ReadWholeFile(path_, MaxFileSize); !bytes) {
+        error = "cannot be read";
+    } else if (auto document = RegFileDocument::Parse(*bytes, error)) {
+        return document;
     }
-    const auto text = ReadWholeFile(path_, MaxFileSize);
-    if (!text) return false;
-    content = Parse(*text);
-    return true;
+    const std::string cause = path_ + ": " + error + " (left untouched)";
+    if (cause != reported_) {
+        reported_ = cause;
+        CALVIX_LOG_ERR(unit::MainForm, "Reading registry failed!", LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, cause, LogErr);
+    }
+    return std::nullopt;
 }
 
-bool RegFileUserStore::SaveContent(const Content& content) const {
+bool RegFileUserStore::Save(const RegFileDocument& document, std::string& error) const {
+    const auto bytes = document.Bytes();
+    if (!bytes) {
+        error = path_ + ": a value cannot be written in the file's UTF-16 encoding";
+        return false;
+    }
     const std::size_t slash = path_.find_last_of('/');
     if (slash != std::string::npos && slash > 0) {
         // Create the store's folder on first use; an existing folder is fine.
-        std::string dir = path_.substr(0, slash);
+        const std::string dir = path_.substr(0, slash);
         for (std::size_t p = 1; p <= dir.size(); ++p)
             if (p == dir.size() || dir[p] == '/') ::mkdir(dir.substr(0, p).c_str(), 0755);
     }
-    return WriteFileAtomically(path_, Format(content));
+    return WriteFileAtomically(path_, *bytes, &error);
 }
 
 std::unique_ptr<UserStoreKey> RegFileUserStore::OpenKey(const std::string& path, bool create) {
-    const std::string normal = NormaliseKeyPath(path);
-    Content content;
-    if (!LoadContent(content)) {
-        // An unreadable store is not silently replaced.
-        return nullptr;
-    }
-    if (!FindKey(content, normal)) {
+    auto document = Load();
+    if (!document) return nullptr;
+    if (!document->HasKey(path)) {
         if (!create) return nullptr;
-        content.keys.emplace_back(normal, Key{});
-        if (!SaveContent(content)) return nullptr;
+        document->AddKey(path);
+        std::string error;
+        if (!Save(*document, error)) return nullptr;
     }
-    return std::make_unique<FileKey>(*this, normal);
+    return std::make_unique<FileKey>(*this, path);
 }
 
 }  // namespace calvix

@@ -1,13 +1,13 @@
 // The per-user store as a file in the regedit text format: "[Software\Zelmar GmbH\Calvix]",
-// "Name"=dword:0000012c, "Name"="text". Every write rewrites the file atomically; lines this
-// store does not understand are kept (and read as values of neither type).
+// "Name"=dword:0000012c, "Name"="text". A write changes only that value's line and replaces the
+// file atomically; a file that cannot be read is reported once and never written over.
 #pragma once
 
-#include <map>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/UserStore.h"
+#include "platform/RegFileDocument.h"
 
 namespace calvix {
 
@@ -19,29 +19,15 @@ public:
     std::unique_ptr<UserStoreKey> OpenKey(const std::string& path, bool create) override;
     const std::string& Path() const { return path_; }
 
-    // One value as stored: its kind and its text (the hex digits of a dword, the unescaped text,
-    // or the raw right-hand side of a line of another kind).
-    enum class Kind { Dword, String, Other };
-    struct Value {
-        Kind kind = Kind::Other;
-        std::string text;
-    };
-    struct Key {
-        std::vector<std::pair<std::string, Value>> values;  // in file order
-    };
-    struct Content {
-        std::vector<std::pair<std::string, Key>> keys;  // in file order
-    };
-
-    // Parser and writer of the text form, exposed for tests and the fuzzer.
-    static Content Parse(const std::string& text);
-    static std::string Format(const Content& content);
-
-    bool LoadContent(Content& content) const;
-    bool SaveContent(const Content& content) const;
+    // The file as it stands (an empty document when it does not exist); nothing when it cannot
+    // be read or understood, which is logged as an error once per distinct cause.
+    std::optional<RegFileDocument> Load() const;
+    // Writes the document over the file; false with the cause in error.
+    bool Save(const RegFileDocument& document, std::string& error) const;
 
 private:
     std::string path_;
+    mutable std::string reported_;  // the last cause logged, so a failing file is logged once
 };
 
 }  // namespace calvix

@@ -28,9 +28,8 @@ bool storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record
 
     const std::string& title = strings.MBoxTitleError.caption;
     const std::string& message = strings.MsgErrSendingLUT.caption;
-    // Printf hands back its shared scratch text, which the log call formats into again: copy it.
-    const std::string shown = LogWriter.Printf("Show Message Box: (%s, %s)", title.c_str(), message.c_str());
-    LogInfo(shown, LogInf);
+    // This line takes the plain "INF: %s" form, without the ordinary info lines' trailing blanks.
+    LogWriter.WriteLine(LogWriter.Printf("INF: Show Message Box: (%s, %s)", title.c_str(), message.c_str()), LogInf);
     desktop.ShowMessage(message, title, MessageButtons::Ok);
     ethernet.Disconnect();
     const std::string error = LogWriter.Printf("  ... error! (upload failed, UploadLut() rcode 0x%X fcode 0x%X)",

@@ -64,6 +64,43 @@ TEST_F(LogWriterTest, LevelThresholdIsComparedWithTheMasksLevel) {
     EXPECT_EQ(Lines().size(), 2u);
 }
 
+// Every mask in use, at its own level and one above, with each category switch alone: the
+// level is the mask's low byte and only the mask's own categories let it through.
+TEST_F(LogWriterTest, EachMaskPassesAtItsOwnLevelAndOnlyThroughItsOwnSwitches) {
+    enum Switch { Err = 1, Inf = 2, Sta = 4, Dbg = 8, Vcl = 16, All = 31 };
+    struct Case {
+        const char* name;
+        std::uint32_t mask;
+        int level;
+        int switches;  // the switches that let it through
+    };
+    const Case cases[] = {
+        {"LogDbg", LogDbg, 208, Dbg},          {"LogDbgLow", LogDbgLow, 32, Dbg},
+        {"LogInf", LogInf, 128, Inf},          {"LogUac", LogUac, 128, Inf},
+        {"LogErr", LogErr, 208, Err},          {"LogErrBar", LogErrBar, 208, Err | Sta},
+        {"LogErrBarSplash", LogErrBarSplash, 208, Err | Sta}, {"LogErrSplash", LogErrSplash, 208, Err},
+        {"LogSta", LogSta, 128, Sta},          {"LogStaSplash", LogStaSplash, 128, Sta},
+        {"LogVcl", LogVcl, 128, Vcl},          {"LogForced", LogForced, 255, All},
+        {"LogForcedSplash", LogForcedSplash, 255, All},
+    };
+    const Switch singles[] = {Err, Inf, Sta, Dbg, Vcl};
+    for (const Case& c : cases) {
+        for (const int threshold : {c.level, c.level + 1}) {
+            for (const Switch on : singles) {
+                SCOPED_TRACE(std::string(c.name) + " threshold " + std::to_string(threshold) + " switch " +
+                             std::to_string(on));
+                LogWriter.ResetForTest();
+                LogWriter.SetActive(true);
+                LogWriter.SetLevel(threshold);
+                LogWriter.Categories() = LogCategories{on == Err, on == Inf, on == Sta, on == Dbg, on == Vcl};
+                LogWriter.WriteLine("line", c.mask);
+                const bool expected = threshold == c.level && (c.switches & on) != 0;
+                EXPECT_EQ(Lines().size(), expected ? 1u : 0u);
+            }
+        }
+    }
+}
+
 TEST_F(LogWriterTest, CategorySwitchesGateTheirLines) {
     LogWriter.SetActive(true);
     LogWriter.Categories().info = false;
@@ -123,6 +160,13 @@ TEST_F(LogWriterTest, FailedFlushKeepsTheBufferDirtyForTheNextTry) {
     LogWriter.SetFileName(dir.File("Calvix.log"));
     EXPECT_TRUE(LogWriter.Flush());
     EXPECT_FALSE(LogWriter.Dirty());
+}
+
+TEST_F(LogWriterTest, PrintfReturnsTheWholeTextOfAnyLength) {
+    for (const std::string& text : {std::string(), std::string("x"), std::string(5000, 'y')})
+        EXPECT_EQ(LogWriter.Printf("%s", text.c_str()), text) << text.size();
+    // The scratch text itself may be an argument of the next format.
+    EXPECT_EQ(LogWriter.Printf("<%s>", LogWriter.Printf("%d", 42).c_str()), "<42>");
 }
 
 TEST_F(LogWriterTest, UnitHelpersRecordTheCallingLine) {

@@ -1,13 +1,19 @@
 // Settings at start and at shut-down: first runs, kept foreign keys, the log lines they leave.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
 
 #include "MainFormFixture.h"
 #include "app/Exceptions.h"
+#include "app/IniFile.h"
 
 namespace calvix::test {
 namespace {
 
 using Store = MemoryUserStore;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
 
 TEST_F(MainFormTest, FirstRunLogsDefaultsAndLeavesCompleteFiles) {
     Start();
@@ -138,6 +144,51 @@ TEST_F(MainFormTest, GarbageIniGivesDefaultsAndLosesNothing) {
     EXPECT_EQ(ReadFileText(DataFile("Calvix.ini")).rfind("\x7f\x01garbage]]\r\n[Logging]\r\nLogLevel=128\r\n", 0), 0u);
 }
 
+TEST_F(MainFormTest, UnreadableIniGivesItsDefaultsLogsWhyAndIsLeftAlone) {
+    struct Case {
+        const char* name;
+        bool folder;
+        const char* cause;
+    };
+    mkdir((dir.Path() + "/Zelmar GmbH").c_str(), 0755);
+    mkdir((dir.Path() + "/Zelmar GmbH/Calvix").c_str(), 0755);
+    const std::string ini = DataFile("Calvix.ini");
+    for (const Case& c : {Case{"folder", true, "not a regular file"}, Case{"too large", false, "larger than"}}) {
+        SCOPED_TRACE(c.name);
+        if (c.folder) {
+            ASSERT_EQ(mkdir(ini.c_str(), 0755), 0);
+        } else {
+            WriteFileText(ini, "[Miscellaneous]\nGWTolerance=3\n");
+            ASSERT_EQ(::truncate(ini.c_str(), IniFile::MaxFileSize + 1), 0);
+        }
+        Start();
+        EXPECT_EQ(form->GWTolerance, 20);
+        EXPECT_EQ(form->BlackThreshold, 25);
+        EXPECT_EQ(form->logLevel, 128);
+        EXPECT_TRUE(LogWriter.Active());
+        const long at = IndexOf("STA:   ... timestamp switched on") + 1;
+        const auto texts = LogTexts();
+        ASSERT_LT(at + 1, static_cast<long>(texts.size()));
+        EXPECT_THAT(texts[at], MatchesRegex("ERR: error 'Reading INI file failed!'  \\( file MainForm, line [0-9]+\\)"));
+        EXPECT_THAT(texts[at + 1], HasSubstr(ini + ": " + c.cause));
+        form->Close();
+        const auto after = LogTexts();
+        const long w = IndexOf("STA:   ... writing INI file") + 1;
+        ASSERT_LT(w + 1, static_cast<long>(after.size()));
+        EXPECT_THAT(after[w], MatchesRegex("ERR: error 'Writing INI file failed!'  \\( file MainForm, line [0-9]+\\)"));
+        EXPECT_THAT(after[w + 1], HasSubstr(c.cause));
+        struct stat st {};
+        ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+        EXPECT_EQ(S_ISDIR(st.st_mode), c.folder);
+        if (!c.folder) {
+            EXPECT_EQ(st.st_size, static_cast<off_t>(IniFile::MaxFileSize + 1));
+        }
+        form.reset();
+        LogWriter.ResetForTest();
+        c.folder ? ::rmdir(ini.c_str()) : ::unlink(ini.c_str());
+    }
+}
+
 TEST_F(MainFormTest, UnusableDataFolderIsReportedAndTheRunGoesOn) {
     system.canCreate = false;
     Start();
@@ -151,9 +202,11 @@ TEST_F(MainFormTest, UnusableDataFolderIsReportedAndTheRunGoesOn) {
     form->Close();
     EXPECT_TRUE(Logged("STA:   ... bye!"));
     const auto after = LogTexts();
-    EXPECT_TRUE(std::any_of(after.begin(), after.end(), [](const std::string& t) {
-        return t.rfind("ERR: error 'Writing INI file failed!", 0) == 0;
-    }));
+    // The failure stands alone; the system's reason follows on a line of its own.
+    const long w = IndexOf("STA:   ... writing INI file") + 1;
+    ASSERT_LT(w + 1, static_cast<long>(after.size()));
+    EXPECT_THAT(after[w], MatchesRegex("ERR: error 'Writing INI file failed!'  \\( file MainForm, line [0-9]+\\)"));
+    EXPECT_THAT(after[w + 1], HasSubstr("No such file or directory"));
 }
 
 }  // namespace

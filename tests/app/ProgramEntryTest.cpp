@@ -2,6 +2,7 @@
 // raises through the entry's handlers and still exits with 0.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -39,6 +40,37 @@ TEST(ProgramEntryTest, HeadlessRunWritesLogIniAndStore) {
     EXPECT_TRUE(FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix.ini")));
     EXPECT_TRUE(FileExists(dir.File("cfg/Zelmar GmbH/Calvix.reg")));
     EXPECT_NE(r.output.find("Calvix log:"), std::string::npos);
+}
+
+// The log opens with the separator, the header item and the separator: in the file from its
+// first flush on, and on the console as the program's very first output.
+TEST(ProgramEntryTest, LogFileAndConsoleOpenWithTheHeaderBetweenSeparators) {
+    TempDir dir;
+    const RunResult r = RunCalvix(dir, "--headless --ticks 1");
+    ASSERT_EQ(r.exitCode, 0);
+    const std::string sep(79, '=');
+    const std::string log = ReadFileText(dir.File("data/Zelmar GmbH/Calvix/Calvix.log"));
+    const std::string head = sep + "\r\n\nCalvix Log File\nDate: ";
+    ASSERT_GE(log.size(), head.size() + 10 + 2 + sep.size() + 2);
+    EXPECT_EQ(log.substr(0, head.size()), head);
+    const std::string date = log.substr(head.size(), 10);
+    for (std::size_t i = 0; i < date.size(); ++i)
+        EXPECT_TRUE(i == 4 || i == 7 ? date[i] == '-' : std::isdigit(static_cast<unsigned char>(date[i]))) << date;
+    EXPECT_EQ(log.substr(head.size() + 10, 2 + sep.size() + 2), "\r\n" + sep + "\r\n");
+    EXPECT_EQ(r.output.rfind(sep + "\n\nCalvix Log File\nDate: " + date + "\n" + sep + "\n", 0), 0u) << r.output;
+}
+
+// A relative XDG folder is ignored as if unset: the files go below $HOME, never to the root.
+TEST(ProgramEntryTest, RelativeXdgFoldersFallBackToHome) {
+    TempDir dir;
+    const std::string command = "cd '" + dir.Path() + "' && HOME='" + dir.Path() +
+                                "' XDG_DATA_HOME=data XDG_CONFIG_HOME=cfg XDG_RUNTIME_DIR='" + dir.Path() +
+                                "' '" CALVIX_BIN_DIR "/calvix' --headless --ticks 1 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(FileExists(dir.File(".local/share/Zelmar GmbH/Calvix/Calvix.log")));
+    EXPECT_TRUE(FileExists(dir.File(".local/share/Zelmar GmbH/Calvix/Calvix.ini")));
+    EXPECT_TRUE(FileExists(dir.File(".config/Zelmar GmbH/Calvix.reg")));
+    EXPECT_FALSE(FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix.log")));
 }
 
 TEST(ProgramEntryTest, AWrongTypedStoreValueReachesStageIAndExitsWithZero) {

@@ -1,6 +1,11 @@
-// The regedit-format user store: typed values, round trips, and reads of the wrong type.
+// The regedit-format user store: typed values, round trips, reads of the wrong type, hand-written
+// and UTF-16 files kept line for line, and files it cannot read left alone.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include "LogCapture.h"
 #include "TempDir.h"
 #include "app/Exceptions.h"
 #include "platform/RegFileUserStore.h"
@@ -48,6 +53,129 @@ TEST(UserStoreTest, AValueOfTheOtherTypeOrAnUnknownKindFailsTheRead) {
     // A write keeps the value of an unknown kind as it stood.
     key->WriteInteger("WarmUpTime", 5);
     EXPECT_NE(test::ReadFileText(dir.File("s.reg")).find("\"Language\"=hex:01,02"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace calvix
+
+namespace calvix {
+namespace {
+
+using namespace std::string_literals;
+constexpr const char* kKey = "\\Software\\Zelmar GmbH\\Calvix";
+
+// UTF-16LE with a byte-order mark, as the registry editor exports.
+std::string Utf16File(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+// A hand-written store: everything but the lines of the values written must survive as it was.
+TEST(UserStoreTest, AWriteChangesOnlyTheLinesOfItsValue) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"comments, default, indented, multi-line values, other keys",
+         "Windows Registry Editor Version 5.00\n\n; kept as written\n[Software\\Zelmar GmbH\\Calvix]\n"
+         "@=\"default\"\n  indented\n\"Blob\"=hex:01,02,\\\n  03,04\n\"LoadFile\"=hex(2):41,00,\\\n  00,00\n"
+         "\"WarmUpTime\"=dword:00000001\n@=hex:05,\\\n  06\n\n[Other\\Key]\n\"WarmUpTime\"=dword:00000002\n",
+         "Windows Registry Editor Version 5.00\n\n; kept as written\n[Software\\Zelmar GmbH\\Calvix]\n"
+         "@=\"default\"\n  indented\n\"Blob\"=hex:01,02,\\\n  03,04\n\"LoadFile\"=\"C:\\\\scan.bmp\"\n"
+         "\"WarmUpTime\"=dword:0000012c\n\"ListIT8Index\"=dword:ffffffff\n@=hex:05,\\\n  06\n\n[Other\\Key]\n"
+         "\"WarmUpTime\"=dword:00000002\n"},
+        {"a multi-line value left open at the end of the file",
+         "[Software\\Zelmar GmbH\\Calvix]\r\n\"Blob\"=hex:01,\\",
+         "[Software\\Zelmar GmbH\\Calvix]\r\n\"WarmUpTime\"=dword:0000012c\r\n\"LoadFile\"=\"C:\\\\scan.bmp\"\r\n"
+         "\"ListIT8Index\"=dword:ffffffff\r\n\"Blob\"=hex:01,\\"},
+        {"the key missing and no line end at the end",
+         "; only a comment",
+         "; only a comment\r\n\r\n[Software\\Zelmar GmbH\\Calvix]\r\n\"WarmUpTime\"=dword:0000012c\r\n"
+         "\"LoadFile\"=\"C:\\\\scan.bmp\"\r\n\"ListIT8Index\"=dword:ffffffff\r\n"},
+        {"UTF-16 with a byte-order mark",
+         Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[Software\\Zelmar GmbH\\Calvix]\r\n"
+                   u"\"Note\"=\"Grüße 😀\"\r\n\"WarmUpTime\"=dword:00000001\r\n"),
+         Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[Software\\Zelmar GmbH\\Calvix]\r\n"
+                   u"\"Note\"=\"Grüße 😀\"\r\n\"WarmUpTime\"=dword:0000012c\r\n\"LoadFile\"=\"C:\\\\scan.bmp\"\r\n"
+                   u"\"ListIT8Index\"=dword:ffffffff\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        test::WriteFileText(dir.File("s.reg"), c.before);
+        RegFileUserStore store(dir.File("s.reg"));
+        auto key = store.OpenKey(kKey, true);
+        ASSERT_NE(key, nullptr);
+        key->WriteInteger("WarmUpTime", 300);
+        key->WriteString("LoadFile", "C:\\scan.bmp");
+        key->WriteInteger("ListIT8Index", -1);
+        EXPECT_EQ(test::ReadFileText(dir.File("s.reg")), c.after);
+        EXPECT_EQ(key->ReadInteger("WarmUpTime"), 300);
+        EXPECT_EQ(key->ReadString("LoadFile"), "C:\\scan.bmp");
+    }
+}
+
+TEST(UserStoreTest, Utf16TextIsReadAndAValueItCannotHoldIsRefused) {
+    test::TempDir dir;
+    const std::string file = Utf16File(u"[Software\\Zelmar GmbH\\Calvix]\r\n\"LoadFile\"=\"Grüße 😀\"\r\n");
+    test::WriteFileText(dir.File("s.reg"), file);
+    RegFileUserStore store(dir.File("s.reg"));
+    auto key = store.OpenKey(kKey, false);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->ReadString("LoadFile"), "Grüße 😀");
+    for (const char* notUtf8 : {"\xC0\x80", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80", "\xFF"}) {
+        EXPECT_THROW(key->WriteString("LoadFile", notUtf8), ERegistryException);
+        EXPECT_EQ(test::ReadFileText(dir.File("s.reg")), file);
+    }
+    EXPECT_THROW(key->WriteString("LoadFile", "two\nlines"), ERegistryException);
+    EXPECT_EQ(test::ReadFileText(dir.File("s.reg")), file);
+}
+
+// A file the store does not understand is reported once, reads as empty and is never replaced.
+TEST(UserStoreTest, AFileItCannotReadIsLoggedAndLeftUntouched) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"binary", "[Software\\Zelmar GmbH\\Calvix]\n\"A\"=dword:1\n\0\x01\x02"s, "binary content"},
+        {"odd UTF-16", Utf16File(u"[Software\\Zelmar GmbH\\Calvix]\r\n") + "x", "odd number of bytes"},
+        {"lone surrogate", Utf16File(u"[Software\\Zelmar GmbH\\Calvix]\r\n\"A\"=\"\xD800\"\r\n"), "unpaired surrogate"},
+        {"open key line", "[Software\\Zelmar GmbH\\Calvix\n\"A\"=dword:1\n", "line 1: key without its closing ']'"},
+        {"bare carriage return", "[Software\\Zelmar GmbH\\Calvix]\r\"A\"=dword:1\r", "carriage return"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        const std::string path = dir.File("s.reg");
+        test::WriteFileText(path, "[Software\\Zelmar GmbH\\Calvix]\n\"A\"=dword:1\n");
+        RegFileUserStore store(path);
+        auto early = store.OpenKey(kKey, false);
+        ASSERT_NE(early, nullptr);
+        test::WriteFileText(path, c.bytes);
+        test::LogCapture log;
+        EXPECT_EQ(store.OpenKey(kKey, false), nullptr);
+        EXPECT_EQ(store.OpenKey(kKey, true), nullptr);
+        EXPECT_FALSE(early->ValueExists("A"));
+        EXPECT_THROW(early->WriteInteger("A", 2), ERegistryException);
+        EXPECT_EQ(test::ReadFileText(path), c.bytes);
+        const auto lines = log.Lines();
+        ASSERT_EQ(lines.size(), 2u);  // once, however often the file is asked
+        EXPECT_THAT(lines[0], ::testing::MatchesRegex("ERR: error 'Reading registry failed!'  \\( file MainForm, line [0-9]+\\)"));
+        EXPECT_THAT(lines[1], ::testing::HasSubstr(path + ": "));
+        EXPECT_THAT(lines[1], ::testing::HasSubstr(c.cause));
+    }
+    // Something that is no regular file is refused at once, never waited on.
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo.reg").c_str(), 0644), 0);
+    EXPECT_EQ(RegFileUserStore(dir.File("fifo.reg")).OpenKey(kKey, true), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The Qt shell against the real toolkit (offscreen): status-bar panels, the splash list and a
-// clean shut-down through the window's close.
+// The Qt shell against the real toolkit (offscreen): status-bar panels, the splash list, a
+// clean shut-down through the window's close, and the message pump of a TWAIN acquisition.
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -13,6 +13,7 @@
 #include "mainform/MainForm.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtMessagePump.h"
 #include "gui/SplashWindow.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/LinuxSystemInfo.h"
@@ -66,6 +67,20 @@ private slots:
         QVERIFY(test::FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix_splash.log")));
         QVERIFY(test::ReadFileText(dir.File("data/Zelmar GmbH/Calvix/Calvix.log")).find("STA:   ... bye!") !=
                 std::string::npos);
+    }
+
+    // The wait of a TWAIN acquisition: events posted meanwhile run, and a quit ends it.
+    void messagePumpRunsEventsAndEndsOnQuit() {
+        QtMessagePump pump;
+        bool ran = false;
+        QTimer::singleShot(0, [&] { ran = true; });
+        QVERIFY(pump.ProcessEvents(20));
+        QVERIFY(ran);
+        bool quit = false;
+        pump.SetQuitCheck([&] { return quit; });
+        QTimer::singleShot(0, [&] { quit = true; });
+        QVERIFY(!pump.ProcessEvents(20));
+        QVERIFY(!pump.ProcessEvents(20));
     }
 };
 

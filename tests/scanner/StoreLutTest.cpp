@@ -63,7 +63,7 @@ TEST_F(StoreLutTest, RefusedUploadIsShownAndLoggedWithBothCodes) {
     const auto lines = log.Lines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[2], "INF: Show Message Box: (" + strings.MBoxTitleError.caption + ", " +
-                            strings.MsgErrSendingLUT.caption + ")  ");
+                            strings.MsgErrSendingLUT.caption + ")");
     EXPECT_THAT(lines[3], MatchesRegex(kErrorLine));
     EXPECT_THAT(lines[3], ::testing::HasSubstr("'  ... error! (upload failed, UploadLut() rcode 0x1 fcode 0x2A)'"));
 }

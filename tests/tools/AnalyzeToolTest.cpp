@@ -143,6 +143,9 @@ TEST(AnalyzeHelpTest, HelpNamesEveryOption) {
     TempDir dir;
     const ToolRun run = RunAnalyze({"--help"}, dir.Path());
     EXPECT_EQ(run.status, 0);
+    // The tool's own usage comes first: the log header belongs to the calibration program only.
+    EXPECT_EQ(run.out.rfind("Offline analysis of Zelmar Q71 IT8 chart scans", 0), 0u) << run.out;
+    EXPECT_EQ(run.out.find("Calvix Log File"), std::string::npos);
     for (const char* option : {"FRONT", "REAR", "--reference", "--output", "--gamma", "--adapt-d65", "--gw-tolerance",
                                "--black-threshold", "--white-adaption", "--serial", "--allow-same-file"}) {
         EXPECT_NE(run.out.find(option), std::string::npos) << option;

@@ -1,0 +1,298 @@
+// The calibration wizard's states, transitions, warm-up countdown and scan handling.
+#include "assistant/assistent.h"
+
+#include "app/Clock.h"
+#include "app/Desktop.h"
+#include "app/FormStatus.h"
+#include "app/Language.h"
+#include "app/Strings.h"
+#include "assistant/AssistantHost.h"
+#include "it8ref/ReferenceListModel.h"
+
+namespace calvix {
+
+namespace {
+
+constexpr const char* StateNames[WizardPageCount] = {"Start",     "Warmup",    "Scan Front", "Scan Rear",
+                                                     "SetFrameF", "SetFrameR", "Finish"};
+constexpr const char* PageNames[WizardPageCount] = {"PanelCalStart",      "PanelWarmup",       "PanelScanFront",
+                                                    "PanelScanRear",      "PanelSetFrameFront", "PanelSetFrameRear",
+                                                    "PanelFinished"};
+
+bool ValidState(std::int32_t state) { return state >= 0 && state < WizardPageCount; }
+
+}  // namespace
+
+const char* WizardStateName(std::int32_t state) {
+    return ValidState(state) ? StateNames[state] : "Undefined state!!";
+}
+
+const char* WizardPageName(int state) { return ValidState(state) ? PageNames[state] : ""; }
+
+TFormAssistent::TFormAssistent(AssistantContext context) : context_(std::move(context)) {
+    CALVIX_LOG_DBG(unit::assistent, "TFormAssistent.TFormAssistent()");
+    LogStatus("Assistent: Starting constructor ...");
+
+    warmUpDone = false;
+    warmUpSeconds = context_.warmUpTime;
+
+    for (WizardButton* b : {&ButtonAbort, &ButtonBack, &ButtonNext, &ButtonHelp, &ButtonIT8Install,
+                            &ButtonScanFront, &ButtonScanRear})
+        form_.Add(b->text);
+    for (FormComponent* c : {&Window, &LabelTitel, &LabelCalStart, &Label5, &Label8, &LabelWarmup, &Label15,
+                             &Label9, &LabelScan, &TitelIT8ScanRear, &Label6, &LabelSetFrameFront,
+                             &LabelSetFrameRear, &LabelSetFrameText, &Label13, &Label14})
+        form_.Add(*c);
+    TranslateForm(context_.textBase, form_);
+    RegisterForm(form_);
+    form_.changed = [this] { NotifyChanged(); };
+
+    savedNextCaption_ = ButtonNext.text.caption;
+    windowTitle = context_.strings.LabelFormTitleAssitant.caption;
+    progressMax = warmUpSeconds;
+
+    pageVisible_.fill(false);
+    stepReady.fill(-1);
+    WizardState = StateStart;
+    ShowPage(StateStart, true);
+    ButtonNext.enabled = false;  // every mark is still blocked
+    ButtonBack.enabled = false;
+
+    list_ = std::make_unique<ReferenceListModel>(context_.dataFolder, context_.referenceLoader, context_.desktop,
+                                                 context_.strings, context_.listIndex);
+    list_->changed = [this] { SyncStartReady(); };
+    SyncStartReady();
+
+    LogStatus("Assistent: ... constructed!");
+    CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::FormCreate()");
+}
+
+TFormAssistent::~TFormAssistent() {
+    UnregisterForm(form_);
+    CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::FormDestroy()");
+}
+
+int TFormAssistent::VisiblePage() const {
+    for (int i = 0; i < WizardPageCount; ++i)
+        if (pageVisible_[i]) return i;
+    return -1;
+}
+
+void TFormAssistent::ShowPage(std::int32_t state, bool visible) {
+    if (ValidState(state)) pageVisible_[state] = visible;
+}
+
+void TFormAssistent::SyncStartReady() {
+    // The list's pick and install decide the Start state's mark and, on that page only, "Next >".
+    stepReady[StateStart] = list_->stepReady;
+    if (WizardState == StateStart) ButtonNext.enabled = list_->nextEnabled;
+    NotifyChanged();
+}
+
+void TFormAssistent::ButtonNextClick() {
+    if (closed_) return;
+    Transition(true);
+}
+
+void TFormAssistent::ButtonBackClick() {
+    if (closed_) return;
+    Transition(false);
+}
+
+void TFormAssistent::Transition(bool forward) {
+    CALVIX_LOG_DBG(unit::assistent,
+                   forward ? "TFormAssistent::ButtonNextClick()" : "TFormAssistent::ButtonBackClick()");
+    if (forward || WizardState != StateStart) {
+        ShowPage(WizardState, false);
+        LogStatus(std::string("Assistent current state: ") + WizardStateName(WizardState));
+        WizardState = forward ? NextState() : BackState();
+        ShowPage(WizardState, true);
+        LogStatus(std::string("Assistent new state: ") + WizardStateName(WizardState));
+    }
+    ButtonNext.enabled = ValidState(WizardState) && stepReady[WizardState] == 0;
+    ButtonBack.enabled = WizardState != StateStart;
+    NotifyChanged();
+}
+
+std::int32_t TFormAssistent::NextState() {
+    const bool led = context_.host.LedScanner();
+    const bool duplex = context_.host.TwainDuplex();
+    switch (WizardState) {
+    case StateStart:
+        helpContext = led ? HelpContextScanFront : HelpContextWarmup;
+        return led ? StateScanFront : StateWarmup;
+    case StateWarmup:
+        helpContext = HelpContextScanFront;
+        return StateScanFront;
+    case StateScanFront:
+        if (duplex) {
+            helpContext = HelpContextScanRear;
+            return StateScanRear;
+        }
+        EnterFinish();
+        return StateFinish;
+    case StateScanRear:
+        EnterFinish();
+        return StateFinish;
+    case StateSetFrameF:
+        return duplex ? StateSetFrameR : StateFinish;
+    case StateSetFrameR:
+        return StateFinish;
+    case StateFinish:
+        context_.host.SetLutReady();
+        context_.host.SetCloseRequested();
+        LogStatus("Assistent finished! Application is shutting down...", LogStaSplash);
+        Close();
+        return StateFinish;
+    default:
+        helpContext = HelpContextStart;
+        return StateStart;
+    }
+}
+
+std::int32_t TFormAssistent::BackState() {
+    const bool led = context_.host.LedScanner();
+    const bool duplex = context_.host.TwainDuplex();
+    switch (WizardState) {
+    case StateWarmup:
+        helpContext = HelpContextStart;
+        return StateStart;
+    case StateScanFront:
+        helpContext = led ? HelpContextStart : HelpContextWarmup;
+        return led ? StateStart : StateWarmup;
+    case StateScanRear:
+        helpContext = HelpContextScanFront;
+        return StateScanFront;
+    case StateSetFrameF:
+        return duplex ? StateScanRear : StateScanFront;
+    case StateSetFrameR:
+        return StateSetFrameF;
+    case StateFinish:
+        ButtonNext.text.caption = savedNextCaption_;
+        helpContext = duplex ? HelpContextScanRear : HelpContextScanFront;
+        return duplex ? StateScanRear : StateScanFront;
+    default:
+        helpContext = HelpContextStart;
+        return StateStart;
+    }
+}
+
+void TFormAssistent::EnterFinish() {
+    ButtonNext.text.caption = context_.strings.LblFinish.caption;
+    ButtonNext.enabled = true;
+    helpContext = HelpContextFinish;
+    stepReady[StateFinish] = 0;
+}
+
+void TFormAssistent::TimerWarmUpTimer() {
+    if (closed_ || warmUpDone) return;
+    if (context_.host.LedScanner()) {
+        warmUpSeconds = 0;
+        warmUpDone = true;
+        LogStatus("Assistent LED scanner - no warmup!", LogStaSplash);
+        NotifyChanged();
+        return;
+    }
+    // Whole seconds since calibration mode was entered, whatever page is shown.
+    const std::int64_t elapsed = (context_.clock.ElapsedMs() - context_.host.WarmUpStart()) / 1000;
+    progressPosition = elapsed;
+    labelSeconds = std::to_string(static_cast<std::int64_t>(warmUpSeconds) - elapsed);
+    if (elapsed > warmUpSeconds) {
+        LogStatus("Assistent warmup finished!", LogStaSplash);
+        stepReady[StateWarmup] = 0;
+        if (WizardState == StateWarmup) ButtonNext.enabled = true;
+        warmUpDone = true;
+        labelSeconds = std::to_string(0);
+    }
+    NotifyChanged();
+}
+
+void TFormAssistent::ButtonScanFrontClick() {
+    if (closed_ || !ButtonScanFront.enabled) return;
+    ScanSide(true);
+}
+
+void TFormAssistent::ButtonScanRearClick() {
+    if (closed_ || !ButtonScanRear.enabled) return;
+    ScanSide(false);
+}
+
+void TFormAssistent::ScanSide(bool front) {
+    CALVIX_LOG_DBG(unit::assistent,
+                   front ? "TFormAssistent::ButtonScanFrontClick" : "TFormAssistent::ButtonScanRearClick");
+    const std::int32_t state = front ? StateScanFront : StateScanRear;
+    const TAppStrings& strings = context_.strings;
+    context_.desktop.SetBusyCursor(true);
+    ButtonNext.enabled = false;
+    stepReady[state] = -1;
+    NotifyChanged();
+
+    const int paper = context_.host.FeederLoaded();
+    if (paper < 0) {
+        context_.desktop.ShowMessage(strings.MsgUnspecError.caption, strings.MBoxTitleError.caption,
+                                     MessageButtons::Ok);
+        if (front) CALVIX_LOG_ERR(unit::assistent, "Assistent unspecified error while Scanning Front!", LogErr);
+    } else if (paper == 0) {
+        context_.desktop.ShowMessage(strings.MsgInsertPaper.caption, strings.MBoxTitleHint.caption,
+                                     MessageButtons::Ok);
+        if (front) CALVIX_LOG_ERR(unit::assistent, "Assistent NoPaper error while Scanning Front!", LogErr);
+    } else if (context_.host.AcquireScan(front ? 1 : 0) >= 0) {
+        if (context_.host.CheckScan(front) != 0) {
+            CALVIX_LOG_ERR(unit::assistent,
+                           front ? "Assistent: Error while checking IT8 scan front!"
+                                 : "Assistent: Error while checking IT8 scan rear!",
+                           LogErr);
+        } else {
+            context_.host.StoreScan();
+            LogStatus(front ? "Assistent: IT8 scan front analyzed and calibration values calculated!"
+                            : "Assistent: IT8 scan rear analyzed and calibration values calculated!",
+                      LogStaSplash);
+            (front ? ButtonScanFront : ButtonScanRear).enabled = false;
+            ButtonNext.enabled = true;
+            stepReady[state] = 0;
+        }
+    }
+    context_.desktop.SetBusyCursor(false);
+    NotifyChanged();
+}
+
+void TFormAssistent::ButtonAbortClick() {
+    if (closed_) return;
+    CALVIX_LOG_UAC(unit::assistent, "Assistent: Program abortion requested by user!");
+    Close();
+    NotifyChanged();
+}
+
+void TFormAssistent::CloseBoxClick() {
+    if (closed_) return;
+    Close();
+    NotifyChanged();
+}
+
+void TFormAssistent::Close() {
+    CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::FormClose");
+    closed_ = true;
+    // In normal mode the wizard is the program: closing it, in any way, ends the run.
+    if (!context_.host.ExpertMode()) context_.host.SetCloseRequested();
+}
+
+void TFormAssistent::ButtonHelpClick() {
+    CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::ButtonHelpClick()");
+    context_.host.ShowHelpContents();
+}
+
+void TFormAssistent::ButtonIT8InstallClick() {
+    if (closed_) return;
+    list_->ButtonIT8InstallClick();
+}
+
+void TFormAssistent::ListBoxIT8InstalledClick() {
+    if (closed_) return;
+    list_->ListBoxIT8InstalledClick();
+}
+
+void TFormAssistent::NotifyChanged() {
+    if (changed) changed();
+}
+
+}  // namespace calvix

@@ -1,0 +1,114 @@
+// The acquisition against the in-test manager: which transfer lands in which slot and which
+// one the side picks, and the event loop's ends (transfer, close request, quit, a refused
+// query, a source that never answers, a nested acquisition).
+#include "TwainFixture.h"
+
+#include <vector>
+
+#include "platform/HeadlessMessagePump.h"
+
+namespace calvix::test {
+namespace {
+
+using namespace twain;
+using Transfer = FakeTwainManager::Transfer;
+
+TEST_F(TwainTest, TransferSlotsTakeFrontThenRearAndTheSidePicksOne) {
+    const Transfer front{TWRC_XFERDONE, MakeDib(3, 2, 24, 0xF0)}, rear{TWRC_XFERDONE, MakeDib(3, 2, 24, 0x0E)};
+    const Transfer failed{TWRC_FAILURE, {}}, cancelled{TWRC_CANCEL, {}};
+    const struct {
+        std::vector<Transfer> transfers;
+        int side;
+        int red;  // of the image returned; -1: none
+        std::size_t resets;
+    } cases[] = {
+        {{front, rear}, 1, 0xF0, 0},
+        {{front, rear}, 0, 0x0E, 0},
+        {{front}, 0, -1, 0},  // simplex: no rear
+        {{failed, rear}, 1, -1, 0},
+        {{failed, rear}, 0, 0x0E, 0},
+        {{cancelled, rear}, 1, 0x0E, 0},  // a cancelled transfer takes no slot
+        {{front, rear, front}, 0, 0x0E, 1},
+        {std::vector<Transfer>(40, cancelled), 1, -1, 1},  // bounded, the rest reset
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.transfers.size() << " transfers, side " << c.side);
+        FakeTwainManager fake;
+        fake.FillSource(true);
+        fake.events = {MSG_XFERREADY};
+        fake.transfers.assign(c.transfers.begin(), c.transfers.end());
+        auto module = Make(fake, false, &pump);
+        const DibHandle image = module->TwainGetImage(window, c.side);
+        ASSERT_EQ(image.Empty(), c.red < 0);
+        if (c.red >= 0) { EXPECT_EQ(image.Data()[40 + 2], c.red); }
+        EXPECT_EQ(fake.Count(DAT_PENDINGXFERS, MSG_RESET), c.resets);
+    }
+}
+
+TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
+    const struct {
+        std::vector<TW_UINT16> events;  // posted during the first wait
+        TW_UINT16 noEvent;
+        bool quit;
+        std::int64_t stepMs;
+        int rounds;
+        const char* logged;
+    } cases[] = {
+        {{MSG_DEVICEEVENT, MSG_XFERREADY}, TWRC_NOTDSEVENT, false, 10, 2, nullptr},
+        {{MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, 10, 1, nullptr},
+        {{}, TWRC_NOTDSEVENT, true, 10, 1, "STA: TWAIN: application quits, acquisition ended"},
+        {{}, TWRC_FAILURE, false, 10, 0, "TWAIN: event query refused, acquisition ended"},
+        {{}, TWRC_NOTDSEVENT, false, 1000, 300, "TWAIN: no transfer from the source within 300 s, acquisition ended"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rounds);
+        FakeTwainManager fake;
+        fake.FillSource(true);
+        fake.noEventResult = c.noEvent;
+        fake.transfers = {{TWRC_XFERDONE, MakeDib(2, 2, 24, 1)}, {TWRC_XFERDONE, MakeDib(2, 2, 24, 2)}};
+        StepPump stepper(clock);
+        stepper.quit = c.quit;
+        stepper.stepMs = c.stepMs;
+        stepper.during = [&] {
+            if (stepper.rounds == 1) fake.events.assign(c.events.begin(), c.events.end());
+        };
+        auto module = Make(fake, false, &stepper);
+        const bool transferred = !module->TwainGetImage(window, 1).Empty();
+        EXPECT_EQ(transferred, !c.events.empty() && c.events.back() == MSG_XFERREADY);
+        EXPECT_EQ(stepper.rounds, c.rounds);
+        if (c.logged) { EXPECT_TRUE(log.Contains(c.logged)); }
+        for (const TwainCall& call : fake.calls)
+            if (call.dat == DAT_EVENT) { EXPECT_TRUE(call.eventGiven); }
+        EXPECT_FALSE(module->SourceOpen() || module->ManagerOpen());
+    }
+}
+
+TEST_F(TwainTest, AnAcquisitionStartedFromTheEventLoopIsRefused) {
+    FakeTwainManager fake;
+    fake.FillSource(true);
+    fake.transfers = {{TWRC_XFERDONE, MakeDib(2, 2, 24, 9)}};
+    auto module = Make(fake, false, &pump);
+    bool nestedEmpty = false;
+    pump.during = [&] {
+        nestedEmpty = module->TwainGetImage(window, 1).Empty();
+        fake.events = {MSG_XFERREADY};
+    };
+    EXPECT_FALSE(module->TwainGetImage(window, 1).Empty());
+    EXPECT_TRUE(nestedEmpty);
+    EXPECT_EQ(fake.Count(DAT_IDENTITY, MSG_OPENDS), 1u);
+    EXPECT_TRUE(log.Contains("TWAIN: an acquisition is already running"));
+}
+
+TEST(HeadlessMessagePump, YieldsForTheWaitUntilTheApplicationQuits) {
+    FakeClock clock;
+    bool quit = false;
+    HeadlessMessagePump pump(clock, [&] { return quit; });
+    EXPECT_TRUE(pump.ProcessEvents(10));
+    EXPECT_EQ(clock.elapsedMs, 10);
+    quit = true;
+    EXPECT_FALSE(pump.ProcessEvents(10));
+    EXPECT_EQ(clock.elapsedMs, 10);  // a quitting application is not kept waiting
+}
+
+}  // namespace
+}  // namespace calvix::test

@@ -1,0 +1,118 @@
+// q71-scan's run against the in-test TWAIN manager: every failure path ends with its own exit
+// status and a message that names what to check; a good sheet becomes the chosen side's BMP.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "FakeClock.h"
+#include "FakeTwainManager.h"
+#include "ScanTool.h"
+#include "TempDir.h"
+#include "analysis/BmpReader.h"
+#include "scanner/Twain.h"
+
+namespace calvix::test {
+namespace {
+
+using namespace twain;
+using Prepare = std::function<void(FakeTwainManager&, scan::ScanOptions&)>;
+
+struct ToolRun {
+    int status = 0;
+    std::string out, err;
+};
+
+ToolRun RunWith(const TempDir& dir, const Prepare& setUp, scan::ScanOptions& options) {
+    FakeTwainManager fake;
+    fake.FillSource(true);
+    fake.events = {MSG_XFERREADY};
+    fake.transfers = {{TWRC_XFERDONE, MakeDib(4, 3, 24, 0xF0)}, {TWRC_XFERDONE, MakeDib(4, 3, 24, 0x0E)}};
+    setUp(fake, options);
+    FakeClock clock;
+    Twain module(fake.Library(), dir.Path(), clock, nullptr);
+    char *out = nullptr, *err = nullptr;
+    std::size_t outSize = 0, errSize = 0;
+    std::FILE* outFile = open_memstream(&out, &outSize);
+    std::FILE* errFile = open_memstream(&err, &errSize);
+    ToolRun run;
+    run.status = scan::RunScan(options, module, dir.Path(), outFile, errFile);
+    std::fclose(outFile);
+    std::fclose(errFile);
+    run.out.assign(out, outSize);
+    run.err.assign(err, errSize);
+    std::free(out);
+    std::free(err);
+    // Whatever happened, nothing is left open behind the tool.
+    EXPECT_FALSE(module.ManagerOpen() || module.SourceOpen());
+    return run;
+}
+
+TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
+    TempDir dir;
+    const struct {
+        Prepare setUp;
+        int status = 0;
+        const char* message;
+    } cases[] = {
+        {[](auto& m, auto&) { m.loadable = false; }, scan::ExitNoManager, "cannot load the TWAIN source manager"},
+        {[](auto& m, auto&) {
+             m.answers[{DAT_PARENT, MSG_OPENDSM}] = TWRC_FAILURE;
+         },
+         scan::ExitNoManager, "refused to open"},
+        {[](auto& m, auto&) {
+             m.answers[{DAT_IDENTITY, MSG_OPENDS}] = TWRC_FAILURE;
+         },
+         scan::ExitNoSource, "\"Zelmar Q71 Ethernet\" cannot be opened"},
+        {[](auto& m, auto&) { m.getResult[0x8154] = TWRC_FAILURE; }, scan::ExitNoSource,
+         "capabilities failed (code 0x0001)"},
+        {[](auto& m, auto&) { m.SetNumber(CAP_FEEDERLOADED, TWTY_BOOL, 0); }, scan::ExitNothingToScan,
+         "no paper in the feeder"},
+        {[](auto& m, auto& o) { m.FillSource(false), o.side = "rear"; }, scan::ExitNothingToScan, "no rear side"},
+        {[](auto& m, auto&) { m.transfers.clear(); }, scan::ExitTransfer, "no front image arrived"},
+        {[](auto& m, auto&) { m.transfers.front().dib = MakeDib(3, 3, 8, 0); }, scan::ExitBadImage,
+         "delivered a 8-bit image"},
+        // Far shorter than its rows: the allocator's rounding of the block cannot cover them.
+        {[](auto& m, auto&) {
+             m.transfers.front().dib = MakeDib(64, 64, 24, 0);
+             m.transfers.front().dib.resize(200);
+         },
+         scan::ExitBadImage, "rows run past the block"},
+        {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput, "cannot write"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        scan::ScanOptions options;
+        options.output = dir.File("out.bmp");
+        const ToolRun run = RunWith(dir, c.setUp, options);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(FileExists(options.output));
+    }
+}
+
+TEST(ScanTool, WritesTheChosenSideAndListsWhatTheSourceReported) {
+    TempDir dir;
+    for (const char* side : {"front", "rear"}) {
+        scan::ScanOptions options;
+        options.side = side;
+        options.output = dir.File(std::string(side) + ".bmp");
+        const ToolRun run = RunWith(
+            dir, [](auto&, auto&) {}, options);
+        ASSERT_EQ(run.status, scan::ExitScanned) << run.err;
+        const PictureResult written = LoadBmpFile(options.output);
+        ASSERT_TRUE(written.ok);
+        EXPECT_EQ(written.image.Pixel(0, 0), MakeColour(side[0] == 'f' ? 0xF0 : 0x0E, 0, 0));
+        EXPECT_EQ(run.out.find("    26  "), std::string::npos);
+        for (const char* piece :
+             {"serial            Q71-4711", "duplex            yes (one pass)",
+              "\n     1  0x1010 CAP_AUTOSCAN       BOOL    320\n", " 2  0x1118 ICAP_XRESOLUTION   FIX32   65.00",
+              " 4  0x812C custom             STR64   \"own page\"", "25  0x810E custom             BOOL    344",
+              "feeder              paper present"})
+            EXPECT_NE(run.out.find(piece), std::string::npos) << piece << "\n" << run.out;
+    }
+}
+
+}  // namespace
+}  // namespace calvix::test

@@ -1,0 +1,109 @@
+// q71-scan's command line and its run through the TWAIN module, as the program scans.
+#include "ScanTool.h"
+
+#include "analysis/BmpWriter.h"
+#include "scanner/Twain.h"
+#include "scanner/TwainDib.h"
+
+#include <CLI/CLI.hpp>
+
+namespace calvix::scan {
+
+int ParseScanOptions(int argc, char** argv, ScanOptions& options) {
+    CLI::App app{
+        "Scans one sheet from the Zelmar Q71 through the TWAIN source manager and the Q71 data\n"
+        "source, prints the capability values the source reports, and writes the chosen side as\n"
+        "a 24-bit BMP file. The source manager is twain_32.so in $CALVIX_SYSTEM_DIR, else in\n"
+        "../lib/calvix beside this program.\n"
+        "Exit status: 0 scanned, 2 usage error, 3 no source manager, 4 data source not opened or\n"
+        "not readable, 5 no paper (or the rear of a one-sided scanner), 6 transfer failed,\n"
+        "7 not a 24-bit image, 8 output not written.",
+        "q71-scan"};
+    app.add_option("--side", options.side, "Side of the sheet to write")
+        ->check(CLI::IsMember({"front", "rear"}))
+        ->capture_default_str();
+    app.add_option("-o,--output", options.output, "BMP file to write (default: Scan_<side>.bmp here)");
+    app.add_flag("-v,--verbose", options.verbose, "Echo the acquisition's log lines to standard output");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return ExitUsage;
+    }
+    return -1;
+}
+
+namespace {
+
+// The parent window handle the manager is given; this tool has no window.
+int g_noWindow = 0;
+
+int Fail(Twain& twain, std::FILE* err, int status, const std::string& text) {
+    std::fprintf(err, "q71-scan: %s\n", text.c_str());
+    twain.TwainCloseSession(&g_noWindow);
+    return status;
+}
+
+}  // namespace
+
+int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemDir, std::FILE* out, std::FILE* err) {
+    const bool front = options.side != "rear";
+    const std::string output = options.output.empty() ? "Scan_" + options.side + ".bmp" : options.output;
+    const std::string managerPath = systemDir + kManagerLibraryName;
+    TwainWindow window = &g_noWindow;
+
+    if (!twain.TwainLoadManager())
+        return Fail(twain, err, ExitNoManager,
+                    "cannot load the TWAIN source manager " + managerPath +
+                        " (missing, or without DSM_Entry; set CALVIX_SYSTEM_DIR to the folder that holds it)");
+    std::fprintf(out, "source manager      %s\n", managerPath.c_str());
+    if (!twain.TwainOpenManager(window))
+        return Fail(twain, err, ExitNoManager, "the source manager refused to open (MSG_OPENDSM failed)");
+    if (!twain.TwainOpenSource())
+        return Fail(twain, err, ExitNoSource,
+                    std::string("the data source \"") + kSourceProductName +
+                        "\" cannot be opened: is the scanner (q71-emulator) running and reachable, and is the "
+                        "source installed under twain_32/ in the system folder?");
+    std::fprintf(out, "data source         %s\n", kSourceProductName);
+    if (const int code = twain.TwainReadCapabilities()) {
+        char text[96];
+        std::snprintf(text, sizeof text, "reading the source's capabilities failed (code 0x%04X)",
+                      static_cast<unsigned>(code));
+        return Fail(twain, err, ExitNoSource, text);
+    }
+    PrintCapabilities(twain, out);
+    if (!front && !twain.twainDuplex())
+        return Fail(twain, err, ExitNothingToScan, "the scanner scans one side only: there is no rear side to write");
+
+    const int feeder = twain.TwainFeederLoaded(window);
+    if (feeder < 0) return Fail(twain, err, ExitNoSource, "the feeder could not be queried (CAP_FEEDERLOADED)");
+    std::fprintf(out, "feeder              %s\n", feeder > 0 ? "paper present" : "empty");
+    if (feeder == 0) return Fail(twain, err, ExitNothingToScan, "no paper in the feeder: put a sheet in and try again");
+
+    std::fprintf(out, "scanning ...\n");
+    std::fflush(out);
+    // The acquisition ends its own session: the source gets its values back and closes.
+    DibHandle image = twain.TwainGetImage(window, front ? 1 : 0);
+    if (image.Empty())
+        return Fail(twain, err, ExitTransfer,
+                    "the transfer failed: no " + options.side + " image arrived (run with --verbose for the log)");
+    const DibConversion converted = ConvertDib(image.Data(), image.Size());
+    image.Release();
+    if (converted.status == DibStatus::BitDepth)
+        return Fail(
+            twain, err, ExitBadImage,
+            "the source delivered a " + std::to_string(converted.bitCount) + "-bit image; only 24 bits are taken");
+    if (converted.status != DibStatus::Ok)
+        return Fail(twain, err, ExitBadImage, "the image cannot be used: " + converted.reason);
+
+    std::string error;
+    if (!SaveBmpFile(converted.bitmap, output, error))
+        return Fail(twain, err, ExitOutput, "cannot write " + output + ": " + error);
+    std::fprintf(out, "wrote               %s (%s side, %d x %d pixels, 24 bits)\n", output.c_str(),
+                 options.side.c_str(), converted.bitmap.Width(), converted.bitmap.Height());
+    return ExitScanned;
+}
+
+}  // namespace calvix::scan

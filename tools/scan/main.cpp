@@ -1,0 +1,34 @@
+// q71-scan: the service engineer's check of the TWAIN path, like scanimage for SANE: one sheet
+// from the Q71 through the real source manager and data source, written as a BMP file.
+#include "ScanTool.h"
+
+#include "app/Clock.h"
+#include "app/FormStatus.h"
+#include "platform/DlDynamicLibrary.h"
+#include "platform/HeadlessMessagePump.h"
+#include "platform/LinuxSystemInfo.h"
+#include "scanner/Twain.h"
+
+#include <csignal>
+#include <memory>
+
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+void OnInterrupt(int) { g_interrupted = 1; }
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace calvix;
+    scan::ScanOptions options;
+    if (const int parsed = scan::ParseScanOptions(argc, argv, options); parsed >= 0) return parsed;
+    LogWriter.SetActive(options.verbose);
+    LogWriter.SetLevel(0);
+    LogWriter.SetEcho(options.verbose);
+    // Ctrl+C ends a wait for the source cleanly, so the source still gets its values back.
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    HeadlessMessagePump pump(SystemClock(), [] { return g_interrupted != 0; });
+    const std::string systemDir = SystemDirectory();
+    Twain twain(std::make_unique<DlDynamicLibrary>(), systemDir, SystemClock(), &pump);
+    return scan::RunScan(options, twain, systemDir, stdout, stderr);
+}
