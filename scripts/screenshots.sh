@@ -47,7 +47,7 @@ walk() { # $1: name of the run; the rest: options of calvix-screenshots
   shift
   echo "$name run (log: $RUN/$name.log)"
   build/bin/calvix-screenshots --out "$OUT" "$@" >"$RUN/$name.log" 2>&1 || status=1
-  grep -E "^  (saved|missing|open message)|screenshots saved" "$RUN/$name.log" || true
+  grep -E "^  (saved|missing|stopped at|open message)|screenshots saved" "$RUN/$name.log" || true
 }
 
 user_store 0 >"$RUN/config/Zelmar GmbH/Calvix.reg"

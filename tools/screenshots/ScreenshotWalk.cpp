@@ -63,13 +63,15 @@ void ScreenshotWalk::Shot(std::string name, std::function<QWidget*()> window, in
             }
         },
         timeoutMs, false);
+    steps_.back().shot = true;
 }
 
 void ScreenshotWalk::Start() { timer_.start(); }
 
 std::vector<std::string> ScreenshotWalk::Unreached() const {
     std::vector<std::string> names;
-    for (std::size_t i = next_; i < steps_.size(); ++i) names.push_back(steps_[i].name);
+    for (std::size_t i = next_; i < steps_.size(); ++i)
+        if (steps_[i].shot) names.push_back(steps_[i].name);
     return names;
 }
 
@@ -84,9 +86,11 @@ void ScreenshotWalk::Tick() {
         if (stepStart_ < 0) stepStart_ = now_;
         if (!step.ready()) {
             if (now_ - stepStart_ < step.timeoutMs) break;
-            std::printf("  missing: %s (not reached within %d ms)\n", step.name.c_str(), step.timeoutMs);
-            missing_.push_back(step.name);
+            std::printf("  %s: %s (not reached within %d ms)\n", step.required ? "stopped at" : "missing",
+                        step.name.c_str(), step.timeoutMs);
+            if (step.shot) missing_.push_back(step.name);
             if (step.required) {
+                stopped_ = true;
                 SaveOpenMessages();
                 End();
                 break;

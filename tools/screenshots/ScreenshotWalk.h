@@ -30,7 +30,9 @@ public:
     const std::vector<std::string>& Saved() const { return saved_; }
     const std::vector<std::string>& Missing() const { return missing_; }
     bool Ended() const { return ended_; }
-    // The steps not reached when the program ended.
+    // A required step was not reached: the walk ended early.
+    bool Stopped() const { return stopped_; }
+    // The screenshots not reached when the program ended.
     std::vector<std::string> Unreached() const;
 
 private:
@@ -40,6 +42,7 @@ private:
         std::function<void()> act;
         int timeoutMs;
         bool required;
+        bool shot = false;
     };
     void Tick();
     void End();
@@ -54,6 +57,7 @@ private:
     qint64 now_ = 0;
     bool inTick_ = false;
     bool ended_ = false;
+    bool stopped_ = false;
     QTimer timer_;
     std::vector<std::string> saved_;
     std::vector<std::string> missing_;

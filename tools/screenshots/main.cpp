@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
     FlockNamedLock serviceLock;
     std::unique_ptr<ScreenshotWalk> walk;
     std::vector<std::string> saved, missing;
+    bool stopped = false;
     char* qtArgv[] = {argv[0], nullptr};
     int qtArgc = 1;
     RunGui(qtArgc, qtArgv, system, store, serviceLock, -1, [&](GuiSession& session) {
@@ -167,6 +168,7 @@ int main(int argc, char** argv) {
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] {
             saved = walk->Saved();
             missing = walk->Missing();
+            stopped = walk->Stopped();
             for (const std::string& step : walk->Unreached()) missing.push_back(step + " (program ended before)");
             walk.reset();
         });
@@ -174,5 +176,5 @@ int main(int argc, char** argv) {
     });
     std::printf("%zu screenshots saved, %zu missing\n", saved.size(), missing.size());
     for (const std::string& m : missing) std::printf("  missing: %s\n", m.c_str());
-    return missing.empty() && !saved.empty() ? 0 : 3;
+    return missing.empty() && !stopped && !saved.empty() ? 0 : 3;
 }
