@@ -68,6 +68,7 @@ TFormAssistent::TFormAssistent(AssistantContext context) : context_(std::move(co
 }
 
 TFormAssistent::~TFormAssistent() {
+    if (destroyed) destroyed();
     UnregisterForm(form_);
     CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::FormDestroy()");
 }

@@ -44,6 +44,13 @@ public:
     void ShowSplash() override { splashShown = true; }
     void CloseSplash() override { splashShown = false; }
     void MainWindowClosed() override { mainWindowClosed = true; }
+    void ShowHelp(const std::string& helpFile, int helpContext) override { helpShown.push_back({helpFile, helpContext}); }
+
+    struct HelpRequest {
+        std::string helpFile;
+        int helpContext = 0;
+    };
+    std::vector<HelpRequest> helpShown;
 };
 
 }  // namespace calvix
