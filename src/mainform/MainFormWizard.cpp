@@ -2,10 +2,13 @@
 // creation by the scanner session and the menu command, and its end.
 #include "mainform/MainForm.h"
 
+#include <algorithm>
+
 #include "app/Clock.h"
 #include "app/Desktop.h"
 #include "assistant/AssistantHost.h"
 #include "assistant/assistent.h"
+#include "calibration/ChannelTable.h"
 #include "scanner/Twain.h"
 
 namespace calvix {
@@ -29,7 +32,11 @@ public:
         ImageWindows& windows = form_.Images();
         return form_.CheckIt8Scan(front ? windows.FrontWindow() : windows.RearWindow(), front);
     }
-    void StoreScan() override { form_.Store(); }
+    bool StoreScan() override {
+        form_.Store();
+        const ChannelTables& tables = form_.Correction().Tables();
+        return std::all_of(tables.begin(), tables.end(), ChannelTableNonDecreasing);
+    }
     void SetLutReady() override { form_.lutReady = true; }
     void SetCloseRequested() override { form_.closeRequested = true; }
     void ShowHelpContents() override { form_.ShowHelpContents(); }
