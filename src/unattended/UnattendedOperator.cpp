@@ -97,6 +97,7 @@ void UnattendedOperator::ReportSession() {
     }
     if (form_.calibModeOn && !reportedCalibMode_) {
         reportedCalibMode_ = true;
+        calibModeAtMs_ = clock_.ElapsedMs() - startMs_;
         Say(std::string("Calibration mode on (") + (form_.ledScanner ? "LED light source, no warm-up" : "lamps") + ")");
     }
 }
@@ -117,6 +118,7 @@ void UnattendedOperator::ActOnWizard(TFormAssistent& wizard) {
         return;
     case StateWarmup:
         if (wizard.ButtonNext.enabled) {
+            warmUpWaitMs_ = clock_.ElapsedMs() - startMs_ - calibModeAtMs_;
             Say("Warm-up finished");
             wizard.ButtonNextClick();
         } else if (wizard.labelSeconds != lastSeconds_) {
@@ -134,6 +136,7 @@ void UnattendedOperator::ActOnWizard(TFormAssistent& wizard) {
     case StateFinish:
         Say("Finish: the LUT goes to the scanner as the program ends");
         finishPressed_ = true;
+        finishAtMs_ = clock_.ElapsedMs() - startMs_;
         wizard.ButtonNextClick();
         // Finishing closes the main window by itself only in normal mode.
         if (form_.ExpertMode) form_.Close();
@@ -184,7 +187,9 @@ void UnattendedOperator::Scan(TFormAssistent& wizard, bool front) {
     const char* side = front ? "front" : "rear";
     Say(std::string("Scanning the ") + side + " ...");
     const std::size_t before = desktop_.messages.size();
+    const std::int64_t started = clock_.ElapsedMs();
     front ? wizard.ButtonScanFrontClick() : wizard.ButtonScanRearClick();
+    scanWorkMs_ += clock_.ElapsedMs() - started;
     if (wizard.stepReady[front ? StateScanFront : StateScanRear] == 0) {
         std::string corners;
         const ImageWindows& windows = form_.Images();
@@ -220,6 +225,15 @@ void UnattendedOperator::Conclude() {
     if (form_.lutSent) {
         result_ = UnattendedResult::Uploaded;
         Say("LUT uploaded and acknowledged by the scanner");
+        const std::int64_t total = clock_.ElapsedMs() - startMs_;
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "Time: %lld ms in all: calibration mode after %lld ms, warm-up waited %lld ms, scans and "
+                      "analysis %lld ms, shut-down with the upload %lld ms",
+                      static_cast<long long>(total), static_cast<long long>(calibModeAtMs_),
+                      static_cast<long long>(warmUpWaitMs_), static_cast<long long>(scanWorkMs_),
+                      static_cast<long long>(total - finishAtMs_));
+        Say(line);
     } else if (form_.lutReady) {
         result_ = UnattendedResult::Upload;
         Say("FAILED: the scanner did not take the LUT (see the log)");

@@ -82,6 +82,11 @@ private:
     bool finishPressed_ = false;
     std::int32_t lastState_ = -1;
     std::string lastSeconds_;
+    // Where the time of the run went, for its last line.
+    std::int64_t calibModeAtMs_ = -1;
+    std::int64_t warmUpWaitMs_ = 0;
+    std::int64_t scanWorkMs_ = 0;
+    std::int64_t finishAtMs_ = -1;
 };
 
 }  // namespace calvix
