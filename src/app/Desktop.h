@@ -37,6 +37,10 @@ public:
     virtual void ShowSplash() = 0;
     virtual void CloseSplash() = 0;
 
+    // The help of the language in force (the main window's help file) at a help context; 0
+    // is the contents page.
+    virtual void ShowHelp(const std::string& helpFile, int helpContext) = 0;
+
     // The core finished its shut-down; the desktop ends the message loop.
     virtual void MainWindowClosed() = 0;
 };

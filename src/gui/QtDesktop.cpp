@@ -2,6 +2,8 @@
 #include "gui/QtDesktop.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -75,6 +77,10 @@ void QtDesktop::CloseSplash() {
 void QtDesktop::MainWindowClosed() {
     if (splash_) splash_->hide();
     QApplication::quit();
+}
+
+void QtDesktop::ShowHelp(const std::string& helpFile, int) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(helpFile)));
 }
 
 }  // namespace calvix

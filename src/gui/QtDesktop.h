@@ -30,6 +30,7 @@ public:
     void ShowSplash() override;
     void CloseSplash() override;
     void MainWindowClosed() override;
+    void ShowHelp(const std::string& helpFile, int helpContext) override;
 
     SplashWindow* Splash() const { return splash_; }
 

@@ -21,8 +21,9 @@ public:
         MessageAnswer answer;
     };
 
-    // Answers given in order; when none is queued a box is answered with its first button.
+    // Answers given in order; when none is queued, `decide` answers, else the first button.
     std::deque<MessageAnswer> messageAnswers;
+    std::function<MessageAnswer(const std::string& text, MessageButtons buttons)> decide;
     // Paths (or nothing, for Cancel) given to file dialogs in order; empty queue = Cancel.
     std::deque<std::optional<std::string>> fileDialogAnswers;
 
@@ -44,6 +45,13 @@ public:
     void ShowSplash() override { splashShown = true; }
     void CloseSplash() override { splashShown = false; }
     void MainWindowClosed() override { mainWindowClosed = true; }
+    void ShowHelp(const std::string& helpFile, int helpContext) override { helpShown.push_back({helpFile, helpContext}); }
+
+    struct HelpRequest {
+        std::string helpFile;
+        int helpContext = 0;
+    };
+    std::vector<HelpRequest> helpShown;
 };
 
 }  // namespace calvix

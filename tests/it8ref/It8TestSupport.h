@@ -64,6 +64,7 @@ public:
     void ShowSplash() override {}
     void CloseSplash() override {}
     void MainWindowClosed() override {}
+    void ShowHelp(const std::string&, int) override {}
 };
 
 }  // namespace calvix::test
