@@ -66,7 +66,7 @@ bool ParseSheet(std::string_view text, Sheet* sheet, std::string* error) {
             if (value.empty()) return fail("it8 needs a file");
             it8 = std::string(value);
         } else if (key == "rotate") {
-            if (!ParseDegrees(value, &placement.rotationDegrees)) return fail("rotate must be -45 to 45 degrees: " + shown);
+            if (!ParseDegrees(value, &placement.rotationDegrees)) return fail("rotate must be -180 to 180 degrees: " + shown);
         } else if (key == "shift-x" || key == "shift-y") {
             int* target = key == "shift-x" ? &placement.shiftX : &placement.shiftY;
             if (!ParseInt(value, -kMaxShift, kMaxShift, target)) return fail("shift must be -2000 to 2000 pixels: " + shown);

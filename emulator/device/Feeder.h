@@ -37,7 +37,7 @@ struct Sheet {
 
 inline constexpr std::size_t kMaxSheetText = 4096;
 inline constexpr int kMaxShift = 2000;
-inline constexpr double kMaxRotation = 45.0;
+inline constexpr double kMaxRotation = 180.0;
 
 // Reads one sheet line and loads the chart's reference file; false with a reason otherwise.
 bool ParseSheet(std::string_view text, Sheet* sheet, std::string* error);

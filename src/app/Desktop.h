@@ -36,17 +36,16 @@ public:
     // The splash window was created, or closed by the core.
     virtual void ShowSplash() = 0;
     virtual void CloseSplash() = 0;
+    // The calibration wizard was created (the controller's Assistent()); show it, modeless. The
+    // wizard tells its view when it goes (TFormAssistent::destroyed).
+    virtual void ShowAssistant() = 0;
+
+    // The help of the language in force (the main window's help file) at a help context; 0
+    // is the contents page.
+    virtual void ShowHelp(const std::string& helpFile, int helpContext) = 0;
 
     // The core finished its shut-down; the desktop ends the message loop.
     virtual void MainWindowClosed() = 0;
-
-    // The help router: the help of helpFile (the language's file, e.g. ".../Calvix_de.chm") at
-    // the topic of a help context, 0 for its contents page. A desktop without a help viewer
-    // has nothing to show.
-    virtual void ShowHelp(const std::string& helpFile, int helpContext) {
-        (void)helpFile;
-        (void)helpContext;
-    }
 };
 
 }  // namespace calvix

@@ -25,12 +25,13 @@ public:
     virtual int AcquireScan(int side) = 0;
     // The chart check of the front or rear scan window; 0 when found and checked.
     virtual int CheckScan(bool front) = 0;
-    // Grey-scale evaluation and correction values of the analysed scan.
-    virtual void StoreScan() = 0;
+    // Grey-scale evaluation and correction values of the analysed scan; false when a channel's
+    // table falls somewhere, which no calibration may upload.
+    virtual bool StoreScan() = 0;
 
     virtual void SetLutReady() = 0;
     virtual void SetCloseRequested() = 0;
-    // The contents page of the application's help.
+    // The application's help, at the topic of the wizard's page.
     virtual void ShowHelpContents() = 0;
 };
 

@@ -68,6 +68,7 @@ TFormAssistent::TFormAssistent(AssistantContext context) : context_(std::move(co
 }
 
 TFormAssistent::~TFormAssistent() {
+    if (destroyed) destroyed();
     UnregisterForm(form_);
     CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::FormDestroy()");
 }
@@ -242,8 +243,16 @@ void TFormAssistent::ScanSide(bool front) {
                            front ? "Assistent: Error while checking IT8 scan front!"
                                  : "Assistent: Error while checking IT8 scan rear!",
                            LogErr);
+        } else if (!context_.host.StoreScan()) {
+            // A table that falls would turn lighter greys darker on every scan; the side must
+            // be scanned again. The grey-wedge text is the operator's nearest known cause.
+            context_.desktop.ShowMessage(strings.MsgErrGreyWedge.caption, strings.MBoxTitleError.caption,
+                                         MessageButtons::Ok);
+            CALVIX_LOG_ERR(unit::assistent,
+                           front ? "Assistent: correction tables of the front side fall, scan not usable!"
+                                 : "Assistent: correction tables of the rear side fall, scan not usable!",
+                           LogErr);
         } else {
-            context_.host.StoreScan();
             LogStatus(front ? "Assistent: IT8 scan front analyzed and calibration values calculated!"
                             : "Assistent: IT8 scan rear analyzed and calibration values calculated!",
                       LogStaSplash);

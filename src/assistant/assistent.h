@@ -130,8 +130,9 @@ public:
     FormComponent Label13{1050, ComponentKind::Label, " Process finished"};
     FormComponent Label14{1051, ComponentKind::Label, ""};
 
-    // The view redraws on this.
+    // The view redraws on this, and lets go of the wizard on `destroyed`.
     std::function<void()> changed;
+    std::function<void()> destroyed;
 
 private:
     void Transition(bool forward);

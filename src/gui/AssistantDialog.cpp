@@ -75,18 +75,24 @@ AssistantDialog::AssistantDialog(TFormAssistent& wizard, QWidget* parent)
     timer_->start();
 
     wizard.changed = [this] { Refresh(); };
+    wizard.destroyed = [this] { Detach(); };
     Refresh();
 }
 
 AssistantDialog::~AssistantDialog() {
-    if (wizard_) wizard_->changed = nullptr;
+    if (!wizard_) return;
+    wizard_->changed = nullptr;
+    wizard_->destroyed = nullptr;
 }
 
 void AssistantDialog::Detach() {
-    if (wizard_) wizard_->changed = nullptr;
+    if (!wizard_) return;
+    wizard_->changed = nullptr;
+    wizard_->destroyed = nullptr;
     wizard_ = nullptr;
     timer_->stop();
     hide();
+    emit Detached();
 }
 
 QLabel* AssistantDialog::AddLabel(const FormComponent& component, const char* name, LabelStyle style) {

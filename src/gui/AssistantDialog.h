@@ -27,9 +27,12 @@ public:
     AssistantDialog(TFormAssistent& wizard, QWidget* parent);
     ~AssistantDialog() override;
 
-    // The wizard goes away: no call reaches it from now on.
+    // The wizard goes away: no call reaches it from now on. Runs on the wizard's `destroyed`.
     void Detach();
     TFormAssistent* Wizard() const { return wizard_; }
+
+signals:
+    void Detached();
 
 public slots:
     // Escape would close the dialog without telling the wizard; only the close box closes.

@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "mainform/MainForm.h"
-#include "gui/AssistantDialog.h"
 #include "gui/HelpBrowser.h"
 #include "gui/MainWindow.h"
 #include "gui/SplashWindow.h"
@@ -107,27 +106,28 @@ void QtDesktop::CloseSplash() {
 }
 
 void QtDesktop::ShowHelp(const std::string& helpFile, int helpContext) {
-    QWidget* parent = assistant_ && assistant_->isVisible() ? static_cast<QWidget*>(assistant_) : window_;
+    QWidget* parent = Assistant() && Assistant()->isVisible() ? static_cast<QWidget*>(Assistant()) : window_;
     ShowHelpFile(parent, helpFile, helpContext);
 }
 
-void QtDesktop::AssistantCreated(TFormAssistent& wizard) {
+void QtDesktop::ShowAssistant() {
+    TFormAssistent* wizard = core_ ? core_->Assistent() : nullptr;
+    if (!wizard) return;
     if (assistant_) {
-        assistant_->Detach();
-        assistant_->deleteLater();
+        if (assistant_->Wizard() == wizard) {
+            assistant_->show();
+            assistant_->raise();
+            return;
+        }
+        delete assistant_;
     }
-    assistant_ = new AssistantDialog(wizard, window_);
+    assistant_ = new AssistantDialog(*wizard, window_);
+    // The wizard goes when the controller lets it go, outside the window's own slots; the
+    // window follows once its events are done.
+    QObject::connect(assistant_, &AssistantDialog::Detached, assistant_, &QObject::deleteLater);
     if (splash_ && splash_->isVisible()) PlaceBeside(*splash_, *assistant_);
     assistant_->show();
     assistant_->raise();
-}
-
-void QtDesktop::AssistantDestroyed(TFormAssistent& wizard) {
-    if (!assistant_ || assistant_->Wizard() != &wizard) return;
-    assistant_->Detach();
-    // The call may come from inside one of the dialog's own slots.
-    assistant_->deleteLater();
-    assistant_ = nullptr;
 }
 
 void QtDesktop::MainWindowClosed() {

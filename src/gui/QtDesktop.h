@@ -1,22 +1,23 @@
 // The Desktop port over Qt: modal message boxes and file dialogs, status-bar panels, the main
-// window's transparency, the splash window, the help browser and the wizard's window.
+// window's transparency, the splash window, the wizard's window and the help browser.
 #pragma once
+
+#include <QPointer>
 
 #include <functional>
 
 #include "app/Desktop.h"
-#include "assistant/AssistantDisplay.h"
+#include "gui/AssistantDialog.h"
 
 class QWidget;
 
 namespace calvix {
 
-class AssistantDialog;
 class MainWindow;
 class SplashWindow;
 class TMainFormular;
 
-class QtDesktop final : public Desktop, public AssistantDisplay {
+class QtDesktop final : public Desktop {
 public:
     QtDesktop() = default;
     ~QtDesktop() override;
@@ -31,20 +32,19 @@ public:
     void SetBusyCursor(bool busy) override;
     void ShowSplash() override;
     void CloseSplash() override;
+    void ShowAssistant() override;
     void MainWindowClosed() override;
     void ShowHelp(const std::string& helpFile, int helpContext) override;
 
-    void AssistantCreated(TFormAssistent& wizard) override;
-    void AssistantDestroyed(TFormAssistent& wizard) override;
-
     SplashWindow* Splash() const { return splash_; }
-    AssistantDialog* Assistant() const { return assistant_; }
+    // The wizard's window while it has a wizard.
+    AssistantDialog* Assistant() const { return assistant_ && assistant_->Wizard() ? assistant_.data() : nullptr; }
 
 private:
     MainWindow* window_ = nullptr;
     TMainFormular* core_ = nullptr;
     SplashWindow* splash_ = nullptr;
-    AssistantDialog* assistant_ = nullptr;
+    QPointer<AssistantDialog> assistant_;
 };
 
 }  // namespace calvix

@@ -8,6 +8,8 @@
 #include "app/Language.h"
 #include "app/StringTable.h"
 #include "app/SystemInfo.h"
+#include "assistant/AssistantHost.h"
+#include "assistant/assistent.h"
 #include "it8ref/It8Ref.h"
 #include "scanner/DynamicLibrary.h"
 #include "scanner/EthernetCmd.h"

@@ -31,6 +31,8 @@ class MessagePump;
 class NamedLock;
 class SystemInfo;
 class Twain;
+class TFormAssistent;
+class AssistantHost;
 class UserStore;
 
 // What the controller needs from outside, all owned by the caller and outliving it.
@@ -46,6 +48,8 @@ struct MainFormPorts {
     std::string systemDir;
     // Window events while a TWAIN acquisition waits; none: the wait only sleeps.
     MessagePump* messagePump = nullptr;
+    // Loads the TWAIN source manager; none: makeLibrary serves it too.
+    std::function<std::unique_ptr<DynamicLibrary>()> makeTwainLibrary = {};
 };
 
 class TMainFormular : public LogDisplay, public ImageHost {
@@ -142,6 +146,15 @@ public:
     void AcquireClick();
     int scanCounter = 0;  // scans taken, numbering the scan files
 
+    // The calibration wizard: created by the scanner session in normal mode and by the menu
+    // command in expert mode; a closed wizard is destroyed at the next tick.
+    void MMFileCalibrationAssistentClick();
+    TFormAssistent* Assistent() const { return assistent_.get(); }
+    // The wizard's Help; the desktop shows the topic of the wizard's page.
+    void ShowHelpContents();
+    // storeLUT's result at shut-down: whether the device took the record.
+    bool lutSent = false;
+
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }
     void SetCloseCommandEnabled(bool enabled) override { controls.closeFile.enabled = enabled; }
@@ -234,6 +247,8 @@ public:
 private:
     void CreateSubsystems();
     void CreateTwain();
+    void CreateAssistent();
+    void ReleaseClosedAssistent();
 
     MainFormPorts ports_;
     // Declared before what refers to it, so it goes last.
@@ -261,6 +276,9 @@ private:
     std::uint16_t spinner_ = 0;
     bool flushFailureReported_ = false;
     bool serviceLockHeld_ = false;
+    // Last, so the wizard goes before everything it refers to.
+    std::unique_ptr<AssistantHost> assistentHost_;
+    std::unique_ptr<TFormAssistent> assistent_;
 };
 
 }  // namespace calvix

@@ -12,7 +12,8 @@
 namespace calvix {
 
 void TMainFormular::CreateTwain() {
-    twain_ = std::make_unique<Twain>(ports_.makeLibrary ? ports_.makeLibrary() : nullptr, ports_.systemDir,
+    const auto& make = ports_.makeTwainLibrary ? ports_.makeTwainLibrary : ports_.makeLibrary;
+    twain_ = std::make_unique<Twain>(make ? make() : nullptr, ports_.systemDir,
                                      ports_.clock, ports_.messagePump);
     // The exported TWAIN_DS / TWAIN_DS_RC address this module.
     SetProgramTwain(twain_.get());

@@ -1,5 +1,4 @@
-// TMainFormular's scanner service operations: calibration mode in and out, the LUT upload, and
-// the scanner session's part of the shut-down.
+// TMainFormular's scanner service operations: calibration mode in and out and the LUT upload.
 #include "mainform/MainForm.h"
 #include "app/Desktop.h"
 #include "calibration/CalibrationLut.h"
@@ -18,22 +17,6 @@ bool TMainFormular::storeLUT() {
     const auto copy = CalibrationLut.Copy();
     return calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227), ports_.desktop,
                             *appStrings_);
-}
-
-void TMainFormular::CloseSession() {
-    // TWAIN comes with the acquisition; nothing of it is open before.
-    clearCalibMode(duplexScanner);
-    if (lutReady) {
-        LogStatus("  ... Sending LUT to scanner!");
-        FillLutHeader(duplexScanner ? 2 : 1, scannerSerial, versionText, ports_.clock);
-        storeLUT();
-    } else {
-        LogStatus("  ... no LUT generated!");
-    }
-    if (ports_.serviceLock && serviceLockHeld_) {
-        ports_.serviceLock->Release();
-        serviceLockHeld_ = false;
-    }
 }
 
 }  // namespace calvix

@@ -14,6 +14,7 @@ constexpr const char* kSpinner = "/-\\|/-\\|";
 
 void TMainFormular::TimerTimer() {
     if (closed_) return;
+    ReleaseClosedAssistent();
     if (splashPending) {
         splash_ = std::make_unique<TFormSplash>(versionText, !ExpertMode);
         splashOpen = true;
@@ -83,10 +84,6 @@ void TMainFormular::checkServiceInterface() {
         return;
     }
     startupReady = true;
-}
-
-void TMainFormular::ConnectStep() {
-    // Finding the scanner over TWAIN comes with the acquisition; until then nothing connects.
 }
 
 }  // namespace calvix

@@ -9,6 +9,8 @@ MessageAnswer HeadlessDesktop::ShowMessage(const std::string& text, const std::s
     if (!messageAnswers.empty()) {
         answer = messageAnswers.front();
         messageAnswers.pop_front();
+    } else if (decide) {
+        answer = decide(text, buttons);
     }
     messages.push_back({text, title, buttons, answer});
     if (onMessage) onMessage(messages.back());

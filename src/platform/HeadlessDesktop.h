@@ -21,8 +21,9 @@ public:
         MessageAnswer answer;
     };
 
-    // Answers given in order; when none is queued a box is answered with its first button.
+    // Answers given in order; when none is queued, `decide` answers, else the first button.
     std::deque<MessageAnswer> messageAnswers;
+    std::function<MessageAnswer(const std::string& text, MessageButtons buttons)> decide;
     // Paths (or nothing, for Cancel) given to file dialogs in order; empty queue = Cancel.
     std::deque<std::optional<std::string>> fileDialogAnswers;
 
@@ -32,12 +33,8 @@ public:
     bool transparent = true;
     bool busy = false;
     bool splashShown = false;
+    int assistantShown = 0;
     bool mainWindowClosed = false;
-    struct HelpRequest {
-        std::string helpFile;
-        int helpContext;
-    };
-    std::vector<HelpRequest> helpRequests;
     // Called for every message box, e.g. to echo it to a terminal.
     std::function<void(const Message&)> onMessage;
 
@@ -48,10 +45,15 @@ public:
     void SetBusyCursor(bool value) override { busy = value; }
     void ShowSplash() override { splashShown = true; }
     void CloseSplash() override { splashShown = false; }
+    void ShowAssistant() override { ++assistantShown; }
     void MainWindowClosed() override { mainWindowClosed = true; }
-    void ShowHelp(const std::string& helpFile, int helpContext) override {
-        helpRequests.push_back({helpFile, helpContext});
-    }
+    void ShowHelp(const std::string& helpFile, int helpContext) override { helpShown.push_back({helpFile, helpContext}); }
+
+    struct HelpRequest {
+        std::string helpFile;
+        int helpContext = 0;
+    };
+    std::vector<HelpRequest> helpShown;
 };
 
 }  // namespace calvix

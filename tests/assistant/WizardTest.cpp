@@ -37,6 +37,7 @@ public:
     std::deque<int> feeder;        // answers of the paper query; empty: paper present
     std::deque<int> acquire;       // answers of the scan; empty: 0
     std::deque<int> check;         // answers of the chart check; empty: 0
+    std::deque<bool> store;        // whether the tables rise; empty: true
     std::vector<std::string> calls;
     bool lutReady = false;
     bool closeRequested = false;
@@ -48,7 +49,13 @@ public:
     int FeederLoaded() override { return Next(feeder, 1, "feeder"); }
     int AcquireScan(int side) override { return Next(acquire, 0, "acquire " + std::to_string(side)); }
     int CheckScan(bool front) override { return Next(check, 0, front ? "check front" : "check rear"); }
-    void StoreScan() override { calls.push_back("store"); }
+    bool StoreScan() override {
+        calls.push_back("store");
+        if (store.empty()) return true;
+        const bool rising = store.front();
+        store.pop_front();
+        return rising;
+    }
     void SetLutReady() override { lutReady = true; }
     void SetCloseRequested() override { closeRequested = true; }
     void ShowHelpContents() override { calls.push_back("help"); }
@@ -238,14 +245,18 @@ TEST_F(WizardTest, ASuccessfulSideStaysDoneAfterGoingBack) {
 TEST_F(WizardTest, FailedScanAttemptsLeaveNextBlockedAndScanAvailable) {
     struct Case {
         int feeder, acquire, check;
+        bool rising;
         const char* message;      // box shown, or "" for none of the wizard's own
         const char* frontLog;     // ERR line of the front side, or "" for none
         bool rearLogsToo;
     } cases[] = {
-        {-1, 0, 0, "An unspecified error has been occured!", "Assistent unspecified error while Scanning Front!", false},
-        {0, 0, 0, "Insert paper!", "Assistent NoPaper error while Scanning Front!", false},
-        {1, -2, 0, "", "", false},
-        {1, 0, -1, "", "Assistent: Error while checking IT8 scan front!", true},
+        {-1, 0, 0, true, "An unspecified error has been occured!", "Assistent unspecified error while Scanning Front!",
+         false},
+        {0, 0, 0, true, "Insert paper!", "Assistent NoPaper error while Scanning Front!", false},
+        {1, -2, 0, true, "", "", false},
+        {1, 0, -1, true, "", "Assistent: Error while checking IT8 scan front!", true},
+        {1, 0, 0, false, "Grey wedge not found! Check orientation of IT8 chart! \n * Is the scanner properly adjusted?\n",
+         "Assistent: correction tables of the front side fall, scan not usable!", true},
     };
     for (const Case& c : cases) {
         for (bool front : {true, false}) {
@@ -256,6 +267,7 @@ TEST_F(WizardTest, FailedScanAttemptsLeaveNextBlockedAndScanAvailable) {
             host.feeder = front ? std::deque<int>{c.feeder} : std::deque<int>{1, c.feeder};
             host.acquire = front ? std::deque<int>{c.acquire} : std::deque<int>{0, c.acquire};
             host.check = front ? std::deque<int>{c.check} : std::deque<int>{0, c.check};
+            host.store = front ? std::deque<bool>{c.rising} : std::deque<bool>{true, c.rising};
             desktop.messages.clear();
             const int before = CountLines("ERR:");
             TFormAssistent& w = OpenReady();

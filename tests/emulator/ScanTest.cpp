@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         SheetCase{"chart-on=both,it8=" + kR1, "front or rear", false},
         SheetCase{"it8=" + kR1, "chart-on=front|rear or blank", false},
         SheetCase{"chart-on=front", "it8=FILE", false},
-        SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=45.01", "rotate", false},
+        SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=180.01", "rotate", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=nan", "rotate", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",rotate=1x", "rotate", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",shift-x=2001", "shift", false},

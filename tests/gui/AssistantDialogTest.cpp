@@ -19,6 +19,7 @@
 #include <string>
 
 #include "FakeClock.h"
+#include "MemoryUserStore.h"
 #include "TempDir.h"
 #include "TestData.h"
 #include "app/FormStatus.h"
@@ -34,7 +35,9 @@
 #include "it8ref/ReferenceListModel.h"
 #include "it8ref/ReferenceLoader.h"
 #include "it8ref/ReferenceOptions.h"
+#include "mainform/MainForm.h"
 #include "platform/HeadlessDesktop.h"
+#include "platform/LinuxSystemInfo.h"
 
 using namespace calvix;
 
@@ -69,7 +72,7 @@ public:
         return 0;
     }
     int CheckScan(bool) override { return 0; }
-    void StoreScan() override {}
+    bool StoreScan() override { return true; }
     void SetLutReady() override { lutReady = true; }
     void SetCloseRequested() override { closeRequested = true; }
     void ShowHelpContents() override { ++helpRequests; }
@@ -340,28 +343,39 @@ private slots:
         SetHelpFileSource({});
     }
 
-    // The Qt desktop opens the window for a wizard the core created and lets it go, before the
-    // core deletes the wizard, even from inside the window's own click.
-    void desktopOpensAndDropsTheWindow() {
-        Run run;
-        QtDesktop qtDesktop;
-        run.Install({"R1.txt"});
-        run.Open();
-        run.dialog.reset();
-        qtDesktop.AssistantCreated(*run.wizard);
-        AssistantDialog* shown = qtDesktop.Assistant();
+    // The controller creates the wizard and tells the Qt desktop, which opens its window; a
+    // closed wizard is let go at the next tick and the window follows it.
+    void desktopOpensTheWindowAndDropsItWithTheWizard() {
+        test::TempDir dir;
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
+        test::MemoryUserStore store;
+        store.keys["Software\\Zelmar GmbH\\Calvix"]["ExpertMode"] = std::int32_t{1};
+        LinuxSystemInfo system;
+        test::FakeClock clock;
+        QtDesktop desktop;
+        TMainFormular core(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
+        core.CreateAppStrings();
+        desktop.Attach(nullptr, &core);
+        core.controls.calibrationAssistent.enabled = true;
+        core.MMFileCalibrationAssistentClick();
+        AssistantDialog* shown = desktop.Assistant();
         QVERIFY(shown);
         QVERIFY(shown->isVisible());
+        QCOMPARE(shown->Wizard(), core.Assistent());
         QPointer<AssistantDialog> watch(shown);
-        run.host.expert = true;
         QTest::mouseClick(shown->findChild<QPushButton*>("ButtonAbort"), Qt::LeftButton);
-        QVERIFY(run.wizard->Closed());
-        QVERIFY(!run.host.closeRequested);
-        qtDesktop.AssistantDestroyed(*run.wizard);
-        run.wizard.reset();
-        QVERIFY(!qtDesktop.Assistant());
+        QVERIFY(core.Assistent()->Closed());
+        QVERIFY(!shown->isVisible());
+        QVERIFY(!core.closeRequested);
+        core.TimerTimer();
+        QVERIFY(!core.Assistent());
+        QVERIFY(!desktop.Assistant());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(watch.isNull());
+        // The next command opens a new window over the new wizard.
+        core.MMFileCalibrationAssistentClick();
+        QVERIFY(desktop.Assistant() && desktop.Assistant()->isVisible());
+        core.Close();
     }
 };
 

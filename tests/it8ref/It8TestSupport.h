@@ -63,7 +63,9 @@ public:
     void SetBusyCursor(bool) override {}
     void ShowSplash() override {}
     void CloseSplash() override {}
+    void ShowAssistant() override {}
     void MainWindowClosed() override {}
+    void ShowHelp(const std::string&, int) override {}
 };
 
 }  // namespace calvix::test

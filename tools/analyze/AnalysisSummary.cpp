@@ -3,6 +3,7 @@
 
 #include "analysis/ScanBitmap.h"
 #include "calibration/CorrectionTypes.h"
+#include "calibration/GreyDifference.h"
 
 #include <string>
 
@@ -46,6 +47,9 @@ void PrintGreys(const SideReport& side, std::FILE* out) {
         std::fprintf(out, "  GS%-2zu           %3d %3d %3d              %3d %3d %3d\n", k, RedOf(m), GreenOf(m),
                      BlueOf(m), RedOf(r), GreenOf(r), BlueOf(r));
     }
+    const GreyDifference d = CompareGreys(side.measured, side.reference);
+    std::fprintf(out, "  difference to reference: mean R %.2f G %.2f B %.2f, max R %d G %d B %d\n", d.mean[0],
+                 d.mean[1], d.mean[2], d.max[0], d.max[1], d.max[2]);
     std::fprintf(out, "  tables non-decreasing: red %s, green %s, blue %s\n", YesNo(side.monotonic[0]),
                  YesNo(side.monotonic[1]), YesNo(side.monotonic[2]));
     // Equal neighbours give the table no segment between them: a clipped or flat sensor.

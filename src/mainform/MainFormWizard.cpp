@@ -1,0 +1,74 @@
+// TMainFormular and the calibration wizard: what the wizard may ask of the main window, its
+// creation by the scanner session and the menu command, and its end.
+#include "mainform/MainForm.h"
+
+#include <algorithm>
+
+#include "app/Clock.h"
+#include "app/Desktop.h"
+#include "assistant/AssistantHost.h"
+#include "assistant/assistent.h"
+#include "calibration/ChannelTable.h"
+#include "scanner/Twain.h"
+
+namespace calvix {
+
+namespace {
+
+class MainFormAssistantHost final : public AssistantHost {
+public:
+    explicit MainFormAssistantHost(TMainFormular& form) : form_(form) {}
+
+    bool LedScanner() const override { return form_.ledScanner; }
+    bool TwainDuplex() const override { return form_.TwainModule() && form_.TwainModule()->twainDuplex(); }
+    bool ExpertMode() const override { return form_.ExpertMode; }
+    std::int32_t WarmUpStart() const override { return form_.warmUpStart; }
+    int FeederLoaded() override {
+        Twain* twain = form_.TwainModule();
+        return twain ? twain->TwainFeederLoaded(form_.TwainWindowHandle()) : -1;
+    }
+    int AcquireScan(int side) override { return form_.acquireScan(side); }
+    int CheckScan(bool front) override {
+        ImageWindows& windows = form_.Images();
+        return form_.CheckIt8Scan(front ? windows.FrontWindow() : windows.RearWindow(), front);
+    }
+    bool StoreScan() override {
+        form_.Store();
+        const ChannelTables& tables = form_.Correction().Tables();
+        return std::all_of(tables.begin(), tables.end(), ChannelTableNonDecreasing);
+    }
+    void SetLutReady() override { form_.lutReady = true; }
+    void SetCloseRequested() override { form_.closeRequested = true; }
+    void ShowHelpContents() override { form_.ShowHelpContents(); }
+
+private:
+    TMainFormular& form_;
+};
+
+}  // namespace
+
+void TMainFormular::CreateAssistent() {
+    if (!appStrings_) return;
+    // One wizard at a time: a second command while one is open leaves that one as it is.
+    if (assistent_ && !assistent_->Closed()) return;
+    assistent_.reset();
+    if (!assistentHost_) assistentHost_ = std::make_unique<MainFormAssistantHost>(*this);
+    assistent_ = std::make_unique<TFormAssistent>(AssistantContext{*assistentHost_, ports_.desktop, ports_.clock,
+                                                                   *appStrings_, *referenceLoader_, appDataFolder_,
+                                                                   ListIT8Index, WarmUpTime, textBase});
+    ports_.desktop.ShowAssistant();
+}
+
+void TMainFormular::ReleaseClosedAssistent() {
+    if (assistent_ && assistent_->Closed()) assistent_.reset();
+}
+
+void TMainFormular::MMFileCalibrationAssistentClick() {
+    if (!controls.calibrationAssistent.enabled) return;
+    CreateAssistent();
+}
+
+// The wizard's Help opens the topic of the page shown, from which the contents are one link away.
+void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, assistent_ ? assistent_->helpContext : 0); }
+
+}  // namespace calvix

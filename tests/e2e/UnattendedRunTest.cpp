@@ -1,0 +1,70 @@
+// `calvix --unattended` as a service engineer scripts it: the real program against the real
+// emulator, one run per way it can end, each with its exit status and its reason printed.
+#include "EmulatorProcess.h"
+#include "TempDir.h"
+#include "TestData.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace calvix::test {
+namespace {
+
+const std::string kR1 = std::string(CALVIX_TEST_DATA_DIR) + "/it8/R1.txt";
+
+struct RunCase {
+    const char* name;
+    std::vector<std::string> emulatorArgs;
+    std::vector<std::string> calvixArgs;
+    int status;
+    const char* says;
+};
+
+class UnattendedRunTest : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(UnattendedRunTest, EndsWithTheStatusOfTheStepThatDecidedIt) {
+    const RunCase& c = GetParam();
+    TempDir dir;
+    EmulatorProcess emulator(dir.File("device.state"), dir.File("emulator.log"), c.emulatorArgs);
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    std::filesystem::create_directories(dir.File("config/Zelmar GmbH"));
+    std::ofstream(dir.File("config/Zelmar GmbH/Calvix.reg")) << "[Software\\Zelmar GmbH\\Calvix]\r\n"
+                                                               << "\"WarmUpTime\"=dword:00000000\r\n";
+    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+
+    std::vector<std::string> argv = {std::string(CALVIX_BIN_DIR) + "/calvix", "--unattended"};
+    argv.insert(argv.end(), c.calvixArgs.begin(), c.calvixArgs.end());
+    const ProgramResult run = RunProgram(argv, dir.Path());
+    EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Calvix Log File"), std::string::npos);
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, UnattendedRunTest,
+    ::testing::Values(
+        RunCase{"Uploaded", {"--led", "1", "--duplex", "0", "--feed", "chart-on=front,it8=" + kR1}, {"--reference", kR1},
+                0, "LUT uploaded and acknowledged by the scanner"},
+        RunCase{"NoReference", {"--led", "1"}, {}, 6, "no reference file is installed"},
+        RunCase{"SourceOffline", {"--offline"}, {"--connect-retries", "1"}, 4, "data source could not be opened"},
+        RunCase{"CalibrationModeRefused", {"--truncate-replies", "5"}, {"--reference", kR1}, 5,
+                "refused calibration mode"},
+        RunCase{"ChartSideways",
+                {"--led", "1", "--duplex", "0", "--feed", "chart-on=front,it8=" + kR1 + ",rotate=90"},
+                {"--reference", kR1}, 7, "the front scan failed: Automatic detection of IT8 color fields failed!"},
+        RunCase{"NoRearSheet", {"--led", "1", "--feed", "chart-on=front,it8=" + kR1}, {"--reference", kR1}, 8,
+                "the rear scan failed: Insert paper!"},
+        RunCase{"UploadRefused",
+                {"--led", "1", "--duplex", "0", "--refuse-upload", "42", "--feed", "chart-on=front,it8=" + kR1},
+                {"--reference", kR1}, 9, "the scanner did not take the LUT"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace calvix::test
