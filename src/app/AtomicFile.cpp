@@ -1,6 +1,8 @@
 // Whole-file helpers shared by every writer of settings, lists, tables and logs.
 #include "app/AtomicFile.h"
 
+#include "app/RegularFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,7 +68,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& content, st
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    // Only regular files: a FIFO named like a settings or list file would block the start.
+    std::string notRegular;
+    std::FILE* f = OpenRegularFile(path, notRegular);
     if (!f) return std::nullopt;
     std::string content;
     char chunk[65536];

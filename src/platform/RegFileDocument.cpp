@@ -23,6 +23,10 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 std::string_view NormaliseKeyPath(std::string_view path) {
     while (!path.empty() && (path.front() == '\\' || path.front() == '/')) path.remove_prefix(1);
+    // A registry editor's export names the root of the current user's keys; this store is
+    // that root, so "[HKEY_CURRENT_USER\Software\...]" is the key "Software\...".
+    constexpr std::string_view root = "HKEY_CURRENT_USER\\";
+    if (path.size() >= root.size() && EqualNoCase(path.substr(0, root.size()), root)) path.remove_prefix(root.size());
     return path;
 }
 

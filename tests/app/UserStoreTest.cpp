@@ -137,6 +137,20 @@ TEST(UserStoreTest, Utf16TextIsReadAndAValueItCannotHoldIsRefused) {
     EXPECT_EQ(test::ReadFileText(dir.File("s.reg")), file);
 }
 
+// The registry editor names the current user's root in its exports; it is the same key.
+TEST(UserStoreTest, AnExportNamingTheUsersRootIsTheSameKey) {
+    test::TempDir dir;
+    const std::string head = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zelmar GmbH\\Calvix]\r\n";
+    test::WriteFileText(dir.File("s.reg"), head + "\"WarmUpTime\"=dword:00000005\r\n");
+    RegFileUserStore store(dir.File("s.reg"));
+    auto key = store.OpenKey(kKey, false);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->ReadInteger("WarmUpTime"), 5);
+    key->WriteInteger("ListIT8Index", 2);
+    EXPECT_EQ(test::ReadFileText(dir.File("s.reg")),
+              head + "\"WarmUpTime\"=dword:00000005\r\n\"ListIT8Index\"=dword:00000002\r\n");
+}
+
 // A file the store does not understand is reported once, reads as empty and is never replaced.
 TEST(UserStoreTest, AFileItCannotReadIsLoggedAndLeftUntouched) {
     struct Case {

@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 
 namespace calvix {
 namespace {
@@ -235,6 +236,11 @@ TEST_F(ReferenceLibraryTest, PickingThePlaceholderReportsAndStillAllowsNext) {
         EXPECT_EQ(listIndex, line);
         EXPECT_TRUE(DefaultsInForce());
     }
+}
+
+TEST_F(ReferenceLibraryTest, AListThatIsNoRegularFileCountsAsMissingWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(ListFile().c_str(), 0644), 0);
+    EXPECT_EQ(OpenWizard().lines, (std::vector<std::string>{"", "No reference installed!"}));
 }
 
 TEST_F(ReferenceLibraryTest, MissingInstalledCopyKeepsTheReferenceInForce) {
