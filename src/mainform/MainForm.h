@@ -157,7 +157,7 @@ public:
     // The helper window is not counted when it opens, so the count never goes below zero.
     void LowerImageCount() override {
         if (imageCount > 0) --imageCount;
-        if (imageWindowsChanged) imageWindowsChanged();
+        if (imageWindowsChanged) imageWindowsChanged(nullptr);
     }
 
     // Zoom view, overview and the graph window.
@@ -193,9 +193,9 @@ public:
     int labelLogoWidth = 0;
     int toolTabHelpContext = HelpContextToolTab;
     bool doubleBuffered = true;
-    // Told when an image window became current or closed, so a view can follow at once (a
-    // closed window's object is already gone when this runs).
-    std::function<void()> imageWindowsChanged;
+    // Told when an image window became current (given) or closed (null), so a view can follow
+    // at once; a closed window's object is already gone when this runs.
+    std::function<void(TChildImage* current)> imageWindowsChanged;
 
     // LogDisplay
     bool MainWindowVisible() const override { return windowShown_ && !closed_; }
