@@ -349,6 +349,9 @@ private slots:
 
     void statusPanelZeroTakesWhatTheOthersLeave() {
         Rig rig;
+        LogStatus("last status line");
+        rig.window.Sync();
+        QCOMPARE(rig.window.StatusPanelText(0), QString("STA: last status line"));
         for (const int width : {1000, 700}) {
             rig.window.resize(width, 600);
             Rig::Settle();
