@@ -239,23 +239,24 @@ QWidget* ToolPanel::BuildOptionsGroup() {
     layout->addWidget(gammaLabel_, 1, 0);
     layout->addWidget(gammaValue_, 1, 1);
     layout->addWidget(gammaUpDown_, 1, 2);
-    gammaLast_ = new QCheckBox("Gamma last", optionsGroup_);
-    gammaLast_->setObjectName("CheckBoxTTabIT8GammaLast");
-    connect(gammaLast_, &QCheckBox::clicked, this, [this](bool checked) {
-        Act([checked](TMainFormular& core) {
-            core.referenceOptions().CheckBoxTTabIT8GammaLast.checked = checked;
-            core.CheckBoxTTabIT8GammaLastClick();
+    // The reference options keep their states in the core's ReferenceOptions.
+    auto referenceCheck = [this](const char* name, const char* text, CheckBoxControl ReferenceOptions::*state,
+                                 void (TMainFormular::*click)()) {
+        auto* box = new QCheckBox(text, optionsGroup_);
+        box->setObjectName(name);
+        connect(box, &QCheckBox::clicked, this, [this, state, click](bool checked) {
+            Act([state, click, checked](TMainFormular& core) {
+                (core.referenceOptions().*state).checked = checked;
+                (core.*click)();
+            });
         });
-    });
+        return box;
+    };
+    gammaLast_ = referenceCheck("CheckBoxTTabIT8GammaLast", "Gamma last", &ReferenceOptions::CheckBoxTTabIT8GammaLast,
+                                &TMainFormular::CheckBoxTTabIT8GammaLastClick);
+    convertD65_ = referenceCheck("CheckBoxTTabIT8ConvertD65", "chromatic adaption (D65)",
+                                 &ReferenceOptions::CheckBoxTTabIT8ConvertD65, &TMainFormular::CheckBoxTTabIT8ConvertD65Click);
     layout->addWidget(gammaLast_, 2, 0, 1, 4);
-    convertD65_ = new QCheckBox("chromatic adaption (D65)", optionsGroup_);
-    convertD65_->setObjectName("CheckBoxTTabIT8ConvertD65");
-    connect(convertD65_, &QCheckBox::clicked, this, [this](bool checked) {
-        Act([checked](TMainFormular& core) {
-            core.referenceOptions().CheckBoxTTabIT8ConvertD65.checked = checked;
-            core.CheckBoxTTabIT8ConvertD65Click();
-        });
-    });
     layout->addWidget(convertD65_, 3, 0, 1, 4);
 
     layout->addWidget(NewLabel("LabelTTabIT8WhiteAdaption", "White adaption", optionsGroup_), 4, 0, 1, 2);

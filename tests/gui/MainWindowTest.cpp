@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
@@ -241,6 +242,33 @@ private slots:
         for (const char* hidden : {"SelectTwainSource1", "Acquire"}) QVERIFY2(!rig.Action(hidden)->isVisible(), hidden);
         QCOMPARE(rig.Find<QLabel>("LabelLogo")->text(), QString("Zelmar   Calvix"));
         QCOMPARE(rig.Action("FileExitApp")->shortcut(), QKeySequence("Ctrl+Q"));
+    }
+
+    void pageControlsHandTheirStateToTheCore() {
+        Rig rig;
+        const struct {
+            const char* name;
+            std::function<void(QWidget*)> operate;
+            std::function<bool(TMainFormular&)> reached;
+        } rows[] = {
+            {"CheckBoxTTabSetLogVcl", [](QWidget* w) { static_cast<QAbstractButton*>(w)->click(); },
+             [](TMainFormular& core) { return core.controls.vcl.checked && LogWriter.Categories().vcl; }},
+            {"CheckBoxTTabSettingsLoadLastFile", [](QWidget* w) { static_cast<QAbstractButton*>(w)->click(); },
+             [](TMainFormular& core) { return core.controls.loadLastFileOnStartup.checked; }},
+            {"TTabZoomCheckBoxShowRaster", [](QWidget* w) { static_cast<QAbstractButton*>(w)->click(); },
+             [](TMainFormular& core) { return core.Views().controls.showRaster.checked; }},
+            {"TrackBarZoom", [](QWidget* w) { static_cast<QSlider*>(w)->setValue(12); },
+             [](TMainFormular& core) { return core.Views().controls.lblZoomfactor == "  x12"; }},
+            {"TrackBarTTabIT8WhiteAdaption", [](QWidget* w) { static_cast<QSlider*>(w)->setValue(3); },
+             [](TMainFormular& core) { return core.whiteAdaptionPosition == 3; }},
+        };
+        for (const auto& row : rows) {
+            QWidget* widget = rig.Find<QWidget>(row.name);
+            QVERIFY2(widget, row.name);
+            row.operate(widget);
+            QVERIFY2(row.reached(*rig.core), row.name);
+        }
+        QCOMPARE(rig.Find<QLabel>("LblZoomfactor")->text(), QString("  x12"));
     }
 
     // The main window carries no text ids: its texts stay; the message texts follow.
