@@ -136,6 +136,56 @@ def main():
     bad_word = list(standard)
     bad_word[bad_word.index("NUMBER_OF_FIELDS\t7")] = "NUMBER_OF_FIELDS\tseven"
     write("bad_field_count_word.txt", bad_word, line_end="\n")
+    for name, count in (("bad_field_count_negative.txt", "-7"), ("bad_field_count_huge.txt", "99999999999")):
+        lines = list(standard)
+        lines[lines.index("NUMBER_OF_FIELDS\t7")] = "NUMBER_OF_FIELDS\t" + count
+        write(name, lines)
+
+    write_grey_faults(greys)
+
+
+def grey_file(batch, columns, patches, replace=None):
+    """A reference holding only the grey wedge; replace maps a grey id to a new data line."""
+    lines = header(batch) + block(columns, patches)
+    for sample_id, line in (replace or {}).items():
+        index = next(i for i, l in enumerate(lines) if l.split("\t")[0] == sample_id)
+        lines[index] = line
+    return lines
+
+
+def write_grey_faults(greys):
+    """Files a calibration must refuse although the reader gets to their end: grey patches
+    missing, not finite or unreadable, and the layouts that make every grey line unreadable."""
+    std = STANDARD_FORMAT
+    write("bad_grey_gs5_missing.txt", grey_file("R6", std, [g for g in greys if g[0] != "GS5"]))
+    write("bad_grey_gs12_gs23_missing.txt", grey_file("R6", std, greys[:12]), line_end="\n")
+    write("bad_grey_nan.txt", grey_file("R6", std, greys, {"GS5": "GS5\tnan\t19.80\t16.30\t50.00\t0.00\t0.00"}))
+    write("bad_grey_inf.txt", grey_file("R6", std, greys, {
+        "GS7": "GS7\t15.00\tinf\t13.00\t45.00\t0.00\t0.00",
+        "GS8": "GS8\t14.00\t14.50\t1e39\t44.00\t0.00\t0.00"}))
+    write("bad_grey_short_line.txt", grey_file("R6", std, greys, {"GS3": "GS3\t60.10\t62.30"}))
+    write("bad_cr_only.txt", grey_file("R6", std, greys), line_end="\r")
+    comma = [line.replace(".", ",") if line.startswith("GS") else line for line in grey_file("R6", std, greys)]
+    write("bad_decimal_comma.txt", comma)
+    # A location number before the id, as some instruments write it.
+    located = grey_file("R6", std, greys)
+    located[located.index("\t".join(std))] = "SAMPLE_LOC\t" + "\t".join(std)
+    located[located.index("NUMBER_OF_FIELDS\t7")] = "NUMBER_OF_FIELDS\t8"
+    located = ["%d\t%s" % (i, l) if l.startswith("GS") else l for i, l in enumerate(located)]
+    write("bad_sample_id_second.txt", located)
+    no_count = [l for l in grey_file("R6", std, greys) if not l.startswith("NUMBER_OF_FIELDS")]
+    write("bad_no_field_count.txt", no_count)
+    no_format = grey_file("R6", std, greys)
+    start = no_format.index("BEGIN_DATA_FORMAT")
+    del no_format[start:start + 3]
+    write("bad_no_data_format.txt", no_format)
+    write("bad_no_data_block.txt", header("R6") + ["NUMBER_OF_FIELDS\t7", "BEGIN_DATA_FORMAT",
+                                                  "\t".join(std), "END_DATA_FORMAT"])
+    # Complete and finite, but GS5 and GS15 trade places: the reader takes it, the tables of a
+    # calibration against it fall between those steps.
+    swapped = list(greys)
+    swapped[5], swapped[15] = ("GS5", greys[15][1]), ("GS15", greys[5][1])
+    write("odd_grey_order.txt", grey_file("R7", std, swapped))
 
 
 if __name__ == "__main__":

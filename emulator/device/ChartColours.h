@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 namespace calvix {
 
@@ -35,6 +36,10 @@ ChartColours SyntheticChartColours();
 
 // The colours of the target that a loaded reference record describes.
 ChartColours ChartColoursFromReference(const TIT8Ref& reference);
+
+// Reads an IT8 reference file into colours; false with a reason for anything that is not a
+// readable regular file of reasonable size (a device or a FIFO would never end).
+bool LoadChartColours(const std::string& path, ChartColours* colours, std::string* error);
 
 // D50 XYZ (0..100) to encoded sRGB, Bradford-adapted to D65, clipped to 0..1.
 EncodedRgb XyzD50ToSrgb(const XyzColour& xyz);

@@ -4,6 +4,9 @@
 
 #include "it8ref/It8Ref.h"
 
+#include <memory>
+#include <sys/stat.h>
+
 namespace calvix {
 
 ChartColours ChartColoursFromReference(const TIT8Ref& reference) {
@@ -19,6 +22,27 @@ ChartColours ChartColoursFromReference(const TIT8Ref& reference) {
         colours.greys[static_cast<std::size_t>(i)] = {xyz[0], xyz[1], xyz[2]};
     }
     return colours;
+}
+
+bool LoadChartColours(const std::string& path, ChartColours* colours, std::string* error) {
+    // Reference files are a few tens of kilobytes; a megabyte is ample.
+    constexpr long long kMaxReferenceBytes = 1024 * 1024;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        *error = "not a readable regular file: " + path;
+        return false;
+    }
+    if (info.st_size > kMaxReferenceBytes) {
+        *error = "reference file larger than 1 MB: " + path;
+        return false;
+    }
+    const auto reference = std::make_unique<TIT8Ref>();
+    if (reference->LoadFile(path) != 0) {
+        *error = "cannot read IT8 reference file " + path;
+        return false;
+    }
+    *colours = ChartColoursFromReference(*reference);
+    return true;
 }
 
 }  // namespace calvix

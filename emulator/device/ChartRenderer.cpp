@@ -214,6 +214,20 @@ void PaintDust(ScanBitmap& image, const RenderOptions& options, Random& random) 
     }
 }
 
+// One pixel from its region's raw values, with a noise draw when the render is noisy.
+inline void PutPixel(std::uint8_t* pixel, const RenderOptions& options, const std::array<int, 3>& raw,
+                     const std::array<std::uint8_t, 3>& plain, const std::vector<int>& noise, Random& random) {
+    if (noise.empty()) {
+        std::memcpy(pixel, plain.data(), 3);
+        return;
+    }
+    const std::uint64_t bits = random.Next();
+    for (int c = 0; c < 3; ++c) {
+        const int n = noise[static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF)];
+        pixel[2 - c] = Output(options, c, raw[static_cast<std::size_t>(c)] + n);
+    }
+}
+
 }  // namespace
 
 int RawValue(const ChannelResponse& response, double encoded) {
@@ -259,8 +273,7 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     const int y1 = std::clamp(static_cast<int>(std::ceil(maxY + 2 * margin)), 0, image.Height());
 
     Random random(options.seed);
-    const bool noisy = options.noiseSigma > 0.0;
-    const std::vector<int> noise = noisy ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+    const std::vector<int> noise = options.noiseSigma > 0.0 ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
 
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
@@ -268,20 +281,27 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
             const bool nearBox = y >= y0 && y < y1 && x >= x0 && x < x1;
             const int region = nearBox ? Classify(box, Vec{static_cast<double>(x), static_cast<double>(y)}, halfLine, margin)
                                        : PageRegion;
-            std::uint8_t* pixel = row + 3 * static_cast<std::size_t>(x);
-            if (!noisy) {
-                std::memcpy(pixel, plain[static_cast<std::size_t>(region)].data(), 3);
-                continue;
-            }
-            const std::uint64_t bits = random.Next();
-            for (int c = 0; c < 3; ++c) {
-                const int n = noise[static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF)];
-                pixel[2 - c] = Output(options, c, raw[static_cast<std::size_t>(region)][static_cast<std::size_t>(c)] + n);
-            }
+            PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[static_cast<std::size_t>(region)],
+                     plain[static_cast<std::size_t>(region)], noise, random);
         }
     }
     PaintDust(image, options, random);
     return result;
+}
+
+ScanBitmap RenderBlankPage(const RenderOptions& options) {
+    ScanBitmap image(options.pageWidth, options.pageHeight);
+    const std::array<int, 3> raw = RawOf(options.tone, {PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel});
+    std::array<std::uint8_t, 3> plain{};
+    for (int c = 0; c < 3; ++c) plain[static_cast<std::size_t>(2 - c)] = Output(options, c, raw[static_cast<std::size_t>(c)]);
+    Random random(options.seed);
+    const std::vector<int> noise = options.noiseSigma > 0.0 ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+    for (int y = 0; y < image.Height(); ++y) {
+        std::uint8_t* row = image.Row(y);
+        for (int x = 0; x < image.Width(); ++x) PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw, plain, noise, random);
+    }
+    PaintDust(image, options, random);
+    return image;
 }
 
 }  // namespace calvix

@@ -70,6 +70,10 @@ struct RenderedChart {
 
 RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& options);
 
+// A sheet of blank paper filling the page: paper white through the tone response, noise and
+// tables of the options (their chart geometry is not used).
+ScanBitmap RenderBlankPage(const RenderOptions& options);
+
 // Raw 10-bit value of an ideal encoded value through one channel's response.
 int RawValue(const ChannelResponse& response, double encoded);
 
@@ -77,5 +81,6 @@ int RawValue(const ChannelResponse& response, double encoded);
 inline constexpr double PageBackgroundLevel = 0.03;
 inline constexpr double SurroundLevel = 0.45;
 inline constexpr double LineLevel = 0.04;
+inline constexpr double PaperWhiteLevel = 0.94;
 
 }  // namespace calvix

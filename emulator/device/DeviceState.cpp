@@ -1,12 +1,15 @@
 // The emulated Q71's lasting state: module checks, the parameter reply, the state file.
 #include "DeviceState.h"
 
+#include "ValueText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace calvix::device {
@@ -51,10 +54,10 @@ bool ParseHexLut(std::string_view hex, std::vector<std::uint8_t>* out) {
     return true;
 }
 
-bool PrintableSerial(std::string_view value) {
-    if (value.empty() || value.size() > kMaxSerialLength) return false;
-    for (char c : value)
-        if (c <= ' ' || c > '~' || c == '"' || c == ',' || c == ':' || c == '=') return false;
+bool ParseSerial(std::string_view text, std::string* out) {
+    const std::optional<std::string> value = UnquoteValue(text);
+    if (!value || value->empty() || value->size() > kMaxSerialLength) return false;
+    *out = *value;
     return true;
 }
 
@@ -89,35 +92,35 @@ std::string DeviceState::Serialise() const {
     }
     std::ostringstream out;
     out << "# q71-emulator device state\n"
-        << "serial=" << model.serial << '\n'
+        << "serial=" << QuoteValue(model.serial) << '\n'
         << "duplex=" << (model.duplex ? 1 : 0) << '\n'
         << "led=" << (model.led ? 1 : 0) << '\n'
         << "lamps=" << (lamps ? 1 : 0) << '\n'
         << "lut_bypass_front=" << (lutBypass[0] ? 1 : 0) << '\n'
         << "lut_bypass_rear=" << (lutBypass[1] ? 1 : 0) << '\n'
         << "lut=" << hex << '\n';
+    for (const auto& [key, value] : otherKeys) out << key << '=' << value << '\n';
     return out.str();
 }
 
-bool DeviceState::Parse(std::string_view text) {
+bool DeviceState::Parse(std::string_view text, std::string* error) {
     bool allGood = true;
+    int lineNumber = 0;
     while (!text.empty()) {
+        ++lineNumber;
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // Every trailing CR goes, so a value never ends in one and what is written reads back.
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) {
-            allGood = false;
-            continue;
-        }
-        const std::string_view key = line.substr(0, eq);
-        const std::string_view value = line.substr(eq + 1);
-        bool ok = true;
-        if (key == "serial") {
-            ok = PrintableSerial(value);
-            if (ok) model.serial = std::string(value);
+        bool ok = eq != std::string_view::npos && eq > 0;
+        const std::string_view key = ok ? line.substr(0, eq) : std::string_view();
+        const std::string_view value = ok ? line.substr(eq + 1) : std::string_view();
+        if (!ok) {
+        } else if (key == "serial") {
+            ok = ParseSerial(value, &model.serial);
         } else if (key == "duplex") {
             ok = ParseFlag(value, &model.duplex);
         } else if (key == "led") {
@@ -130,27 +133,41 @@ bool DeviceState::Parse(std::string_view text) {
             ok = ParseFlag(value, &lutBypass[1]);
         } else if (key == "lut") {
             ok = ParseHexLut(value, &lut);
+        } else {
+            otherKeys.emplace_back(key, value);
         }
-        // Unknown keys are left alone: a newer state file still loads.
-        if (!ok) allGood = false;
+        if (!ok && allGood) {
+            allGood = false;
+            if (error) {
+                *error = "line " + std::to_string(lineNumber) + ": bad value for " +
+                         (key.empty() ? std::string("(no key)") : std::string(key.substr(0, 40)));
+            }
+        }
     }
     return allGood;
 }
 
 bool DeviceState::Load(const std::string& path, std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "state file " + path + ": " + why;
+        return false;
+    };
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return true;
+        return fail(std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) return fail("not a regular file");
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxStateFileBytes) return fail("larger than 64 KB");
     std::ifstream in(path, std::ios::binary);
-    if (!in) return true;
+    if (!in) return fail("cannot be opened");
     std::string text(kMaxStateFileBytes + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) return fail("cannot be read");
     text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxStateFileBytes) {
-        if (error) *error = "state file too large: " + path;
-        return false;
-    }
-    if (!Parse(text)) {
-        if (error) *error = "state file has malformed lines: " + path;
-        return false;
-    }
+    if (text.size() > kMaxStateFileBytes) return fail("larger than 64 KB");
+    std::string where;
+    if (!Parse(text, &where)) return fail(where);
     return true;
 }
 

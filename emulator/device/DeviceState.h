@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace calvix::device {
@@ -48,18 +50,24 @@ public:
     bool lamps = false;
     bool lutBypass[2] = {false, false};
     std::vector<std::uint8_t> lut;  // empty until a module was stored, else kLutModuleLength bytes
+    // Lines of the state file this version does not know, kept as read and written back, so a
+    // state file of a newer emulator loses nothing here.
+    std::vector<std::pair<std::string, std::string>> otherKeys;
 
     std::uint32_t SfValue() const { return kSfBaseFeatures | (model.led ? kSfLedBit : 0u); }
     // Text of the second get_params reply line (after "A000 ").
     std::string ParamsText() const;
 
-    // The state file text: "key=value" lines; the LUT as hexadecimal digits.
+    // The state file text: "key=value" lines; the LUT as hexadecimal digits; every value in a
+    // form that Parse reads back to the same value.
     std::string Serialise() const;
     // Reads what it recognises from text and keeps defaults for the rest; returns false when a
-    // line was malformed (the good lines still apply).
-    bool Parse(std::string_view text);
+    // line was malformed (the good lines still apply), error naming the first such line.
+    bool Parse(std::string_view text, std::string* error = nullptr);
 
-    // Loads the state file; a missing file leaves the defaults and counts as success.
+    // Loads the state file; a missing file leaves the defaults and counts as success. Anything
+    // else that cannot be read whole (not a regular file, too large, a malformed line) fails
+    // with the file and line named, so the caller never overwrites a state it could not read.
     bool Load(const std::string& path, std::string* error);
     // Writes the state file by temporary file and rename, so a crash keeps the old state whole.
     bool Save(const std::string& path, std::string* error) const;

@@ -2,12 +2,34 @@
 // 24-bit BMP file, so a render can be looked at by eye or fed to the analysis by hand.
 #include "analysis/BmpWriter.h"
 #include "ChartRenderer.h"
-#include "it8ref/It8Ref.h"
+#include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
+
+namespace {
+
+// A closed range that also refuses NaN and infinities, which plain comparisons let through.
+CLI::Validator Within(double low, double high) {
+    return CLI::Validator(
+        [low, high](std::string& text) -> std::string {
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0' || !std::isfinite(value) || value < low || value > high) {
+                char message[96];
+                std::snprintf(message, sizeof message, "must be a number from %g to %g", low, high);
+                return message;
+            }
+            return {};
+        },
+        "");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Render an IT8 target as the emulated Q71 scans it"};
@@ -17,34 +39,33 @@ int main(int argc, char** argv) {
     double gamma = 1.0;
     double gain = 1.0;
     double offset = 0.0;
+    // Every geometry value stays far inside int range once added up, and every count is one a
+    // render finishes in seconds.
+    const int page = options.pageWidth + options.pageHeight;
     app.add_option("-o,--output", output, "BMP file to write");
     app.add_option("--it8", referenceFile, "IT8 reference file for the patch colours (default: synthetic)");
-    app.add_option("--shift-x", options.shiftX, "Horizontal shift of the chart in pixels");
-    app.add_option("--shift-y", options.shiftY, "Vertical shift of the chart in pixels");
-    app.add_option("--rotate", options.rotationDegrees, "Rotation in degrees, clockwise");
-    app.add_option("--noise", options.noiseSigma, "Noise sigma in raw 10-bit units");
+    app.add_option("--shift-x", options.shiftX, "Horizontal shift of the chart in pixels")->check(Within(-page, page));
+    app.add_option("--shift-y", options.shiftY, "Vertical shift of the chart in pixels")->check(Within(-page, page));
+    app.add_option("--rotate", options.rotationDegrees, "Rotation in degrees, clockwise")->check(Within(-360, 360));
+    app.add_option("--noise", options.noiseSigma, "Noise sigma in raw 10-bit units")->check(Within(0, 1023));
     app.add_option("--seed", options.seed, "Noise and dust seed");
-    app.add_option("--dust", options.dustSpecks, "Number of dust specks");
-    app.add_option("--coloured-wedge", options.colouredWedgeIndex, "Grey patch printed in colour");
-    app.add_option("--box-width", options.boxWidth, "Box width in pixels");
-    app.add_option("--box-height", options.boxHeight, "Box height in pixels");
-    app.add_option("--gamma", gamma, "Sensor gamma, all channels");
-    app.add_option("--gain", gain, "Sensor gain, all channels");
-    app.add_option("--offset", offset, "Sensor offset (0..1 of full scale), all channels");
-    CLI11_PARSE(app, argc, argv);
+    app.add_option("--dust", options.dustSpecks, "Number of dust specks")->check(Within(0, 100000));
+    app.add_option("--coloured-wedge", options.colouredWedgeIndex, "Grey patch printed in colour")->check(Within(-1, 23));
+    app.add_option("--box-width", options.boxWidth, "Box width in pixels")->check(Within(1, 4 * page));
+    app.add_option("--box-height", options.boxHeight, "Box height in pixels")->check(Within(1, 4 * page));
+    app.add_option("--gamma", gamma, "Sensor gamma, all channels")->check(Within(0.01, 100));
+    app.add_option("--gain", gain, "Sensor gain, all channels")->check(Within(0, 100));
+    app.add_option("--offset", offset, "Sensor offset (0..1 of full scale), all channels")->check(Within(-1, 1));
+    if (const std::optional<int> exitCode = calvix::ParseCommandLine(app, argc, argv)) return *exitCode;
 
     for (calvix::ChannelResponse& channel : options.tone.channel) channel = {gain, offset, gamma};
     calvix::ChartColours colours = calvix::SyntheticChartColours();
-    if (!referenceFile.empty()) {
-        calvix::TIT8Ref& reference = calvix::It8Reference();
-        if (reference.LoadFile(referenceFile) != 0) {
-            std::fprintf(stderr, "q71-render: cannot read reference file %s\n", referenceFile.c_str());
-            return 1;
-        }
-        colours = calvix::ChartColoursFromReference(reference);
+    std::string error;
+    if (!referenceFile.empty() && !calvix::LoadChartColours(referenceFile, &colours, &error)) {
+        std::fprintf(stderr, "q71-render: %s\n", error.c_str());
+        return 1;
     }
     const calvix::RenderedChart chart = calvix::RenderChart(colours, options);
-    std::string error;
     if (!calvix::SaveBmpFile(chart.image, output, error)) {
         std::fprintf(stderr, "q71-render: %s\n", error.c_str());
         return 1;

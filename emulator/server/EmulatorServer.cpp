@@ -23,8 +23,6 @@ namespace calvix::emulator {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
-// A client that lets this much pile up unread is not reading at all.
-constexpr std::size_t kMaxPendingOutput = 1024 * 1024;
 
 std::int64_t NowMs() {
     using namespace std::chrono;
@@ -40,10 +38,17 @@ struct EmulatorServer::Connection {
     };
     int fd = -1;
     int id = 0;
+    std::int64_t openedMs = 0;
+    std::int64_t lastActivityMs = 0;
     std::unique_ptr<ServiceSession> session;
     std::deque<Timed> timed;  // in order of due time, so replies never overtake each other
-    std::string output;
-    std::size_t pendingBytes = 0;
+    std::size_t timedBytes = 0;
+    // Due bytes in order; a scan's images stay whole strings and go out as the socket takes them.
+    std::deque<std::string> output;
+    std::size_t outputOffset = 0;  // bytes of output.front() already sent
+    std::size_t outputBytes = 0;   // unsent bytes in output
+
+    std::size_t Unsent() const { return timedBytes + outputBytes; }
 };
 
 bool ParseListenAddress(const std::string& text, ListenAddress* out, std::string* error) {
@@ -74,7 +79,7 @@ bool ParseListenAddress(const std::string& text, ListenAddress* out, std::string
 
 EmulatorServer::EmulatorServer(device::DeviceState& state, const Scenario& scenario, std::string statePath,
                                std::FILE* log)
-    : state_(state), scenario_(scenario), statePath_(std::move(statePath)), log_(log) {}
+    : state_(state), scenario_(scenario), statePath_(std::move(statePath)), log_(log), scanSide_(state, scenario) {}
 
 EmulatorServer::~EmulatorServer() {
     while (!connections_.empty()) Close(connections_.size() - 1);
@@ -111,6 +116,8 @@ bool EmulatorServer::Listen(const ListenAddress& address, std::string* error) {
     socklen_t length = sizeof addr;
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &length);
     port_ = ntohs(addr.sin_port);
+    char bound[INET_ADDRSTRLEN] = {};
+    host_ = inet_ntop(AF_INET, &addr.sin_addr, bound, sizeof bound) ? bound : address.host;
     return true;
 }
 
@@ -133,9 +140,12 @@ void EmulatorServer::Accept() {
     auto connection = std::make_unique<Connection>();
     connection->fd = fd;
     connection->id = id;
+    connection->openedMs = connection->lastActivityMs = NowMs();
+    Connection* self = connection.get();
     connection->session = std::make_unique<ServiceSession>(
         id, state_, scenario_, dropFired_ ? 0 : scenario_.dropAfterRequests,
-        [this](std::string* error) { return Persist(error); }, [this](const std::string& line) { Log(line); });
+        [this](std::string* error) { return Persist(error); }, [this](const std::string& line) { Log(line); },
+        &scanSide_, [self] { return self->Unsent(); });
     Log("conn " + std::to_string(id) + " opened");
     connections_.push_back(std::move(connection));
 }
@@ -148,14 +158,15 @@ bool EmulatorServer::ReadFrom(Connection& connection) {
     std::vector<Outgoing> out;
     connection.session->Receive(buffer, static_cast<std::size_t>(n), &out);
     const std::int64_t now = NowMs();
+    connection.lastActivityMs = now;
     for (Outgoing& item : out) {
         std::int64_t due = now + item.delayMs;
         if (!connection.timed.empty()) due = std::max(due, connection.timed.back().dueMs);
-        connection.pendingBytes += item.bytes.size();
+        connection.timedBytes += item.bytes.size();
         connection.timed.push_back({due, std::move(item.bytes)});
     }
     if (connection.session->DropFired()) dropFired_ = true;
-    if (connection.pendingBytes + connection.output.size() > kMaxPendingOutput) {
+    if (connection.Unsent() > connection.session->OutputLimit()) {
         Log("conn " + std::to_string(connection.id) + " not reading its replies, closing");
         return false;
     }
@@ -164,29 +175,56 @@ bool EmulatorServer::ReadFrom(Connection& connection) {
 
 bool EmulatorServer::WriteTo(Connection& connection) {
     while (!connection.output.empty()) {
-        const ssize_t n = ::send(connection.fd, connection.output.data(), connection.output.size(), MSG_NOSIGNAL);
+        const std::string& front = connection.output.front();
+        const ssize_t n = ::send(connection.fd, front.data() + connection.outputOffset,
+                                 front.size() - connection.outputOffset, MSG_NOSIGNAL);
         if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-        connection.output.erase(0, static_cast<std::size_t>(n));
+        connection.lastActivityMs = NowMs();
+        connection.outputOffset += static_cast<std::size_t>(n);
+        connection.outputBytes -= static_cast<std::size_t>(n);
+        if (connection.outputOffset == front.size()) {
+            connection.output.pop_front();
+            connection.outputOffset = 0;
+        }
     }
     return true;
 }
 
-void EmulatorServer::Close(std::size_t index) {
-    Log("conn " + std::to_string(connections_[index]->id) + " closed");
+void EmulatorServer::Close(std::size_t index, const char* why) {
+    Log("conn " + std::to_string(connections_[index]->id) + " closed" + (why ? std::string(": ") + why : ""));
     ::close(connections_[index]->fd);
     connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+int EmulatorServer::ExpireConnections(std::int64_t now) {
+    std::int64_t next = -1;
+    for (std::size_t i = connections_.size(); i-- > 0;) {
+        const Connection& connection = *connections_[i];
+        if (!connection.session) continue;
+        const bool greeted = connection.session->Greeted();
+        const std::int64_t deadline = greeted ? connection.lastActivityMs + std::int64_t{scenario_.idleTimeoutS} * 1000
+                                              : connection.openedMs + scenario_.helloTimeoutMs;
+        if (now >= deadline) {
+            Close(i, greeted ? "idle too long" : "no greeting in time");
+            continue;
+        }
+        next = next < 0 ? deadline - now : std::min(next, deadline - now);
+    }
+    return static_cast<int>(std::min<std::int64_t>(next, 24 * 3600 * 1000));
+}
+
 void EmulatorServer::Run(int stopFd) {
-    Log("listening on 127.0.0.1:" + std::to_string(port_));
+    Log("listening on " + host_ + ":" + std::to_string(port_));
     std::vector<pollfd> fds;
     for (;;) {
         const std::int64_t now = NowMs();
-        int timeout = -1;
+        int timeout = ExpireConnections(now);
         for (auto& connection : connections_) {
             while (!connection->timed.empty() && connection->timed.front().dueMs <= now) {
-                connection->pendingBytes -= connection->timed.front().bytes.size();
-                connection->output += connection->timed.front().bytes;
+                std::string& bytes = connection->timed.front().bytes;
+                connection->timedBytes -= bytes.size();
+                connection->outputBytes += bytes.size();
+                if (!bytes.empty()) connection->output.push_back(std::move(bytes));
                 connection->timed.pop_front();
             }
             if (!connection->timed.empty()) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DeviceState.h"
+#include "ScanSide.h"
 #include "Scenario.h"
 
 #include <cstdint>
@@ -31,6 +32,8 @@ public:
 
     bool Listen(const ListenAddress& address, std::string* error);
     std::uint16_t Port() const { return port_; }
+    // The address actually bound, as the system reports it.
+    const std::string& Host() const { return host_; }
 
     // Serves until a byte arrives on stopFd (the signal handler's pipe).
     void Run(int stopFd);
@@ -43,7 +46,9 @@ private:
     void Accept();
     bool ReadFrom(Connection& connection);
     bool WriteTo(Connection& connection);
-    void Close(std::size_t index);
+    void Close(std::size_t index, const char* why = nullptr);
+    // Closes connections past their greeting or idle time; returns ms to the next deadline.
+    int ExpireConnections(std::int64_t now);
     void Log(const std::string& text);
     bool Persist(std::string* error);
 
@@ -51,7 +56,9 @@ private:
     const Scenario& scenario_;
     std::string statePath_;
     std::FILE* log_;
+    ScanSide scanSide_;
     int listenFd_ = -1;
+    std::string host_;
     std::uint16_t port_ = 0;
     int nextId_ = 1;
     bool dropFired_ = false;

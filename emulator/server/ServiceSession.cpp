@@ -1,4 +1,5 @@
-// Device side of one connection: greeting, service text lines, module uploads, state queries.
+// Device side of one connection: greeting, service text lines, module uploads, state queries,
+// and the scan side's capability, scan and feed requests.
 #include "ServiceSession.h"
 
 #include "ServiceCommands.h"
@@ -39,9 +40,14 @@ std::string EscapeForLog(const std::string& bytes) {
 }
 
 ServiceSession::ServiceSession(int id, device::DeviceState& state, const Scenario& scenario, int dropOnRequest,
-                               std::function<bool(std::string*)> persist, std::function<void(const std::string&)> log)
+                               std::function<bool(std::string*)> persist, std::function<void(const std::string&)> log,
+                               ScanSide* scanSide, std::function<std::size_t()> unsent)
     : id_(id), state_(state), scenario_(scenario), dropOnRequest_(dropOnRequest), persist_(std::move(persist)),
-      log_(std::move(log)) {}
+      log_(std::move(log)), scanSide_(scanSide), unsent_(std::move(unsent)) {}
+
+std::uint64_t ServiceSession::OutputLimit() const {
+    return kMaxPendingReplies + (role_ == Role::Scan ? ScanSide::MaxScanBytes() : 0);
+}
 
 void ServiceSession::Log(const std::string& text) {
     if (log_) log_("conn " + std::to_string(id_) + " " + text);
@@ -65,17 +71,28 @@ void ServiceSession::Receive(const unsigned char* data, std::size_t size, std::v
 
 void ServiceSession::HandleFrame(const wire::Frame& frame, std::vector<Outgoing>* out) {
     if (role_ == Role::Unknown) {
-        if (frame.type != wire::FrameType::Hello ||
-            (frame.payload != wire::kRoleService && frame.payload != wire::kRoleScan)) {
+        Role role = Role::Unknown;
+        if (frame.type == wire::FrameType::Hello) {
+            if (frame.payload == wire::kRoleService) role = Role::Service;
+            else if (scanSide_ && frame.payload == wire::kRoleScan) role = Role::Scan;
+            else if (scanSide_ && frame.payload == wire::kRoleControl) role = Role::Control;
+        }
+        if (role == Role::Unknown) {
             Log("no greeting, closing");
             close_ = true;
             return;
         }
-        role_ = frame.payload == wire::kRoleService ? Role::Service : Role::Scan;
+        if (role == Role::Scan && scenario_.offline) {
+            Log("fault: device offline, scan connection refused");
+            close_ = true;
+            return;
+        }
+        role_ = role;
         Log("hello " + frame.payload);
         out->push_back({wire::EncodeFrame(wire::FrameType::Hello, state_.model.serial), 0});
         return;
     }
+    const auto log = [this](const std::string& line) { Log(line); };
     switch (frame.type) {
     case wire::FrameType::Text:
         if (role_ == Role::Service) return HandleText(frame.payload, out);
@@ -83,15 +100,48 @@ void ServiceSession::HandleFrame(const wire::Frame& frame, std::vector<Outgoing>
     case wire::FrameType::Upload:
         if (role_ == Role::Service) return HandleUpload(frame.payload, out);
         break;
-    case wire::FrameType::StateQuery:
+    case wire::FrameType::StateQuery: {
         Log("<- state query");
-        out->push_back({wire::EncodeFrame(wire::FrameType::StateReport, state_.Serialise()), 0});
+        std::string report = state_.Serialise();
+        if (scanSide_) report += scanSide_->ReportText();
+        out->push_back({wire::EncodeFrame(wire::FrameType::StateReport, report), 0});
         return;
+    }
+    case wire::FrameType::CapRequest:
+        if (role_ == Role::Scan) {
+            out->push_back({scanSide_->Capability(frame.payload, log), 0});
+            return;
+        }
+        break;
+    case wire::FrameType::ScanRequest:
+        if (role_ == Role::Scan && frame.payload.empty()) return HandleScanRequest(out);
+        break;
+    case wire::FrameType::Feed:
+        if (role_ == Role::Control) {
+            out->push_back({wire::EncodeFrame(wire::FrameType::FeedResult, scanSide_->Control(frame.payload, log)), 0});
+            return;
+        }
+        break;
     default:
         break;
     }
     Log("unexpected frame type, closing");
     close_ = true;
+}
+
+void ServiceSession::HandleScanRequest(std::vector<Outgoing>* out) {
+    // One scan's images at a time: a client that asks again before reading the last answer
+    // would make the device hold any number of them.
+    std::size_t waiting = unsent_ ? unsent_() : 0;
+    for (const Outgoing& item : *out) waiting += item.bytes.size();
+    if (waiting > kMaxPendingReplies) {
+        Log("scan request before the last images were read, closing");
+        close_ = true;
+        return;
+    }
+    std::vector<std::string> parts;
+    scanSide_->Scan(&parts, [this](const std::string& line) { Log(line); });
+    for (std::string& part : parts) out->push_back({std::move(part), 0});
 }
 
 void ServiceSession::HandleText(const std::string& text, std::vector<Outgoing>* out) {
@@ -109,7 +159,8 @@ void ServiceSession::HandleText(const std::string& text, std::vector<Outgoing>* 
             continue;
         }
         if (discardingLongLine_) continue;
-        if (line_.size() >= kMaxCommandLine) {
+        // The CR before the line end does not count towards the limit.
+        if (line_.size() >= kMaxCommandLine + (c == '\r' ? 1 : 0)) {
             // The rest of this line is dropped; the client hears once that it was too long.
             Log("<- over-long line dropped");
             line_.clear();

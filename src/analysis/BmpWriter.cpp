@@ -3,6 +3,8 @@
 #include "analysis/BmpWriter.h"
 
 #include "analysis/BmpFormat.h"
+#include "app/AtomicFile.h"
+#include "app/BufferedWriter.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace calvix {
@@ -67,37 +70,66 @@ std::vector<std::uint8_t> EncodeBmp(const ScanBitmap& image) {
 
 namespace {
 
-// Writes header and rows bottom-up to an open stream, row by row, so saving a scan needs no
-// second full-size copy of it in memory.
-bool WriteRows(std::FILE* file, const std::vector<std::uint8_t>& header, const ScanBitmap& image,
-               std::uint64_t stride) {
-    bool written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
-    std::vector<std::uint8_t> row(stride, 0);
+// Header and rows bottom-up through a buffered sink, so saving a scan needs no second
+// full-size copy of it in memory and few write calls.
+template <typename Sink>
+bool WriteRows(Sink& out, const std::vector<std::uint8_t>& header, const ScanBitmap& image, std::uint64_t stride) {
+    bool written = out.Write(header.data(), header.size());
+    const std::size_t padding = static_cast<std::size_t>(stride) - image.Stride();
     for (int y = image.Height() - 1; written && y >= 0; --y) {
-        std::memcpy(row.data(), image.Row(y), image.Stride());
-        written = std::fwrite(row.data(), 1, row.size(), file) == row.size();
+        written = out.Write(image.Row(y), image.Stride()) && out.WriteZeros(padding);
     }
-    return written && std::fflush(file) == 0;
+    return written;
+}
+
+// The in-place overwrite is only taken for a file that is this path's own: an existing
+// regular file with no other name. A symbolic link, a second hard link, a FIFO or a device is
+// not written through; it is replaced like any other target. -1 means "replace instead".
+int OpenOwnRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return -1;
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool ReplaceFile(const ScanBitmap& image, const std::string& path, const std::vector<std::uint8_t>& header,
+                 std::uint64_t stride, std::string& error) {
+    AtomicFileWriter file(path);
+    WriteRows(file, header, image, stride);
+    // No fsync: the rename already keeps readers from ever seeing half a file, and scans are
+    // written on the operator's path, where a flush to disk would cost a noticeable pause.
+    return file.Commit(&error);
 }
 
 bool OverwriteFile(const ScanBitmap& image, const std::string& path, const std::vector<std::uint8_t>& header,
                    std::uint64_t stride, std::string& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (file == nullptr) {
-        if (fd >= 0) ::close(fd);
-        error = "cannot open '" + path + "': " + std::strerror(errno);
-        return false;
-    }
+    const int fd = OpenOwnRegularFile(path);
+    if (fd < 0) return ReplaceFile(image, path, header, stride, error);
     const std::uint64_t size = header.size() + stride * static_cast<std::uint64_t>(image.Height());
-    bool ok = WriteRows(file, header, image, stride);
-    ok = ok && ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!ok || !closed) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        return false;
+    BufferedFdWriter out(fd);
+    bool ok = WriteRows(out, header, image, stride) && out.Flush();
+    int code = out.Error();
+    if (ok && ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        ok = false;
+        code = errno;
     }
-    return true;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        // The old content is already overwritten in part: a half image must not stay behind
+        // looking like a result.
+        ::unlink(path.c_str());
+        error = "cannot write '" + path + "': " + std::strerror(code);
+    }
+    return ok;
 }
 
 }  // namespace
@@ -110,27 +142,7 @@ bool SaveBmpFile(const ScanBitmap& image, const std::string& path, std::string& 
         return false;
     }
     if (mode == BmpSaveMode::OverwriteInPlace) return OverwriteFile(image, path, header, stride, error);
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot create '" + temporary + "': " + std::strerror(errno);
-        return false;
-    }
-    const bool written = WriteRows(file, header, image, stride);
-    // No fsync: the rename already keeps readers from ever seeing half a file, and scans are
-    // written on the operator's path, where a flush to disk would cost a noticeable pause.
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        error = "cannot write '" + temporary + "': " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace '" + path + "': " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFile(image, path, header, stride, error);
 }
 
 }  // namespace calvix

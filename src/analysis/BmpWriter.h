@@ -20,7 +20,9 @@ enum class BmpSaveMode {
     ReplaceAtomically,
     // Over the existing file's bytes, then cut to size. For diagnostic images that are
     // rewritten on every run (the helper images): reusing the file's pages saves most of the
-    // cost of a fresh 23 MB file, and a crash mid-write loses nothing that is not made again.
+    // cost of a fresh 23 MB file. Only a regular file with a single name is overwritten; any
+    // other target (none yet, a symbolic link, a hard link) is replaced as above. A write that
+    // fails midway removes the file rather than leave half an image behind.
     OverwriteInPlace,
 };
 

@@ -1,9 +1,11 @@
-// Bounded whole-file reads for the picture decoders. Reads in chunks until end of file rather
-// than trusting a size query, so special files are handled and the bound is always kept.
+// Bounded whole-file reads for the picture decoders. Only regular files are read (a FIFO or
+// a device could block or never end); reads go in chunks until end of file rather than
+// trusting the size, so a file that grows meanwhile still keeps the bound.
 
 #include "analysis/FileBytes.h"
 
-#include <cerrno>
+#include "app/RegularFile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -14,9 +16,10 @@ namespace calvix {
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
                    std::size_t maxBytes) {
     bytes.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::string reason;
+    std::FILE* file = OpenRegularFile(path, reason);
     if (file == nullptr) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
+        error = "cannot open '" + path + "': " + reason;
         return false;
     }
     constexpr std::size_t chunk = 1 << 20;
@@ -24,7 +27,7 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, st
     try {
         // The size query only sizes the buffer once; the reads below still keep the bound.
         struct stat info {};
-        if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+        if (::fstat(::fileno(file), &info) == 0 && info.st_size >= 0 &&
             static_cast<std::size_t>(info.st_size) <= maxBytes)
             bytes.reserve(static_cast<std::size_t>(info.st_size) + chunk);
         for (;;) {

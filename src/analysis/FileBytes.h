@@ -12,8 +12,8 @@ namespace calvix {
 // Larger than any scan this program makes (A4 at 600 dpi, 24 bits, is about 100 MB).
 inline constexpr std::size_t MaxPictureFileBytes = std::size_t{1} << 30;
 
-// Returns false with a message in error when the file cannot be opened or read, or is larger
-// than maxBytes.
+// Returns false with a message in error when the file cannot be opened or read, is not a
+// regular file, or is larger than maxBytes.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
                    std::size_t maxBytes = MaxPictureFileBytes);
 

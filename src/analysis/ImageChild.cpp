@@ -173,8 +173,12 @@ bool TChildImage::HelpChildImage(const std::string& helperPath, const ScanBitmap
 
 bool TChildImage::SaveImage(const std::string& path, BmpSaveMode mode) {
     std::string error;
-    if (SaveBmpFile(image, path, error, mode)) return true;
+    if (SaveBmpFile(image, path, error, mode)) {
+        saveError.clear();
+        return true;
+    }
     CALVIX_LOG_ERR(unit::ImageChild, "cannot save image: " + error, LogErrBar);
+    saveError = error;
     return false;
 }
 

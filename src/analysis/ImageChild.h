@@ -65,6 +65,9 @@ public:
     bool HelpChildImage(const std::string& helperPath, const ScanBitmap& helper);
     // Saves the picture as a 24-bit BMP; logs an error line and returns false on failure.
     bool SaveImage(const std::string& path, BmpSaveMode mode = BmpSaveMode::ReplaceAtomically);
+    // Why the last save failed; empty after a successful one. Callers that save on the way
+    // (the chart check saves the helper image twice) can still tell whether the file is whole.
+    std::string saveError;
 
     ScanBitmap image;
     std::vector<std::string> infoLines;

@@ -7,45 +7,62 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace calvix {
 
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* error) {
-    auto fail = [&](const char* what) {
-        if (error) *error = std::string(what) + " '" + path + "': " + std::strerror(errno);
-        return false;
-    };
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return fail("cannot create");
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int saved = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            errno = saved;
-            return fail("cannot write");
-        }
-        written += static_cast<std::size_t>(n);
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
+    fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        openError_ = errno;
+        return;
     }
-    // mkstemp creates the file 0600; settings and logs are ordinary user files.
-    ::fchmod(fd, 0644);
+    out_.emplace(fd_);
+}
+
+AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+void AtomicFileWriter::Discard() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+    fd_ = -1;
+}
+
+bool AtomicFileWriter::Write(const void* data, std::size_t size) { return out_ && out_->Write(data, size); }
+
+bool AtomicFileWriter::WriteZeros(std::size_t count) { return out_ && out_->WriteZeros(count); }
+
+bool AtomicFileWriter::Fail(const char* what, int code, std::string* error) {
+    Discard();
+    if (error) *error = std::string(what) + " '" + path_ + "': " + std::strerror(code);
+    return false;
+}
+
+bool AtomicFileWriter::Commit(std::string* error) {
+    if (fd_ < 0) return Fail("cannot create", openError_ != 0 ? openError_ : EBADF, error);
+    if (!out_->Flush()) return Fail("cannot write", out_->Error(), error);
+    // mkstemp creates the file 0600; settings, logs and images are ordinary user files.
+    ::fchmod(fd_, 0644);
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        return fail("cannot close");
+        const int code = errno;
+        ::unlink(temp_.c_str());
+        return Fail("cannot close", code, error);
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        return fail("cannot replace");
+    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+        const int code = errno;
+        ::unlink(temp_.c_str());
+        return Fail("cannot replace", code, error);
     }
     return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* error) {
+    AtomicFileWriter file(path);
+    file.Write(content.data(), content.size());
+    return file.Commit(error);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {

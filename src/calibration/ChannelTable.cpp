@@ -2,6 +2,8 @@
 // the measured value from GS23 towards GS0, white above the lightest.
 #include "calibration/ChannelTable.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace calvix {
@@ -50,6 +52,8 @@ int buildChannelTable(ChannelTable& table, const GreyColours& measured, const Gr
     for (; i < ChannelTableEntries; ++i) table[i] = 255;
     return 0;
 }
+
+bool ChannelTableNonDecreasing(const ChannelTable& table) { return std::is_sorted(table.begin(), table.end()); }
 
 ChannelTables BuildChannelTables(const GreyColours& measured, const GreyColours& reference, const WhiteScale& scale) {
     ChannelTables tables{};

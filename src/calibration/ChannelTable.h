@@ -12,6 +12,10 @@ namespace calvix {
 int buildChannelTable(ChannelTable& table, const GreyColours& measured, const GreyColours& reference,
                       ColourChannel channel, double scale);
 
+// True when no entry is below the one before: a table that falls somewhere would make a
+// brighter scan value darker, which is never a correction (a reference or a wedge is wrong).
+bool ChannelTableNonDecreasing(const ChannelTable& table);
+
 // The red, green and blue tables, each with its own scale.
 ChannelTables BuildChannelTables(const GreyColours& measured, const GreyColours& reference, const WhiteScale& scale);
 

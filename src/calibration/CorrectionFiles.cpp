@@ -41,12 +41,12 @@ std::string TableFilePath(const std::string& dataFolder, bool isFront) {
 }
 
 bool WriteGreyScaleFile(const std::string& dataFolder, bool isFront, const GreyColours& measured,
-                        const GreyColours& reference) {
-    return WriteFileAtomically(GreyScaleFilePath(dataFolder, isFront), GreyScaleFileText(measured, reference));
+                        const GreyColours& reference, std::string* error) {
+    return WriteFileAtomically(GreyScaleFilePath(dataFolder, isFront), GreyScaleFileText(measured, reference), error);
 }
 
-bool WriteTableFile(const std::string& dataFolder, bool isFront, const ChannelTables& tables) {
-    return WriteFileAtomically(TableFilePath(dataFolder, isFront), TableFileText(tables));
+bool WriteTableFile(const std::string& dataFolder, bool isFront, const ChannelTables& tables, std::string* error) {
+    return WriteFileAtomically(TableFilePath(dataFolder, isFront), TableFileText(tables), error);
 }
 
 }  // namespace calvix

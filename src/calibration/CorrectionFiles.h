@@ -16,10 +16,11 @@ std::string GreyScaleFilePath(const std::string& dataFolder, bool isFront);
 // "<folder>/corrvals_front.csv" or "<folder>/corrvals_back.csv".
 std::string TableFilePath(const std::string& dataFolder, bool isFront);
 
-// Replace the file as a whole; false when it could not be written, which callers ignore: the
-// files are a record for the operator, the evaluation goes on without them.
+// Replace the file as a whole; false (error set when given) when it could not be written. The
+// files are a record for the operator: the evaluation goes on without them.
 bool WriteGreyScaleFile(const std::string& dataFolder, bool isFront, const GreyColours& measured,
-                        const GreyColours& reference);
-bool WriteTableFile(const std::string& dataFolder, bool isFront, const ChannelTables& tables);
+                        const GreyColours& reference, std::string* error = nullptr);
+bool WriteTableFile(const std::string& dataFolder, bool isFront, const ChannelTables& tables,
+                    std::string* error = nullptr);
 
 }  // namespace calvix

@@ -2,6 +2,7 @@
 // colour display, factors, tables, table file, LUT record.
 #include "calibration/GreyCorrection.h"
 
+#include "app/FormStatus.h"
 #include "calibration/ChannelTable.h"
 #include "calibration/CorrectionFactors.h"
 #include "calibration/CorrectionFiles.h"
@@ -9,11 +10,25 @@
 
 namespace calvix {
 
+namespace {
+
+// The evaluation goes on without a file that cannot be written, but the log says so: a
+// silently missing or stale file would be taken for this run's result.
+EvaluationFile Written(const std::string& path, bool written, const std::string& error) {
+    if (!written) CALVIX_LOG_ERR(unit::MainForm, error, LogErr);
+    return EvaluationFile{path, written ? std::string() : error};
+}
+
+}  // namespace
+
 void GreyCorrection::Evaluate(const GreyWedgeInput& input, CalibrationLutRecord& lut,
                               const ColourDisplay& showColours) {
     measured_ = input.measured;
     reference_ = ReferenceColoursOf(input.referenceGreys);
-    WriteGreyScaleFile(input.dataFolder, input.isFront, measured_, reference_);
+    files_.clear();
+    std::string error;
+    const bool greysWritten = WriteGreyScaleFile(input.dataFolder, input.isFront, measured_, reference_, &error);
+    files_.push_back(Written(GreyScaleFilePath(input.dataFolder, input.isFront), greysWritten, error));
     UpdateWhiteScale(whiteScale_, input.sliderPosition, measured_[0]);
     if (showColours) showColours(measured_, reference_);
 
@@ -21,7 +36,8 @@ void GreyCorrection::Evaluate(const GreyWedgeInput& input, CalibrationLutRecord&
     LogCorrectionFactors(measured_, factors_);
 
     tables_ = BuildChannelTables(measured_, reference_, whiteScale_);
-    WriteTableFile(input.dataFolder, input.isFront, tables_);
+    const bool tablesWritten = WriteTableFile(input.dataFolder, input.isFront, tables_, &error);
+    files_.push_back(Written(TableFilePath(input.dataFolder, input.isFront), tablesWritten, error));
     lut.SetSideTables(input.isFront ? LutSide::Front : LutSide::Rear, tables_);
 }
 

@@ -8,8 +8,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace calvix {
+
+// One text file of an evaluation: its path, and why it could not be written (empty: written).
+struct EvaluationFile {
+    std::string path;
+    std::string error;
+};
 
 struct GreyWedgeInput {
     GreyColours measured{};           // GS0..GS23 as sampled, red in the lowest byte
@@ -36,6 +43,8 @@ public:
     const CorrectionFactors& Factors() const { return factors_; }
     const WhiteScale& whiteScale() const { return whiteScale_; }
     const ChannelTables& Tables() const { return tables_; }
+    // The grey-step file and the table file of the last evaluation, in that order.
+    const std::vector<EvaluationFile>& Files() const { return files_; }
 
 private:
     GreyColours measured_{};
@@ -44,6 +53,7 @@ private:
     // No adaption until a slider position inside 0-4 has been applied.
     WhiteScale whiteScale_{1.0, 1.0, 1.0};
     ChannelTables tables_{};
+    std::vector<EvaluationFile> files_;
 };
 
 }  // namespace calvix

@@ -3,6 +3,8 @@
 // options (gamma, chromatic adaptation) that turn the greys into reference RGB values.
 #pragma once
 
+#include "it8ref/It8ReadReport.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -23,10 +25,17 @@ public:
     TIT8Ref(const TIT8Ref&) = delete;
     TIT8Ref& operator=(const TIT8Ref&) = delete;
 
-    // 0 when the file was read to its end; -1 when it cannot be opened or read, or when
-    // NUMBER_OF_FIELDS is followed by something other than a positive integer. After -1
-    // the record holds what it held before the call.
-    std::int32_t LoadFile(const std::string& path);
+    // 0 when the file was read to its end; -1 when it cannot be opened or read, is not a
+    // regular file, or when NUMBER_OF_FIELDS is followed by something other than a positive
+    // integer. After -1 the record holds what it held before the call. The report, when
+    // given, says why a read failed and what the file gave.
+    std::int32_t LoadFile(const std::string& path, It8ReadReport* report = nullptr);
+
+    // Loading a reference for a calibration: as LoadFile, but a file that does not give all
+    // 24 grey patches itself, each with three finite numbers from columns it names, is
+    // refused as well (-1, record unchanged, report.fault says why). A missing patch would
+    // otherwise keep an earlier file's value or zero and bend the correction tables.
+    std::int32_t LoadCalibrationReference(const std::string& path, It8ReadReport& report);
 
     // Rewrites the line's sample id in place so that its first value reads as the patch
     // number, and sets currentRow/currentColumn. False when the id names no patch of the
@@ -53,7 +62,11 @@ public:
     bool chromaticAdaptation = false;
 
 private:
-    std::int32_t ReadOpenFile(std::FILE* file);
+    enum class ValueProblem : std::uint8_t { None, NoPatch, TooFewValues, NonFinite, DecimalComma };
+
+    std::int32_t ReadOpenFile(std::FILE* file, It8ReadReport& report);
+    ValueProblem StoreValues(const std::string& line);
+    static void NoteGreyLine(It8ReadReport& report, std::int32_t grey, ValueProblem problem);
 };
 
 // The one record of the process, constructed during static initialisation.

@@ -57,6 +57,7 @@ bool It8TextReader::ReadLine(std::string& line, bool& overlong, std::size_t maxL
                 c = Next();
                 continue;
             }
+            bareCarriageReturn_ = true;
         }
         if (line.size() < maxLength) {
             line.push_back(static_cast<char>(c));

@@ -25,12 +25,16 @@ public:
     // True when the next read would find the end of the file (or a read error).
     bool AtEnd();
     bool Failed() const { return std::ferror(file_) != 0; }
+    // A carriage return inside a line read by ReadLine, followed by neither a line feed nor
+    // the end: the mark of a file whose lines end in a carriage return alone.
+    bool SawBareCarriageReturn() const { return bareCarriageReturn_; }
 
 private:
     int Peek();
     int Next();
 
     std::FILE* file_;
+    bool bareCarriageReturn_ = false;
 };
 
 }  // namespace calvix

@@ -1,6 +1,9 @@
 // Loading a reference file by dialog or by path, and what the main window shows afterwards.
+// Every load here is for a calibration, so it takes the strict load that refuses a file
+// without all 24 grey patches of its own.
 #include "it8ref/ReferenceLoader.h"
 
+#include "app/FormStatus.h"
 #include "app/Strings.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
@@ -33,8 +36,12 @@ std::int32_t ReferenceLoader::LoadReferenceByPath(const std::string& path) {
 }
 
 std::int32_t ReferenceLoader::LoadAndShow(const std::string& path) {
-    const std::int32_t result = reference_.LoadFile(path);
+    // A file without a complete grey wedge of its own is refused like an unreadable one: the
+    // operator sees the same message box, the log says what is wrong with the file.
+    It8ReadReport report;
+    const std::int32_t result = reference_.LoadCalibrationReference(path, report);
     if (result < 0) {
+        CALVIX_LOG_ERR(unit::MainForm, "IT8 reference file '" + path + "' " + DescribeIt8Fault(report), LogErr);
         ShowParsingError();
         return result;
     }

@@ -19,10 +19,11 @@ public:
     ReferenceLoader(TIT8Ref& reference, ReferenceOptions& options, Desktop& desktop,
                     const TAppStrings& strings);
 
-    // 0 when a file was chosen and loaded, the negative LoadFile result when it could not be
-    // read, -1 when the dialog was cancelled (the defaults are then back in force).
+    // 0 when a file was chosen and loaded, -1 when it could not be read or gives no complete
+    // grey wedge of its own (after the message box and an error line naming the reason), or
+    // when the dialog was cancelled (the defaults are then back in force).
     std::int32_t LoadReferenceByDialog();
-    // 0 when loaded, the negative LoadFile result otherwise (after the message box).
+    // 0 when loaded, -1 otherwise (after the message box and the error line).
     std::int32_t LoadReferenceByPath(const std::string& path);
 
     // The main window's open dialog; it keeps its filter index and file name between uses,

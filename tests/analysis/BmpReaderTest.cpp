@@ -11,6 +11,9 @@
 
 #include <cctype>
 #include <climits>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace calvix {
 namespace {
@@ -79,6 +82,53 @@ TEST(BmpWriter, OverwritingInPlaceLeavesExactlyTheNewFile) {
     EXPECT_EQ(std::vector<std::uint8_t>(text.begin(), text.end()), EncodeBmp(small));
     EXPECT_FALSE(SaveBmpFile(small, dir.File("missing/help.bmp"), error, BmpSaveMode::OverwriteInPlace));
     EXPECT_FALSE(error.empty());
+}
+
+// The in-place overwrite writes only into a file that is the path's own: a symbolic link or a
+// second hard link is replaced, and what it pointed to stays as it was.
+TEST(BmpWriter, SavingNeverWritesThroughALink) {
+    const ScanBitmap image = Pattern(6, 4);
+    for (const BmpSaveMode mode : {BmpSaveMode::OverwriteInPlace, BmpSaveMode::ReplaceAtomically}) {
+        for (const bool hardLink : {false, true}) {
+            test::TempDir dir;
+            test::WriteFileText(dir.File("victim"), "keep");
+            const int linked = hardLink ? ::link(dir.File("victim").c_str(), dir.File("help.bmp").c_str())
+                                        : ::symlink(dir.File("victim").c_str(), dir.File("help.bmp").c_str());
+            ASSERT_EQ(linked, 0);
+            std::string error;
+            ASSERT_TRUE(SaveBmpFile(image, dir.File("help.bmp"), error, mode)) << error;
+            EXPECT_EQ(test::ReadFileText(dir.File("victim")), "keep") << hardLink;
+            EXPECT_FALSE(std::filesystem::is_symlink(dir.File("help.bmp")));
+            const std::string text = test::ReadFileText(dir.File("help.bmp"));
+            EXPECT_EQ(std::vector<std::uint8_t>(text.begin(), text.end()), EncodeBmp(image));
+        }
+    }
+}
+
+// Larger than the write buffer, with padded rows: the buffered writes keep every byte in order.
+TEST(BmpWriter, ImageLargerThanTheWriteBufferIsWrittenExactly) {
+    const ScanBitmap image = Pattern(701, 600, 3);
+    const std::vector<std::uint8_t> expected = EncodeBmp(image);
+    ASSERT_GT(expected.size(), std::size_t{1} << 20);
+    test::TempDir dir;
+    for (const BmpSaveMode mode : {BmpSaveMode::ReplaceAtomically, BmpSaveMode::OverwriteInPlace}) {
+        std::string error;
+        ASSERT_TRUE(SaveBmpFile(image, dir.File("big.bmp"), error, mode)) << error;
+        const std::string text = test::ReadFileText(dir.File("big.bmp"));
+        EXPECT_TRUE(std::vector<std::uint8_t>(text.begin(), text.end()) == expected);
+    }
+}
+
+// Only regular files are read: a FIFO would block the open, /dev/zero would be read to the size
+// cap (a gigabyte) before failing.
+TEST(BmpReader, SpecialFilesAreRefusedAtOnce) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("scan.bmp").c_str(), 0600), 0);
+    for (const std::string& path : {dir.File("scan.bmp"), std::string("/dev/zero"), dir.Path()}) {
+        const PictureResult r = LoadBmpFile(path);
+        EXPECT_FALSE(r.ok) << path;
+        EXPECT_NE(r.error.find("not a"), std::string::npos) << r.error;
+    }
 }
 
 TEST(BmpReader, TopDownRowsComeOutTopFirst) {

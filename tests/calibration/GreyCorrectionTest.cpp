@@ -138,6 +138,14 @@ TEST_F(GreyCorrectionTest, UnwritableFolderStillUpdatesTheRecord) {
     EXPECT_EQ(lut.Table(LutSide::Rear, ColourChannel::Blue)[1023], 255);
     EXPECT_EQ(LogLinesContaining("Correction factors RGB"), 1u);
     EXPECT_EQ(FileCount(folder), 0u);
+    // Neither file is passed over in silence: both are reported with their paths and logged.
+    ASSERT_EQ(correction.Files().size(), 2u);
+    EXPECT_EQ(correction.Files()[0].path, input.dataFolder + "/gs_rgb_back.csv");
+    EXPECT_EQ(correction.Files()[1].path, input.dataFolder + "/corrvals_back.csv");
+    for (const EvaluationFile& file : correction.Files()) {
+        EXPECT_NE(file.error.find("'" + file.path + "': No such file or directory"), std::string::npos) << file.error;
+        EXPECT_EQ(LogLinesContaining("ERR: error '" + file.error + "'"), 1u);
+    }
 }
 
 TEST_F(GreyCorrectionTest, DegenerateInputsGiveDefinedOutputs) {

@@ -1,7 +1,9 @@
 // The q71-emulator process over real sockets: loopback only, clean stop on SIGTERM, state kept
 // across a restart, service and scan connections at once, delayed replies, hostile input.
+#include "DaemonFixture.h"
 #include "EmulatorProcess.h"
 #include "TempDir.h"
+#include "TestData.h"
 #include "WireFormat.h"
 
 #include <gmock/gmock.h>
@@ -73,17 +75,8 @@ private:
 
 constexpr int kWaitMs = 3000;
 
-class DaemonTest : public ::testing::Test {
+class DaemonTest : public DaemonFixture {
 protected:
-    void Start(std::vector<std::string> args = {}) {
-        emulator = std::make_unique<EmulatorProcess>(dir.File("device.state"), dir.File("emulator.log"), args);
-        ASSERT_TRUE(emulator->Started());
-    }
-    void TearDown() override {
-        if (emulator && emulator->Running()) {
-            EXPECT_EQ(emulator->Stop(), 0);  // SIGTERM ends it cleanly
-        }
-    }
     std::unique_ptr<RawClient> Greet(const std::string& role) {
         auto client = std::make_unique<RawClient>(emulator->Port());
         EXPECT_TRUE(client->Connected());
@@ -97,9 +90,6 @@ protected:
         const auto reply = client.Next(kWaitMs);
         return reply ? reply->payload : "(none)";
     }
-
-    TempDir dir;
-    std::unique_ptr<EmulatorProcess> emulator;
 };
 
 TEST_F(DaemonTest, StopsCleanlyOnSigterm) {
@@ -187,6 +177,95 @@ TEST_F(DaemonTest, HostileInputEndsOnlyItsOwnConnection) {
     }
     auto service = Greet("service");
     EXPECT_EQ(Ask(*service, "lamps:1\r\n"), "A000 OK\r\n");
+}
+
+TEST_F(DaemonTest, UnreadableStateFileStopsTheStartAndIsLeftAlone) {
+    const std::string path = dir.File("device.state");
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"serial=Q71-1\nlut=" + std::string(2 * 6227 - 1, '0') + "x\n", path + ": line 2: bad value for lut"},
+        {"lamps=1\n" + std::string(70000, '#') + "\n", path + ": larger than 64 KB"},
+    };
+    for (const auto& c : cases) {
+        WriteFileText(path, c.text);
+        const ProgramResult run = RunProgram({EmulatorProcess::BinaryPath(), "--listen", "127.0.0.1:0", "--state", path},
+                                             dir.Path());
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_THAT(run.err, HasSubstr(c.message));
+        EXPECT_EQ(ReadFileText(path), c.text);
+    }
+}
+
+TEST_F(DaemonTest, StateWithOddSerialAndUnknownKeysSurvivesRestarts) {
+    WriteFileText(dir.File("device.state"), "future_key=kept as it was\nlamps=1\n");
+    Start({"--serial", "Q71 \"7\""});
+    ASSERT_EQ(emulator->Stop(), 0);
+    Start();
+    auto service = Greet("service");
+    EXPECT_THAT(Ask(*service, "get_params\r\n"), HasSubstr("A000 OK"));
+    const std::string state = ReadFileText(dir.File("device.state"));
+    EXPECT_THAT(state, HasSubstr("serial=Q71 \"7\"\n"));
+    EXPECT_THAT(state, HasSubstr("future_key=kept as it was\n"));
+    EXPECT_THAT(state, HasSubstr("lamps=1\n"));
+}
+
+TEST_F(DaemonTest, BadSwitchesAndScenarioFolderExitWith2) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--scenario", dir.Path()}, {"--bit-depth", "16"}, {"--feed", "chart-on=front"}, {"--duplex", "2"},
+        {"--idle-timeout", "0"}, {"--cap-refuse", "0x8136"}, {"stray"}, {"--feed", "chart-on=front,it8=/dev/zero"}};
+    for (const auto& args : cases) {
+        std::vector<std::string> argv = {EmulatorProcess::BinaryPath(), "--listen", "127.0.0.1:0", "--state",
+                                         dir.File("s")};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const ProgramResult run = RunProgram(argv, dir.Path());
+        EXPECT_EQ(run.exitCode, 2) << args[0];
+        EXPECT_THAT(run.err, HasSubstr(args[0] == "stray" ? "stray" : "q71-emulator: ")) << args[0];
+    }
+}
+
+TEST_F(DaemonTest, LogsTheAddressActuallyBound) {
+    emulator = std::make_unique<EmulatorProcess>(dir.File("device.state"), dir.File("emulator.log"),
+                                                 std::vector<std::string>{}, "127.0.0.2");
+    ASSERT_TRUE(emulator->Started());
+    ASSERT_EQ(emulator->Stop(), 0);
+    EXPECT_THAT(ReadFileText(dir.File("emulator.log")), HasSubstr("listening on 127.0.0.2:"));
+}
+
+TEST_F(DaemonTest, SilentConnectionsCannotLockTheDeviceOut) {
+    Start({"--hello-timeout", "300"});
+    std::vector<std::unique_ptr<RawClient>> silent;
+    for (std::size_t i = 0; i < 16; ++i) silent.push_back(std::make_unique<RawClient>(emulator->Port()));
+    // Every place is taken by a connection that never greets; each is closed after its time.
+    for (auto& client : silent) EXPECT_TRUE(client->ClosedByPeer(kWaitMs));
+    auto service = Greet("service");
+    EXPECT_EQ(Ask(*service, "lamps:1\r\n"), "A000 OK\r\n");
+    EXPECT_THAT(ReadFileText(dir.File("emulator.log")), HasSubstr("closed: no greeting in time"));
+}
+
+TEST_F(DaemonTest, IdleConnectionIsClosedAfterItsTime) {
+    Start({"--idle-timeout", "1"});
+    auto service = Greet("service");
+    EXPECT_EQ(Ask(*service, "lamps:1\r\n"), "A000 OK\r\n");
+    EXPECT_TRUE(service->ClosedByPeer(kWaitMs));
+    EXPECT_THAT(ReadFileText(dir.File("emulator.log")), HasSubstr("closed: idle too long"));
+}
+
+TEST_F(DaemonTest, RenderToolRefusesOptionsOutOfRange) {
+    const std::string render = std::string(CALVIX_BIN_DIR) + "/q71-render";
+    const std::vector<std::vector<std::string>> cases = {
+        {"--shift-x", "2147483647"}, {"--shift-y", "-2147483648"}, {"--box-width", "0"}, {"--box-height", "-4"},
+        {"--dust", "2000000000"},    {"--noise", "nan"},           {"--rotate", "inf"},  {"--gamma", "0"},
+        {"--offset", "2"},           {"--coloured-wedge", "24"},   {"--gain", "-1"},     {"--it8", "/dev/zero"}};
+    for (const auto& args : cases) {
+        std::vector<std::string> argv = {render, "-o", dir.File("r.bmp")};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const ProgramResult run = RunProgram(argv, dir.Path());
+        EXPECT_EQ(run.exitCode, args[0] == "--it8" ? 1 : 2) << args[0] << " " << args[1];
+        EXPECT_THAT(run.err, HasSubstr(args[0] == "--it8" ? "not a readable regular file" : args[0])) << args[1];
+        EXPECT_FALSE(FileExists(dir.File("r.bmp")));
+    }
 }
 
 }  // namespace

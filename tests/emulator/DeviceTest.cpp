@@ -2,6 +2,7 @@
 #include "DeviceState.h"
 #include "ServiceCommands.h"
 #include "TempDir.h"
+#include "ValueText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -82,13 +83,78 @@ TEST(DeviceStateTest, MissingFileKeepsDefaultsAndUnwritablePlaceFails) {
 
 TEST(DeviceStateTest, MalformedLinesAreReportedAndGoodOnesApply) {
     DeviceState state;
-    EXPECT_FALSE(state.Parse("lamps=1\nduplex=maybe\nserial=bad,serial\nlut=abc\nno equals\nfuture_key=1\n"));
+    std::string error;
+    EXPECT_FALSE(state.Parse("lamps=1\nduplex=maybe\nserial=\"open\nlut=abc\nno equals\nfuture_key=1\n", &error));
+    EXPECT_EQ(error, "line 2: bad value for duplex");
     EXPECT_TRUE(state.lamps);
     EXPECT_TRUE(state.model.duplex);
     EXPECT_EQ(state.model.serial, "Q71-000123");
     EXPECT_TRUE(state.lut.empty());
     EXPECT_TRUE(state.Parse("# comment\r\nled=1\r\n\r\nfuture_key=1"));
     EXPECT_TRUE(state.model.led);
+}
+
+TEST(DeviceStateTest, EveryValueReadsBackAndUnknownKeysSurvive) {
+    test::TempDir dir;
+    for (const std::string serial : {"Q71 \"7\"", "\"quoted\"", " lead", "a\\b", "\xC3\xA9t\xC3\xA9", "x=y,z:1"}) {
+        DeviceState state;
+        state.model.serial = serial;
+        state.otherKeys = {{"future_key", "a=b"}, {"note", "\"kept as written"}};
+        std::string error;
+        ASSERT_TRUE(state.Save(dir.File("s"), &error)) << error;
+        DeviceState loaded;
+        ASSERT_TRUE(loaded.Load(dir.File("s"), &error)) << serial << ": " << error;
+        EXPECT_EQ(loaded.model.serial, serial);
+        EXPECT_EQ(loaded.otherKeys, state.otherKeys);
+        EXPECT_EQ(loaded.Serialise(), state.Serialise());
+    }
+}
+
+struct BadStateFile {
+    std::string text;
+    std::string reason;
+};
+
+class BadStateFiles : public ::testing::TestWithParam<BadStateFile> {};
+
+TEST_P(BadStateFiles, AreRefusedNamingFileAndLine) {
+    test::TempDir dir;
+    const std::string path = dir.File("device.state");
+    test::WriteFileText(path, GetParam().text);
+    DeviceState state;
+    std::string error;
+    EXPECT_FALSE(state.Load(path, &error));
+    EXPECT_EQ(error, "state file " + path + ": " + GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, BadStateFiles,
+    ::testing::Values(BadStateFile{"lamps=1\nlut=" + std::string(2 * kLutModuleLength - 1, 'a') + "g\n",
+                                   "line 2: bad value for lut"},
+                      BadStateFile{"# c\n\nserial=\"Q71\\q\"\n", "line 3: bad value for serial"},
+                      BadStateFile{"serial=" + std::string(65, 'x') + "\n", "line 1: bad value for serial"},
+                      BadStateFile{"=1\n", "line 1: bad value for (no key)"},
+                      BadStateFile{"led=1\n" + std::string(64 * 1024, '#'), "larger than 64 KB"}));
+
+TEST(DeviceStateTest, AFolderIsNoStateFile) {
+    test::TempDir dir;
+    DeviceState state;
+    std::string error;
+    EXPECT_FALSE(state.Load(dir.Path(), &error));
+    EXPECT_EQ(error, "state file " + dir.Path() + ": not a regular file");
+}
+
+TEST(ValueTextTest, QuotedOnlyWhenNeededAndBadQuotesRefused) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Q71-000123", "Q71-000123"}, {"a b", "a b"}, {"", ""}, {"\"x", "\"\\\"x\""}, {"x ", "\"x \""},
+        {"tab\there", "\"tab\\x09here\""}, {"back\\\"", "back\\\""}, {"~\x7F", "\"~\\x7F\""}};
+    for (const auto& [value, written] : cases) {
+        EXPECT_EQ(QuoteValue(value), written);
+        EXPECT_EQ(UnquoteValue(written), value);
+    }
+    for (const char* bad : {"\"", "\"open", "\"a\"b\"", "\"\\q\"", "\"\\x4\"", "\"\\\""}) {
+        EXPECT_FALSE(UnquoteValue(bad)) << bad;
+    }
 }
 
 TEST(DeviceStateTest, ParameterLineCarriesTheModel) {

@@ -1,12 +1,14 @@
 // Child process handling for the emulator tests.
 #include "EmulatorProcess.h"
 
+#include "TempDir.h"
 #include "TestData.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,16 +18,19 @@ namespace calvix::test {
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
+constexpr int kRunTimeoutMs = 20000;
+constexpr int kRunPollMs = 5;
 
 }  // namespace
 
 std::string EmulatorProcess::BinaryPath() { return std::string(CALVIX_BIN_DIR) + "/q71-emulator"; }
 
 EmulatorProcess::EmulatorProcess(const std::string& statePath, const std::string& logPath,
-                                 std::vector<std::string> args) {
+                                 std::vector<std::string> args, std::string host)
+    : host_(std::move(host)) {
     int out[2];
     if (::pipe(out) != 0) return;
-    std::vector<std::string> all = {BinaryPath(), "--listen", "127.0.0.1:0", "--state", statePath, "--log", logPath};
+    std::vector<std::string> all = {BinaryPath(), "--listen", host_ + ":0", "--state", statePath, "--log", logPath};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& arg : all) argv.push_back(arg.data());
@@ -45,7 +50,7 @@ EmulatorProcess::EmulatorProcess(const std::string& statePath, const std::string
     }
     std::string text;
     char buffer[256];
-    const std::string marker = "listening on 127.0.0.1:";
+    const std::string marker = "listening on " + host_ + ":";
     for (;;) {
         pollfd p{out[0], POLLIN, 0};
         if (::poll(&p, 1, kStartTimeoutMs) != 1) break;
@@ -72,6 +77,37 @@ int EmulatorProcess::Stop() {
     pid_ = -1;
     port_ = 0;
     return status;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& folder) {
+    const std::string outPath = folder + "/program.out";
+    const std::string errPath = folder + "/program.err";
+    std::vector<std::string> all = argv;
+    std::vector<char*> args;
+    for (auto& arg : all) args.push_back(arg.data());
+    args.push_back(nullptr);
+    ProgramResult result;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    // A program that should have ended but serves on is stopped, so the test fails, not hangs.
+    int status = 0;
+    pid_t ended = 0;
+    for (int waited = 0; pid > 0 && ended == 0; waited += kRunPollMs) {
+        ended = ::waitpid(pid, &status, WNOHANG);
+        if (ended == 0 && waited >= kRunTimeoutMs) ::kill(pid, SIGKILL);
+        if (ended == 0) ::usleep(kRunPollMs * 1000);
+    }
+    if (ended == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = ReadFileText(outPath);
+    result.err = ReadFileText(errPath);
+    return result;
 }
 
 ScopedDeviceAddress::ScopedDeviceAddress(const std::string& address) {

@@ -1,5 +1,8 @@
 // The device side of a connection without sockets: framing, greeting, command lines, reply
 // faults, uploads, state queries; and the scenario file that sets the faults.
+#include "Capabilities.h"
+#include "ScanAnswer.h"
+#include "ScanImaging.h"
 #include "Scenario.h"
 #include "ServiceSession.h"
 #include "WireFormat.h"
@@ -52,7 +55,7 @@ protected:
                 ++saves;
                 return saveWorks;
             },
-            [this](const std::string& line) { log.push_back(line); });
+            [this](const std::string& line) { log.push_back(line); }, &scanSide, [this] { return unsent; });
         return *session;
     }
     // Feeds bytes and returns the payloads of the frames sent back, with their types.
@@ -87,6 +90,8 @@ protected:
 
     device::DeviceState state;
     Scenario scenario;
+    ScanSide scanSide{state, scenario};
+    std::size_t unsent = 0;
     std::unique_ptr<ServiceSession> session;
     std::vector<std::string> log;
     std::vector<int> delays;
@@ -176,10 +181,90 @@ TEST_F(SessionTest, ScanConnectionReadsTheStateAndMayNotSendCommands) {
     Session();
     state.lamps = true;
     Feed(Frame(wire::FrameType::Hello, "scan"));
-    EXPECT_THAT(Feed(Frame(wire::FrameType::StateQuery, "")), ElementsAre("D:" + state.Serialise()));
+    EXPECT_THAT(Feed(Frame(wire::FrameType::StateQuery, "")),
+                ElementsAre("D:" + state.Serialise() + scanSide.ReportText()));
     EXPECT_TRUE(Feed(Frame(wire::FrameType::Text, "lamps:0\r\n")).empty());
     EXPECT_TRUE(session->WantsClose());
     EXPECT_TRUE(state.lamps);
+}
+
+TEST_F(SessionTest, CommandLineOfExactlyTheLimitIsServed) {
+    Greeted();
+    const std::string limit(ServiceSession::kMaxCommandLine, 'x');
+    EXPECT_THAT(Feed(Frame(wire::FrameType::Text, limit + "\r\n")), ElementsAre("T:E001 unknown command\r\n"));
+    EXPECT_THAT(Feed(Frame(wire::FrameType::Text, limit + "x\r\n")), ElementsAre("T:E004 line too long\r\n"));
+}
+
+TEST_F(SessionTest, CapabilityRequestsAndMalformedOnesKeepTheConnection) {
+    Session();
+    Feed(Frame(wire::FrameType::Hello, "scan"));
+    const auto ask = [this](const std::string& frame) {
+        const auto frames = Feed(frame);
+        EXPECT_EQ(frames.size(), 1u);
+        return frames.empty() ? std::optional<wire::CapReply>() : wire::DecodeCapReply(frames[0].substr(2));
+    };
+    const auto set = ask(wire::EncodeCapRequest({0x8136, twain::MSG_SET, twain::TWTY_UINT16, std::string("\0\0", 2)}));
+    ASSERT_TRUE(set);
+    EXPECT_EQ(set->rc, twain::TWRC_SUCCESS);
+    EXPECT_EQ(scanSide.Capabilities().Current(0x8136), std::string("\0\0", 2));
+    // A set whose value does not fit its type: answered, not fatal.
+    for (const std::string& bad : {std::string("\x36\x81\x06\x00\x04\x00\x01", 7), std::string("\x01", 1)}) {
+        const auto reply = ask(Frame(wire::FrameType::CapRequest, bad));
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->cc, twain::TWCC_BADVALUE);
+    }
+    EXPECT_FALSE(session->WantsClose());
+    EXPECT_THAT(log, ::testing::Contains("conn 1 <- cap 0x8136 msg 0x0006 type 4 value 0"));
+}
+
+TEST_F(SessionTest, OfflineDeviceRefusesOnlyTheScanGreeting) {
+    scenario.offline = true;
+    Session();
+    EXPECT_TRUE(Feed(Frame(wire::FrameType::Hello, "scan")).empty());
+    EXPECT_TRUE(session->WantsClose());
+    for (const char* role : {"service", "control"}) {
+        Session();
+        EXPECT_THAT(Feed(Frame(wire::FrameType::Hello, role)), ElementsAre("H:Q71-000123")) << role;
+    }
+}
+
+TEST_F(SessionTest, EachRoleHasItsOwnRequests) {
+    Session();
+    Feed(Frame(wire::FrameType::Hello, "control"));
+    EXPECT_THAT(Feed(Frame(wire::FrameType::Feed, "blank")), ElementsAre("K:A000 OK"));
+    EXPECT_EQ(scanSide.Feeder().Count(), 1u);
+    EXPECT_TRUE(Feed(Frame(wire::FrameType::ScanRequest, "")).empty());
+    EXPECT_TRUE(session->WantsClose());
+
+    Session();
+    Feed(Frame(wire::FrameType::Hello, "scan"));
+    EXPECT_TRUE(Feed(Frame(wire::FrameType::Feed, "blank")).empty());
+    EXPECT_TRUE(session->WantsClose());
+    EXPECT_EQ(scanSide.Feeder().Count(), 1u);
+}
+
+TEST_F(SessionTest, ScanAnswersOnceItsPredecessorWasRead) {
+    scanSide.SetPageSize(16, 8);
+    Session();
+    Feed(Frame(wire::FrameType::Hello, "scan"));
+    scanSide.Feeder().Add(device::Sheet{});
+    scanSide.Feeder().Add(device::Sheet{});
+    std::vector<Outgoing> out;
+    const std::string request = Frame(wire::FrameType::ScanRequest, "");
+    session->Receive(reinterpret_cast<const unsigned char*>(request.data()), request.size(), &out);
+    ASSERT_EQ(out.size(), 2u);  // the front, then ScanDone
+    EXPECT_TRUE(test::DecodeScanAnswer(out[0].bytes + out[1].bytes).wellFormed);
+    // The first answer still unread: the second request ends the connection, unanswered.
+    unsent = ServiceSession::kMaxPendingReplies + 1;
+    out.clear();
+    session->Receive(reinterpret_cast<const unsigned char*>(request.data()), request.size(), &out);
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(session->WantsClose());
+    EXPECT_EQ(scanSide.Feeder().Count(), 1u);
+    // Room for one duplex scan of the largest images, not for two.
+    const std::uint64_t duplex32 = 2 * device::FramedImageBytes(2331, 3307, 32);
+    EXPECT_GE(session->OutputLimit(), duplex32 + ServiceSession::kMaxPendingReplies);
+    EXPECT_LT(session->OutputLimit(), 2 * duplex32);
 }
 
 TEST(ScenarioTest, EveryKey) {
@@ -187,7 +272,11 @@ TEST(ScenarioTest, EveryKey) {
     std::string error;
     ASSERT_TRUE(ParseScenario("# faults\nserial=Q71-9\nduplex=0\nled=yes\nparams=SF=1\nrefuse_connections=1\n"
                               "reply_delay_ms=2500\ntruncate_replies=5\nbatch_replies=true\nrefuse_command=lamps\n"
-                              "refuse_command=get_params\nno_reply=lut_bypass\nrefuse_upload=42\ndrop_after=3\n",
+                              "refuse_command=get_params\nno_reply=lut_bypass\nrefuse_upload=42\ndrop_after=3\n"
+                              "feed=blank\nfeed=blank\nfront_response=0.9,0.01,1.2\nrear_response=1,0,1/1,0,1/0.5,0,1\n"
+                              "noise=2.5\nseed=77\noffline=1\ntransfer_fail=rear\ntransfer_cancel=both\nbit_depth=32\n"
+                              "cap_refuse=0x8136:10\ncap_refuse=33156:15\ncap_checkstatus=0x812D\n"
+                              "hello_timeout_ms=300\nidle_timeout_s=2\n",
                               &s, &error))
         << error;
     device::DeviceState state;
@@ -204,6 +293,23 @@ TEST(ScenarioTest, EveryKey) {
     EXPECT_THAT(s.commands.unanswered, ElementsAre("lut_bypass"));
     EXPECT_EQ(s.refuseUploadCode, 42u);
     EXPECT_EQ(s.dropAfterRequests, 3);
+    EXPECT_EQ(s.feeds.size(), 2u);
+    EXPECT_EQ(s.Response(device::Side::Front).channel[2].gamma, 1.2);
+    EXPECT_EQ(s.Response(device::Side::Rear).channel[2].gain, 0.5);
+    EXPECT_EQ(s.noiseSigma, 2.5);
+    EXPECT_EQ(s.seed, 77u);
+    EXPECT_TRUE(s.offline);
+    EXPECT_EQ(s.transferFail, kFaceRear);
+    EXPECT_EQ(s.transferCancel, kFaceFront | kFaceRear);
+    EXPECT_EQ(s.bitCount, 32);
+    EXPECT_THAT(s.capFaults.refuse, ElementsAre(std::pair<std::uint16_t, std::uint16_t>{0x8136, 10},
+                                                    std::pair<std::uint16_t, std::uint16_t>{0x8184, 15}));
+    EXPECT_THAT(s.capFaults.checkStatus, ElementsAre(0x812D));
+    EXPECT_EQ(s.helloTimeoutMs, 300);
+    EXPECT_EQ(s.idleTimeoutS, 2);
+    // Unset responses are the sides' defaults.
+    EXPECT_EQ(Scenario{}.Response(device::Side::Rear).channel[0].gain,
+              device::DefaultResponse(device::Side::Rear).channel[0].gain);
 }
 
 class BadScenarioLine : public ::testing::TestWithParam<const char*> {};
@@ -218,7 +324,10 @@ TEST_P(BadScenarioLine, IsNamedInTheError) {
 INSTANTIATE_TEST_SUITE_P(Values, BadScenarioLine,
                          ::testing::Values("duplex=2", "reply_delay_ms=-1", "reply_delay_ms=60001",
                                            "reply_delay_ms=12x", "refuse_upload=4294967296", "unknown=1",
-                                           "no equals sign", "refuse_command=", "serial="));
+                                           "no equals sign", "refuse_command=", "serial=", "feed=chart-on=front",
+                                           "front_response=1,0", "noise=nan", "noise=-1", "transfer_fail=top",
+                                           "bit_depth=16", "cap_refuse=0x8136", "cap_refuse=0x10000:1",
+                                           "cap_checkstatus=x", "hello_timeout_ms=0", "idle_timeout_s=0"));
 
 }  // namespace
 }  // namespace calvix::emulator

@@ -20,6 +20,19 @@ inline std::string It8Data(const std::string& name) {
     return std::string(CALVIX_TEST_DATA_DIR) + "/it8/" + name;
 }
 
+// A small reference with the complete grey wedge a calibration load asks for; GS0's X value
+// is the marker that tells which file was loaded.
+inline std::string WedgeReference(int marker, const std::string& lineEnd = "\r\n") {
+    std::string text = "NUMBER_OF_FIELDS 4" + lineEnd + "BEGIN_DATA_FORMAT SAMPLE_ID XYZ_X XYZ_Y XYZ_Z" + lineEnd +
+                       "END_DATA_FORMAT" + lineEnd + "BEGIN_DATA" + lineEnd;
+    for (int n = 0; n < 24; ++n) {
+        const int y = 80 - 3 * n;
+        text += "GS" + std::to_string(n) + " " + std::to_string(n == 0 ? marker : y) + " " + std::to_string(y) + " " +
+                std::to_string(y - y / 5) + lineEnd;
+    }
+    return text + "END_DATA" + lineEnd;
+}
+
 struct ShownMessage {
     std::string text;
     std::string title;

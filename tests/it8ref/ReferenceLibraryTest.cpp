@@ -49,10 +49,7 @@ protected:
         list->ButtonIT8InstallClick();
     }
     // A small reference whose GS0 X value tells which file was loaded.
-    static std::string MarkedReference(int marker) {
-        return "NUMBER_OF_FIELDS 4 BEGIN_DATA_FORMAT SAMPLE_ID XYZ_X XYZ_Y XYZ_Z END_DATA_FORMAT\r\n"
-               "BEGIN_DATA\r\nGS0 " + std::to_string(marker) + " 50 40\r\nEND_DATA\r\n";
-    }
+    static std::string MarkedReference(int marker) { return test::WedgeReference(marker); }
     std::string ListFile() const { return dataFolder + "/it8ref.lst"; }
     bool DefaultsInForce() const { return ReferenceGreyTable == DefaultReferenceGrey; }
 
@@ -164,6 +161,24 @@ TEST_F(ReferenceLibraryTest, UnreadableChosenFileIsReportedAndNotInstalled) {
     EXPECT_TRUE(DefaultsInForce());
 }
 
+// The program's loads are for a calibration: a file without its whole grey wedge is refused
+// like an unreadable one, the log says why, and the reference in force stays.
+TEST_F(ReferenceLibraryTest, FileLackingAGreyPatchIsRefusedAndTheReferenceKept) {
+    OpenWizard();
+    Install(SourceFile("R1.txt"));
+    const GreyTable inForce = ReferenceGreyTable;
+    const std::string label = options.LabelTTabIT8ProfilPath.caption;
+    Install(SourceFile("R8.txt", "bad_grey_gs5_missing.txt"));
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, strings.MsgErrParsingIT8.caption);
+    EXPECT_TRUE(log.Contains("ERR: error 'IT8 reference file '" + sources.File("R8.txt") +
+                             "' lacks grey patches GS5'  ( file MainForm, line "));
+    EXPECT_EQ(ReferenceGreyTable, inForce);
+    EXPECT_EQ(options.LabelTTabIT8ProfilPath.caption, label);
+    EXPECT_EQ(list->lines, (std::vector<std::string>{"R1.txt"}));
+    EXPECT_FALSE(FileExists(dataFolder + "/R8.txt"));
+}
+
 struct RememberedCase {
     const char* name;
     std::string listFile;
@@ -245,8 +260,9 @@ TEST_F(ReferenceLibraryTest, InstallsKeepCaseInsensitiveOrderAndBareNames) {
     OpenWizard();
     std::filesystem::create_directories(sources.File("deep/er"));
     const std::string backslashed = sources.File("deep/er/C:\\IT8\\batch\\Rb.txt");
-    WriteFileText(backslashed, "NUMBER_OF_FIELDS 4\nBEGIN_DATA_FORMAT SAMPLE_ID XYZ_X XYZ_Y XYZ_Z\nEND_DATA_FORMAT\n"
-                               "BEGIN_DATA\nGS0 80 83 68\nEND_DATA");  // no line end at the end
+    std::string lineFeeds = test::WedgeReference(80, "\n");
+    lineFeeds.pop_back();  // no line end at the end
+    WriteFileText(backslashed, lineFeeds);
     Install(SourceFile("rc.txt"));
     Install(backslashed);
     Install(SourceFile("RA.txt"));
@@ -254,9 +270,7 @@ TEST_F(ReferenceLibraryTest, InstallsKeepCaseInsensitiveOrderAndBareNames) {
     EXPECT_EQ(list->selected, 0);
     EXPECT_EQ(listIndex, 0);
     EXPECT_EQ(ReadFileText(ListFile()), "RA.txt\r\nRb.txt\r\nrc.txt\r\n");
-    EXPECT_EQ(ReadFileText(dataFolder + "/Rb.txt"),
-              "NUMBER_OF_FIELDS 4\r\nBEGIN_DATA_FORMAT SAMPLE_ID XYZ_X XYZ_Y XYZ_Z\r\nEND_DATA_FORMAT\r\n"
-              "BEGIN_DATA\r\nGS0 80 83 68\r\nEND_DATA\r\n");
+    EXPECT_EQ(ReadFileText(dataFolder + "/Rb.txt"), test::WedgeReference(80, "\r\n"));
     // Only the list file and the three copies are left in the folder: no temporary files.
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dataFolder)) ++files;

@@ -7,31 +7,42 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
+
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace calvix::test {
 
-namespace {
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-}  // namespace
-
-ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder) {
-    std::string command = Quoted(std::string(CALVIX_BIN_DIR) + "/calvix-analyze");
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder,
+                   std::uint64_t fileSizeLimit) {
+    const std::string program = std::string(CALVIX_BIN_DIR) + "/calvix-analyze";
     const std::string outPath = scratchFolder + "/tool.out";
     const std::string errPath = scratchFolder + "/tool.err";
-    command += " >" + Quoted(outPath) + " 2>" + Quoted(errPath);
-    const int raw = std::system(command.c_str());
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Only async-signal-safe calls from here to exec.
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        if (fileSizeLimit > 0) {
+            const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            ::signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+        }
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
     ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    int raw = 0;
+    if (child > 0 && ::waitpid(child, &raw, 0) == child) run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = ReadFileText(outPath);
     run.err = ReadFileText(errPath);
     return run;
@@ -48,6 +59,16 @@ RenderedChart RenderToFile(const RenderOptions& options, const std::string& path
     std::string error;
     EXPECT_TRUE(SaveBmpFile(chart.image, path, error)) << error;
     return chart;
+}
+
+const std::string& SharedGoodScan() {
+    static const TempDir folder;
+    static const std::string path = [] {
+        const std::string file = folder.File("good.bmp");
+        RenderToFile(RenderOptions{}, file);
+        return file;
+    }();
+    return path;
 }
 
 ToneResponse UniformTone(double gain, double offset, double gamma) {

@@ -19,11 +19,17 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs calvix-analyze with the given arguments (each shell-quoted here).
-ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder);
+// Runs calvix-analyze with the given arguments. With fileSizeLimit (bytes) the program runs
+// under that RLIMIT_FSIZE with SIGXFSZ ignored, so a write beyond it fails as on a full disk.
+ToolRun RunAnalyze(const std::vector<std::string>& arguments, const std::string& scratchFolder,
+                   std::uint64_t fileSizeLimit = 0);
 
 // Renders one side and writes it to path; returns the render for its raw grey values.
 RenderedChart RenderToFile(const RenderOptions& options, const std::string& path, bool fromReferenceFile = false);
+
+// A good front scan (the default render), made once per test process and only read: most
+// failure cases need some good scan, and rendering one per case is most of their cost.
+const std::string& SharedGoodScan();
 
 // The same response for all three channels.
 ToneResponse UniformTone(double gain, double offset, double gamma);

@@ -128,6 +128,17 @@ TEST_F(AnalyzeToolTest, JpegScansAreAnalysedLikeBitmaps) {
     EXPECT_TRUE(ReadRecord(Out("CalibrationLut.bin")).has_value());
 }
 
+// Refused without the option (see the failure tests); with it, the rear is the front's copy.
+TEST(AnalyzeSameFileTest, OneFileAsBothSidesWhenAskedFor) {
+    TempDir dir;
+    const ToolRun run = RunAnalyze({SharedGoodScan(), SharedGoodScan(), "--allow-same-file", "-o", dir.Path()}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const auto record = ReadRecord(dir.File("CalibrationLut.bin"));
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ((*record)[6], 2);
+    for (int channel = 0; channel < 3; ++channel) EXPECT_EQ(RecordTable(*record, 0, channel), RecordTable(*record, 1, channel));
+}
+
 TEST(AnalyzeHelpTest, HelpNamesEveryOption) {
     TempDir dir;
     const ToolRun run = RunAnalyze({"--help"}, dir.Path());
@@ -136,7 +147,7 @@ TEST(AnalyzeHelpTest, HelpNamesEveryOption) {
     EXPECT_EQ(run.out.rfind("Offline analysis of Zelmar Q71 IT8 chart scans", 0), 0u) << run.out;
     EXPECT_EQ(run.out.find("Calvix Log File"), std::string::npos);
     for (const char* option : {"FRONT", "REAR", "--reference", "--output", "--gamma", "--adapt-d65", "--gw-tolerance",
-                               "--black-threshold", "--white-adaption", "--serial"}) {
+                               "--black-threshold", "--white-adaption", "--serial", "--allow-same-file"}) {
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
     }
 }

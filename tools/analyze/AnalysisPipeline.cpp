@@ -12,13 +12,13 @@
 #include "app/MainFormControls.h"
 #include "app/Strings.h"
 #include "calibration/CalibrationLut.h"
+#include "calibration/ChannelTable.h"
 #include "calibration/GreyCorrection.h"
 #include "calibration/StoreSide.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
 #include "platform/HeadlessDesktop.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -75,8 +75,11 @@ bool LoadReference(const AnalyzeOptions& options, std::string& error) {
         ResetReferenceGrey();
         return true;
     }
-    if (reference.LoadFile(options.referenceFile) != 0) {
-        error = "cannot read IT8 reference file '" + options.referenceFile + "'";
+    // The same strict load as the program's: a file that lacks grey patches or gives one
+    // that is not a number is refused, rather than calibrating against zero for it.
+    It8ReadReport report;
+    if (reference.LoadCalibrationReference(options.referenceFile, report) != 0) {
+        error = "IT8 reference file '" + options.referenceFile + "' " + DescribeIt8Fault(report);
         return false;
     }
     reference.SetChromaticAdaptation(options.adaptD65);
@@ -89,7 +92,34 @@ bool LoadReference(const AnalyzeOptions& options, std::string& error) {
     return true;
 }
 
-bool NonDecreasing(const ChannelTable& table) { return std::is_sorted(table.begin(), table.end()); }
+// Every input must be a regular file before any work: a folder, FIFO or device would at
+// best fail late and at worst block or read forever.
+bool CheckInput(const char* what, const std::string& path, std::string& error) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        error = std::string("cannot read ") + what + " '" + path + "': " +
+                (ec ? ec.message() : std::string("no such file"));
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = std::string("cannot read ") + what + " '" + path + "': " +
+                (std::filesystem::is_directory(status) ? "it is a folder, not a file" : "it is not a regular file");
+        return false;
+    }
+    return true;
+}
+
+// Front and rear from one file would give a duplex record whose rear is a copy of the front:
+// almost always a slip on the command line.
+bool CheckDistinctSides(const AnalyzeOptions& options, std::string& error) {
+    if (options.rearScan.empty() || options.allowSameFile) return true;
+    std::error_code ec;
+    if (!std::filesystem::equivalent(options.frontScan, options.rearScan, ec) || ec) return true;
+    error = "front and rear scan are the same file ('" + options.frontScan + "', '" + options.rearScan +
+            "'); give --allow-same-file to analyse one scan as both sides";
+    return false;
+}
 
 // Everything one side's analysis needs from the (absent) main window.
 struct Session {
@@ -103,6 +133,14 @@ struct Session {
     std::int32_t blackThreshold = 25;
     GreyCorrection correction;
 };
+
+void NoteOutput(SideReport& side, const std::string& path, const std::string& error) {
+    if (error.empty()) {
+        side.filesWritten.push_back(path);
+    } else {
+        side.writeErrors.push_back(error);
+    }
+}
 
 SideReport AnalyseSide(Session& session, const AnalyzeOptions& options, const std::string& path, bool front) {
     SideReport side;
@@ -145,18 +183,19 @@ SideReport AnalyseSide(Session& session, const AnalyzeOptions& options, const st
         side.stored = true;
         side.measured = session.correction.Measured();
         side.reference = session.correction.ReferenceColours();
-        for (std::size_t c = 0; c < 3; ++c) side.monotonic[c] = NonDecreasing(session.correction.Tables()[c]);
+        for (std::size_t c = 0; c < 3; ++c) {
+            side.monotonic[c] = ChannelTableNonDecreasing(session.correction.Tables()[c]);
+        }
+        for (const EvaluationFile& file : session.correction.Files()) NoteOutput(side, file.path, file.error);
     }
     // The scan and its helper are done with; freeing them keeps a duplex run at two images.
-    if (TChildImage* helper = session.windows.HelperWindow()) session.windows.Close(*helper);
+    if (TChildImage* helper = session.windows.HelperWindow()) {
+        // The chart check saves the helper as it goes; its last save tells whether it is whole.
+        NoteOutput(side, helper->filePath, helper->saveError);
+        session.windows.Close(*helper);
+    }
     session.windows.Close(scan);
     return side;
-}
-
-void AddFileIfPresent(AnalysisReport& report, const std::string& name) {
-    const std::string path = report.outputFolder + "/" + name;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) report.filesWritten.push_back(path);
 }
 
 }  // namespace
@@ -164,7 +203,7 @@ void AddFileIfPresent(AnalysisReport& report, const std::string& name) {
 int AnalysisReport::ExitStatus() const {
     if (failureStatus != ExitPassed) return failureStatus;
     for (const SideReport& side : sides) {
-        if (!side.loadError.empty()) return ExitInputOutput;
+        if (!side.loadError.empty() || !side.writeErrors.empty()) return ExitInputOutput;
     }
     for (const SideReport& side : sides) {
         if (!side.Passed()) return ExitSideFailed;
@@ -198,7 +237,16 @@ AnalysisReport RunAnalysis(const AnalyzeOptions& options) {
     LogWriter.SetEcho(options.verbose);
 
     std::string error;
-    if (!PrepareOutputFolder(report.outputFolder, error) || !LoadReference(options, error)) {
+    if (!CheckDistinctSides(options, error)) {
+        report.failure = error;
+        report.failureStatus = ExitUsage;
+        return report;
+    }
+    const bool inputsReadable = (options.referenceFile.empty() ||
+                                 CheckInput("IT8 reference file", options.referenceFile, error)) &&
+                                CheckInput("front scan", options.frontScan, error) &&
+                                (options.rearScan.empty() || CheckInput("rear scan", options.rearScan, error));
+    if (!inputsReadable || !PrepareOutputFolder(report.outputFolder, error) || !LoadReference(options, error)) {
         report.failure = error;
         report.failureStatus = ExitInputOutput;
         return report;
@@ -213,17 +261,14 @@ AnalysisReport RunAnalysis(const AnalyzeOptions& options) {
 
     report.sides.push_back(AnalyseSide(session, options, options.frontScan, true));
     if (!options.rearScan.empty()) report.sides.push_back(AnalyseSide(session, options, options.rearScan, false));
-    // Only this run's files are listed; an older run may have left others in the folder.
+    // Only the files this run wrote whole are listed; an older run may have left others.
     for (const SideReport& side : report.sides) {
-        const bool front = side.name == "front";
-        if (side.code != SideNotChecked) AddFileIfPresent(report, front ? "Help_front.bmp" : "Help_rear.bmp");
-        if (!side.stored) continue;
-        AddFileIfPresent(report, front ? "gs_rgb_front.csv" : "gs_rgb_back.csv");
-        AddFileIfPresent(report, front ? "corrvals_front.csv" : "corrvals_back.csv");
+        report.filesWritten.insert(report.filesWritten.end(), side.filesWritten.begin(), side.filesWritten.end());
     }
 
-    // A record with a side that did not pass would calibrate that side with zero tables; it is
-    // not written, and an older record in the folder is left as it was.
+    // A record with a side that did not pass would calibrate that side with zero tables, and
+    // one beside files that could not be written would not match them; it is not written then,
+    // and an older record in the folder is left as it was.
     if (report.ExitStatus() != ExitPassed) return report;
 
     report.lutSides = options.rearScan.empty() ? 1 : 2;

@@ -27,8 +27,13 @@ struct SideReport {
     GreyColours reference{};
     std::array<bool, 3> monotonic{};  // red, green, blue table non-decreasing
     std::vector<std::string> messages;  // message boxes the analysis showed
+    std::vector<std::string> filesWritten;  // helper image and text files, each written whole
+    std::vector<std::string> writeErrors;   // one per file that could not be written whole
 
-    bool Passed() const { return code == 0 && stored; }
+    // A side whose tables fall somewhere does not pass even with a good chart: such a table
+    // darkens brighter scan values.
+    bool TablesNonDecreasing() const { return monotonic[0] && monotonic[1] && monotonic[2]; }
+    bool Passed() const { return code == 0 && stored && TablesNonDecreasing(); }
 };
 
 struct AnalysisReport {

@@ -73,10 +73,31 @@ void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
     PrintCorners(side, out);
     for (const std::string& message : side.messages) std::fprintf(out, "  message:   %s\n", OneLine(message).c_str());
     if (side.stored) PrintGreys(side, out);
-    if (!side.Passed()) {
+    if (side.code != 0 || !side.stored) {
         std::fprintf(err, "calvix-analyze: error: %s side: %s (code %d)\n", side.name.c_str(),
                      ResultMeaning(side.code).c_str(), side.code);
+    } else if (!side.TablesNonDecreasing()) {
+        std::fprintf(out, "  verdict:   not passed, a correction table falls\n");
+        std::fprintf(err, "calvix-analyze: error: %s side: correction tables fall somewhere (red %s, green %s, blue %s); "
+                          "the reference or the scan is wrong\n",
+                     side.name.c_str(), side.monotonic[0] ? "ok" : "falls", side.monotonic[1] ? "ok" : "falls",
+                     side.monotonic[2] ? "ok" : "falls");
     }
+    for (const std::string& error : side.writeErrors) {
+        std::fprintf(out, "  not written: %s\n", error.c_str());
+        std::fprintf(err, "calvix-analyze: error: %s side: %s\n", side.name.c_str(), error.c_str());
+    }
+}
+
+// Why no record was written, when the sides were all analysed.
+const char* NoRecordReason(const AnalysisReport& report) {
+    for (const SideReport& side : report.sides) {
+        if (!side.loadError.empty()) return "a scan could not be read";
+    }
+    for (const SideReport& side : report.sides) {
+        if (!side.Passed()) return "not every side passed";
+    }
+    return "an output file could not be written";
 }
 
 }  // namespace
@@ -88,7 +109,7 @@ void PrintSummary(const AnalysisReport& report, std::FILE* out, std::FILE* err) 
         std::fprintf(out, "calibration record (6227 bytes, %s) written to %s\n",
                      report.lutSides == 2 ? "duplex" : "simplex", report.lutPath.c_str());
     } else if (!report.sides.empty()) {
-        std::fprintf(out, "no calibration record written: not every side passed\n");
+        std::fprintf(out, "no calibration record written: %s\n", NoRecordReason(report));
     }
     if (!report.filesWritten.empty()) {
         std::fprintf(out, "files in %s:\n", report.outputFolder.c_str());

@@ -3,7 +3,26 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cmath>
+
 namespace calvix::analyze {
+
+namespace {
+
+// A range check alone lets "nan" through (every comparison with it is false), and the
+// conversion would take it; so the text must first be a finite number.
+const CLI::Validator FiniteNumber(
+    [](std::string& input) {
+        double value = 0.0;
+        const char* end = input.data() + input.size();
+        const auto [next, error] = std::from_chars(input.data(), end, value);
+        if (error != std::errc() || next != end || !std::isfinite(value)) return "not a finite number: " + input;
+        return std::string();
+    },
+    "FINITE");
+
+}  // namespace
 
 int ParseAnalyzeOptions(int argc, char** argv, AnalyzeOptions& options) {
     CLI::App app{
@@ -23,6 +42,7 @@ int ParseAnalyzeOptions(int argc, char** argv, AnalyzeOptions& options) {
         ->capture_default_str();
     CLI::Option* gamma = app.add_option("--gamma", options.gamma,
                                         "Gamma applied to the reference greys (needs --reference)")
+                             ->check(FiniteNumber)
                              ->check(CLI::Range(0.5, 5.0))
                              ->capture_default_str();
     app.add_flag("--adapt-d65", options.adaptD65,
@@ -41,6 +61,8 @@ int ParseAnalyzeOptions(int argc, char** argv, AnalyzeOptions& options) {
         ->capture_default_str();
     app.add_option("--serial", options.serial, "Scanner serial number for the record's header (at most 19 characters kept)");
     app.add_flag("-v,--verbose", options.verbose, "Echo the analysis log to standard output");
+    app.add_flag("--allow-same-file", options.allowSameFile,
+                 "Accept one file as both front and rear scan (refused otherwise as a likely slip)");
 
     try {
         app.parse(argc, argv);

@@ -25,6 +25,7 @@ struct AnalyzeOptions {
     int whiteAdaption = 0;
     std::string serial;
     bool verbose = false;
+    bool allowSameFile = false;  // front and rear may name the same file
 };
 
 // Parses argv into options. Returns -1 to go on, or the status to exit with at once (after
