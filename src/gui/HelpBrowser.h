@@ -23,6 +23,9 @@ QString HelpPage(const std::string& helpFile, int helpContext);
 // Where ShowHelp finds the help file in force: the controller's, which follows the language.
 void SetHelpFileSource(std::function<std::string()> source);
 
+// The help context that stands for the contents page.
+inline constexpr int HelpContentsContext = 0;
+
 // Opens the help browser, or brings the open one forward, at the page of the help context in
 // the language in force.
 void ShowHelp(QWidget* parent, int helpContext);

@@ -14,8 +14,9 @@
 
 #include <algorithm>
 
+#include "gui/AboutDialog.h"
 #include "gui/GraphWindow.h"
-#include "gui/GuiHooks.h"
+#include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/PanelStatusBar.h"
 #include "gui/ToolPanel.h"
@@ -75,9 +76,6 @@ MainWindow::MainWindow() {
     showHelp = [this](int context) { ShowHelp(this, context); };
     showAbout = [this] {
         if (core_) ShowAboutDialog(this, *core_);
-    };
-    openAssistent = [this] {
-        if (core_) OpenCalibrationAssistent(*core_);
     };
 }
 

@@ -54,7 +54,6 @@ public:
     // The windows this frame opens but does not own; tests may watch them.
     std::function<void(int helpContext)> showHelp;
     std::function<void()> showAbout;
-    std::function<void()> openAssistent;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -15,7 +15,7 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "gui/GuiHooks.h"
+#include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/MdiTiling.h"
 #include "mainform/MainForm.h"
@@ -71,7 +71,8 @@ void MainWindow::BuildMenus() {
     QAction* close = AddCommand(file, "MMenuCloseFile", "&Close", HelpContextFileCommands,
                                 [](TMainFormular& core) { core.MMenuCloseFileClick(); });
     QAction* assistent = AddCommand(file, "MMFileCalibrationAssistent", "Calibration Assistent ...",
-                                    HelpContextMainWindow, [this](TMainFormular&) { openAssistent(); });
+                                    HelpContextMainWindow,
+                                    [](TMainFormular& core) { core.MMFileCalibrationAssistentClick(); });
     file->addSeparator();
     // The TWAIN commands exist for service work and stay hidden.
     AddCommand(file, "SelectTwainSource1", "Select Twain Source ...", HelpContextFileCommands,

@@ -52,7 +52,6 @@ struct Rig {
         store.keys[kKey]["SearchScanner"] = searchScanner ? 1 : 0;
         window.showHelp = [this](int context) { helpShown.push_back(context); };
         window.showAbout = [this] { ++aboutShown; };
-        window.openAssistent = [this] { ++assistentOpened; };
         window.show();
         core = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
         core->CreateAppStrings();
@@ -93,7 +92,6 @@ struct Rig {
     std::unique_ptr<TMainFormular> core;
     std::vector<int> helpShown;
     int aboutShown = 0;
-    int assistentOpened = 0;
 };
 
 void SendMouse(QWidget* target, QEvent::Type type, QPoint at) {
@@ -137,7 +135,7 @@ private slots:
                  r.core->controls.calibrationAssistent.enabled = true;
                  r.window.Sync();
              },
-             [](Rig& r) { return r.assistentOpened == 1; }},
+             [](Rig& r) { return r.core->Assistent() && r.desktop.assistantShown == 1; }},
             {"FileExitApp", nullptr, [](Rig& r) { return r.core->Closed() && r.desktop.mainWindowClosed; }},
             {"MMViewToolBar", nullptr,
              [](Rig& r) {
