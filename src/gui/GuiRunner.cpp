@@ -11,6 +11,7 @@
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/QtMessagePump.h"
+#include "gui/SplashBanner.h"
 #include "platform/DlDynamicLibrary.h"
 #include "platform/LinuxSystemInfo.h"
 
@@ -20,6 +21,7 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
            const std::function<void(GuiSession&)>& started) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainFormular::ApplicationTitle);
+    QApplication::setWindowIcon(CalvixIcon());
     QtDesktop desktop;
     MainWindow window;
     desktop.Attach(&window, nullptr);

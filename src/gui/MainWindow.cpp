@@ -257,6 +257,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (core_) core_->FormShow();
+    // The logo's width follows from where the laid-out tool bar ends.
+    QTimer::singleShot(0, this, [this] { Act([this](TMainFormular& core) { core.FormResize(width(), LogoSeparatorRight()); }); });
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -150,10 +151,22 @@ void MainWindow::BuildToolBar() {
     toolBar_->addWidget(logo_);
 }
 
+// Before the tool bar is laid out (a window resized while hidden), or while a too wide logo has
+// pushed the separator into the bar's overflow, the separator has no place yet: its right edge
+// is then summed from the buttons in front of it.
 int MainWindow::LogoSeparatorRight() const {
-    const QWidget* separator = toolBar_ ? toolBar_->widgetForAction(logoSeparator_) : nullptr;
-    if (!separator) return 0;
-    return separator->mapTo(this, QPoint(separator->width(), 0)).x();
+    if (!toolBar_) return 0;
+    const QWidget* separator = toolBar_->widgetForAction(logoSeparator_);
+    if (separator && separator->isVisible() && separator->x() > 0)
+        return separator->mapTo(this, QPoint(separator->width(), 0)).x();
+    const QLayout* layout = toolBar_->layout();
+    int right = toolBar_->mapTo(this, QPoint(0, 0)).x() + (layout ? layout->contentsMargins().left() : 0);
+    for (QAction* action : toolBar_->actions()) {
+        const QWidget* widget = toolBar_->widgetForAction(action);
+        if (widget) right += widget->sizeHint().width() + (layout ? layout->spacing() : 0);
+        if (action == logoSeparator_) break;
+    }
+    return right;
 }
 
 void MainWindow::Tile(int mode) {

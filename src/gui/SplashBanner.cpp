@@ -3,6 +3,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPixmap>
 
 namespace calvix {
 
@@ -57,6 +58,33 @@ void SplashBanner::paintEvent(QPaintEvent*) {
     p.setPen(QColor(200, 220, 240));
     p.drawText(QRectF(24, 32, r.width() - 48, r.height() - stripHeight - 40), Qt::AlignRight | Qt::AlignBottom,
                "Colour calibration for the Q71");
+}
+
+QIcon CalvixIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r(0, 0, size, size);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(12, 60, 110));
+        p.drawRoundedRect(r, size / 6.0, size / 6.0);
+        const double strip = size / 5.0;
+        for (int i = 0; i < 4; ++i)
+            p.fillRect(QRectF(size * (0.1 + 0.2 * i), size - strip - size * 0.08, size * 0.2, strip),
+                       QColor::fromHsv(i * 80, 210, 235));
+        QFont letter;
+        letter.setPixelSize(static_cast<int>(size * 0.7));
+        letter.setBold(true);
+        p.setFont(letter);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(0, 0, size, size - strip - size * 0.05), Qt::AlignCenter, "C");
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 }  // namespace calvix

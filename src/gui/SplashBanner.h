@@ -2,9 +2,13 @@
 // name and a strip of the grey wedge and chart colours that the program calibrates with.
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 
 namespace calvix {
+
+// The program's window icon in the banner's colours: a "C" over the colour strip.
+QIcon CalvixIcon();
 
 class SplashBanner final : public QWidget {
 public:

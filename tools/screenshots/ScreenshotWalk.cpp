@@ -45,17 +45,21 @@ void ScreenshotWalk::Wait(int ms) {
         [] {}, ms + 1000);
 }
 
-void ScreenshotWalk::Shot(std::string name, std::function<QWidget*()> window, int timeoutMs) {
+void ScreenshotWalk::Shot(std::string name, std::function<QWidget*()> window, int timeoutMs,
+                          std::function<void(bool)> stage) {
     Then(
         name,
         [window] {
             QWidget* w = window();
             return w && w->isVisible();
         },
-        [this, name, window] {
+        [this, name, window, stage] {
             QWidget* w = window();
             const QString file = outDir_ + "/" + QString::fromStdString(name) + ".png";
-            if (w->grab().save(file)) {
+            if (stage) stage(true);
+            const QPixmap picture = w->grab();
+            if (stage) stage(false);
+            if (picture.save(file)) {
                 saved_.push_back(name);
                 std::printf("  saved %s\n", qPrintable(file));
             } else {

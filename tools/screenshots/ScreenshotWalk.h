@@ -24,7 +24,10 @@ public:
               bool required = true);
     void Wait(int ms);
     // Saves the window as <name>.png once it is shown; a window that never shows is missing.
-    void Shot(std::string name, std::function<QWidget*()> window, int timeoutMs = 10000);
+    // stage, when given, runs with true just before the picture is taken and false just after,
+    // in the same turn of the event loop (for a look the program would undo at its next update).
+    void Shot(std::string name, std::function<QWidget*()> window, int timeoutMs = 10000,
+              std::function<void(bool)> stage = {});
     void Start();
 
     const std::vector<std::string>& Saved() const { return saved_; }

@@ -3,11 +3,17 @@
 // wizard page of a whole calibration run; --mode expert: the main window with a scan, its zoom
 // and overview, the graph, the about window and the help.
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAction>
 #include <QApplication>
+#include <QMdiArea>
+#include <QMouseEvent>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +24,7 @@
 #include "gui/AssistantDialog.h"
 #include "gui/GuiRunner.h"
 #include "gui/HelpBrowser.h"
+#include "gui/ImageWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/SplashWindow.h"
@@ -80,42 +87,100 @@ void NormalWalk(ScreenshotWalk& walk, GuiSession& s, int warmUpSeconds) {
             [&d] { ClickLater(WizardButton(d, "ButtonNext")); }, 60000);
     }
     WizardPageStep(walk, d, "PanelFinished", "wizard-5-finish", 300);
+    // No run leads to the two corner-marking pages; they are shown for the picture alone, and
+    // the page in force comes back before anything else is drawn.
+    for (const bool front : {true, false}) {
+        auto stage = [&d, front, shown = std::make_shared<int>(-1)](bool on) {
+            auto* pages = d.Assistant() ? d.Assistant()->findChild<QStackedWidget*>("PageControl") : nullptr;
+            if (!pages) return;
+            if (on) {
+                *shown = pages->currentIndex();
+                if (auto* page = pages->findChild<QWidget*>(front ? "PanelSetFrameFront" : "PanelSetFrameRear"))
+                    pages->setCurrentWidget(page);
+            } else {
+                pages->setCurrentIndex(*shown);
+            }
+        };
+        walk.Shot(front ? "wizard-6-corners-front" : "wizard-7-corners-rear",
+                  [&d]() -> QWidget* { return d.Assistant(); }, 2000, stage);
+    }
     walk.Then(
         "finish", [&d] { return Enabled(WizardButton(d, "ButtonNext")); },
         [&d] { ClickLater(WizardButton(d, "ButtonNext")); });
 }
 
+// A button of the main window, clicked as an operator would once it is enabled.
+void ClickWhenEnabled(ScreenshotWalk& walk, MainWindow& window, const char* name) {
+    walk.Then(
+        std::string("click ") + name, [&window, name] { return Enabled(window.findChild<QAbstractButton*>(name)); },
+        [&window, name] { ClickLater(window.findChild<QAbstractButton*>(name)); });
+}
+
+void TriggerAction(ScreenshotWalk& walk, MainWindow& window, const char* name) {
+    walk.Then(
+        std::string("command ") + name,
+        [&window, name] {
+            auto* action = window.findChild<QAction*>(name);
+            return action && action->isEnabled();
+        },
+        [&window, name] { window.findChild<QAction*>(name)->trigger(); });
+}
+
+// The mouse over the scan at a corner of a patch, where the zoom shows patch, gap and raster.
+void PointAtPatchCorner(MainWindow& window) {
+    const auto frames = window.ImageWindows();
+    if (frames.empty()) return;
+    QWidget* viewport = frames.front()->View()->viewport();
+    const QPoint at(262, 186);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), viewport->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+}
+
 void ExpertWalk(ScreenshotWalk& walk, GuiSession& s, const std::string& image) {
     TMainFormular& core = s.core;
+    MainWindow& window = s.window;
     walk.Then(
         "main window shown", [&s] { return s.window.isVisible(); }, [] {}, 60000);
     walk.Then(
         "scan opened", [] { return true; }, [&core, image] { core.OpenImageFile(image); });
     walk.Then(
-        "chart found", [] { return true; }, [&core] { core.TTabButtonSetAutoClick(); });
-    walk.Then(
-        "correction stored", [] { return true; },
-        [&core] {
-            core.Store();
-            core.ShowGraph();
+        "IT8 Chart page", [] { return true; },
+        [&window] {
+            if (auto* tabs = window.findChild<QTabWidget*>("ToolTab")) tabs->setCurrentIndex(tabs->count() - 1);
         });
+    ClickWhenEnabled(walk, window, "TTabButtonSetAuto");
+    // The corners found are taken by entering the set-corners mode; the scan window, activated
+    // anew, then offers "Store".
+    ClickWhenEnabled(walk, window, "TTabIT8SpeedButtonSetCorner");
+    walk.Then(
+        "scan window activated anew", [&window] { return window.ImageWindows().size() >= 2; },
+        [&window] {
+            const auto frames = window.ImageWindows();
+            window.ClientArea()->setActiveSubWindow(frames.back());
+            window.ClientArea()->setActiveSubWindow(frames.front());
+        });
+    ClickWhenEnabled(walk, window, "SpeedButtonStore");
+    TriggerAction(walk, window, "WindowTileVertical");
+    walk.Then(
+        "zoom at a patch corner", [] { return true; }, [&window] { PointAtPatchCorner(window); });
     walk.Wait(800);
-    walk.Shot("main-window", [&s]() -> QWidget* { return &s.window; });
+    walk.Shot("main-window", [&window]() -> QWidget* { return &window; });
     walk.Shot(
-        "zoom-overview", [&s]() -> QWidget* { return s.window.findChild<QWidget*>("PanelTools"); }, 2000);
+        "zoom-overview", [&window]() -> QWidget* { return window.findChild<QWidget*>("PanelTools"); }, 2000);
+    ClickWhenEnabled(walk, window, "SpeedButtonShowGraph");
     walk.Shot(
         "graph",
-        [&s]() -> QWidget* {
+        [&window]() -> QWidget* {
             // The graph window is captioned "Graph", inside the main frame or on its own.
             QList<QWidget*> candidates = QApplication::topLevelWidgets();
-            candidates += s.window.findChildren<QWidget*>();
+            candidates += window.findChildren<QWidget*>();
             for (QWidget* w : candidates)
                 if (w->isVisible() && w->windowTitle() == "Graph") return w;
             return nullptr;
         },
-        2000);
-    walk.Then(
-        "about opened", [] { return true; }, [&s] { ShowAboutDialog(&s.window, s.core); });
+        4000);
+    TriggerAction(walk, window, "MMHelpAbout");
     walk.Shot("about", [] { return ShownWindow("AboutBox"); });
     walk.Then(
         "about closed", [] { return true; },
@@ -123,13 +188,13 @@ void ExpertWalk(ScreenshotWalk& walk, GuiSession& s, const std::string& image) {
             if (QWidget* w = ShownWindow("AboutBox")) w->close();
         });
     walk.Then(
-        "help opened", [] { return true; }, [&s] { ShowHelp(&s.window, 1000); });
+        "help opened", [] { return true; }, [&window] { ShowHelp(&window, 1000); });
     walk.Shot("help", [] { return static_cast<QWidget*>(HelpBrowser::Current()); });
     walk.Then(
-        "help on a wizard page", [] { return true; }, [&s] { ShowHelp(&s.window, 13000); });
+        "help on a wizard page", [] { return true; }, [&window] { ShowHelp(&window, 13000); });
     walk.Shot("help-wizard", [] { return static_cast<QWidget*>(HelpBrowser::Current()); });
     walk.Then(
-        "quit", [] { return true; }, [&s] { s.window.close(); });
+        "quit", [] { return true; }, [&window] { window.close(); });
 }
 
 }  // namespace
