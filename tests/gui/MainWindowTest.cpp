@@ -32,6 +32,7 @@
 #include "gui/MainWindow.h"
 #include "gui/MdiTiling.h"
 #include "mainform/MainForm.h"
+#include "mainform/MainWindowLayout.h"
 #include "platform/FlockNamedLock.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/LinuxSystemInfo.h"
@@ -45,14 +46,14 @@ constexpr const char* kKey = "Software\\Zelmar GmbH\\Calvix";
 // A main window bound to a core with a private data folder and scripted dialogs. The window
 // outlives the core, as in the program.
 struct Rig {
-    explicit Rig(bool expert = true, bool searchScanner = false) {
+    explicit Rig(bool expert = true, bool searchScanner = false, bool shown = true) {
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(dir.Path()));
         store.keys[kKey]["ExpertMode"] = expert ? 1 : 0;
         store.keys[kKey]["SearchScanner"] = searchScanner ? 1 : 0;
         window.showHelp = [this](int context) { helpShown.push_back(context); };
         window.showAbout = [this] { ++aboutShown; };
-        window.show();
+        if (shown) window.show();
         core = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
         core->CreateAppStrings();
         window.Bind(*core);
@@ -240,6 +241,20 @@ private slots:
         for (const char* hidden : {"SelectTwainSource1", "Acquire"}) QVERIFY2(!rig.Action(hidden)->isVisible(), hidden);
         QCOMPARE(rig.Find<QLabel>("LabelLogo")->text(), QString("Zelmar   Calvix"));
         QCOMPARE(rig.Action("FileExitApp")->shortcut(), QKeySequence("Ctrl+Q"));
+    }
+
+    // The program binds its window while it is hidden and shows it later: the logo then still
+    // ends its margin short of the window's right edge, in the tool bar and not in its overflow.
+    void logoFitsWhenFirstShownAfterBinding() {
+        Rig rig(true, false, false);
+        rig.window.resize(900, 600);
+        rig.window.show();
+        QTRY_VERIFY(rig.Find<QLabel>("LabelLogo")->isVisible());
+        auto* logo = rig.Find<QLabel>("LabelLogo");
+        const int right = logo->mapTo(&rig.window, QPoint(logo->width(), 0)).x();
+        QVERIFY2(right <= rig.window.width() - LogoRightMargin + 2, qPrintable(QString::number(right)));
+        QVERIFY2(right >= rig.window.width() - LogoRightMargin - 20, qPrintable(QString::number(right)));
+        QCOMPARE(rig.core->labelLogoWidth, logo->width());
     }
 
     void pageControlsHandTheirStateToTheCore() {
