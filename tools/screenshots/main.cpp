@@ -126,8 +126,8 @@ void TriggerAction(ScreenshotWalk& walk, MainWindow& window, const char* name) {
         [&window, name] { window.findChild<QAction*>(name)->trigger(); });
 }
 
-// The mouse over the scan at a corner of a patch, where the zoom shows patch, gap and raster.
-void PointAtPatchCorner(MainWindow& window) {
+// The mouse resting over the scan, so the status bar shows the pixel under it.
+void PointAtScan(MainWindow& window) {
     const auto frames = window.ImageWindows();
     if (frames.empty()) return;
     QWidget* viewport = frames.front()->View()->viewport();
@@ -163,7 +163,7 @@ void ExpertWalk(ScreenshotWalk& walk, GuiSession& s, const std::string& image) {
     ClickWhenEnabled(walk, window, "SpeedButtonStore");
     TriggerAction(walk, window, "WindowTileVertical");
     walk.Then(
-        "zoom at a patch corner", [] { return true; }, [&window] { PointAtPatchCorner(window); });
+        "mouse over the scan", [] { return true; }, [&window] { PointAtScan(window); });
     walk.Wait(800);
     walk.Shot("main-window", [&window]() -> QWidget* { return &window; });
     walk.Shot(
