@@ -5,6 +5,7 @@
 # of a whole duplex calibration run, ending with the upload. Expert mode: the main window with a
 # scan, its zoom and overview, the graph, the about window and the help.
 #   scripts/screenshots.sh [OUTDIR]      (default docs/screenshots)
+#   xvfb-run -a env QT_QPA_PLATFORM=xcb scripts/screenshots.sh /tmp/shots   (under an X server)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 OUT="$(mkdir -p "${1:-docs/screenshots}" && cd "${1:-docs/screenshots}" && pwd)"
@@ -17,7 +18,7 @@ REF="$PWD/tests/data/it8/R1.txt"
 DATA="$RUN/data/Zelmar GmbH/Calvix"
 rm -rf "$RUN" && mkdir -p "$DATA" "$RUN/config/Zelmar GmbH" "$RUN/state"
 export XDG_DATA_HOME="$RUN/data" XDG_CONFIG_HOME="$RUN/config" XDG_STATE_HOME="$RUN/state"
-export XDG_RUNTIME_DIR="$RUN" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8
+export XDG_RUNTIME_DIR="$RUN" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" LANG=C.UTF-8
 
 # The chart's reference is installed and remembered, so the wizard opens ready on its first page.
 cp "$REF" "$DATA/R1.txt"
