@@ -68,7 +68,8 @@ std::string HistoryPath(const std::string& dataHome, const std::string& serial) 
 bool AppendHistory(const std::string& path, const std::string& line, std::string& error) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    // Read access too: the last byte is looked at to end a line a crash cut short.
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
         error = "cannot open history '" + path + "': " + std::strerror(errno);
         return false;

@@ -54,7 +54,7 @@ public:
 
     bool Document(JsonValue& value, std::string& error) {
         SkipSpace();
-        if (!Value(value, 0)) {
+        if (!Value(value, 1)) {
             error = error_ + " at byte " + std::to_string(i_);
             return false;
         }

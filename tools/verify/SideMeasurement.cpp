@@ -61,7 +61,7 @@ SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool
     for (const HeadlessDesktop::Message& message : desktop.messages) side.messages.push_back(message.text);
     side.corners = {window.cornerSlots[SlotUpperLeft], window.cornerSlots[SlotUpperRight],
                     window.cornerSlots[SlotLowerLeft], window.cornerSlots[SlotLowerRight]};
-    if (side.chartCode != 0) return side;
+    if (!side.Measured()) return side;
 
     // The calibration's own sampling of the wedge, at the raster the check has just drawn.
     GreyPatchTable table{};

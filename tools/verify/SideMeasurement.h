@@ -5,6 +5,7 @@
 #include "ColourPatches.h"
 #include "GreyEvaluation.h"
 #include "ReferenceBatch.h"
+#include "analysis/ChartCheck.h"
 #include "analysis/Point.h"
 #include "analysis/ScanBitmap.h"
 
@@ -32,8 +33,10 @@ struct SideResult {
     int fadgiWhiteBalanceStars = 0;
     std::string isoToneLevel;
 
-    bool Measured() const { return error.empty() && chartCode == 0; }
-    bool Passed() const { return Measured() && grey.pass; }
+    // The chart was found and its greys sampled. A wedge that failed the calibration's grey
+    // check is still measured, so the verdict can name its patches; such a side never passes.
+    bool Measured() const { return error.empty() && (chartCode == 0 || chartCode == ChartGreyWedgeFailed); }
+    bool Passed() const { return Measured() && chartCode == 0 && grey.pass; }
 };
 
 struct MeasureContext {

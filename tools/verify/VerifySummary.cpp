@@ -21,8 +21,9 @@ std::string SideFault(const SideResult& side, const GreyThresholds& t) {
     const GreyEvaluation& g = side.grey;
     std::string text;
     char limit[32];
+    if (side.chartCode != 0) text = ChartCodeMeaning(side.chartCode);
     if (!g.outOfTolerance.empty())
-        text = Join(g.outOfTolerance) + " beyond " + std::to_string(t.maxLevels) + " levels";
+        text += (text.empty() ? "" : ", ") + Join(g.outOfTolerance) + " beyond " + std::to_string(t.maxLevels) + " levels";
     std::snprintf(limit, sizeof limit, "%.2f", t.meanLevels);
     const double mean = WorstMean(g);
     if (mean > t.meanLevels) {
@@ -57,6 +58,10 @@ void PrintSummary(const VerifyResult& result, std::FILE* out) {
             std::fprintf(out, "  %s\n", side.error.empty() ? ChartCodeMeaning(side.chartCode).c_str() : side.error.c_str());
             for (const std::string& message : side.messages) std::fprintf(out, "  message: %s\n", message.c_str());
             continue;
+        }
+        if (side.chartCode != 0) {
+            std::fprintf(out, "  %s\n", ChartCodeMeaning(side.chartCode).c_str());
+            for (const std::string& message : side.messages) std::fprintf(out, "  message: %s\n", message.c_str());
         }
         const GreyEvaluation& g = side.grey;
         std::fprintf(out, "  %-5s %-13s %-13s %-13s %7s\n", "patch", "reference", "measured", "difference", "dL*");
