@@ -144,6 +144,27 @@ INSTANTIATE_TEST_SUITE_P(
                                "grey wedge check failed (a patch is not grey), "}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(VerifyEndToEndTest, AsksToTurnTheSheetAndStopsWithoutAnOperator) {
+    EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator.log"), EmulatorArgs(kFront, 1, true));
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    const std::string tool = std::string(CALVIX_BIN_DIR) + "/calvix-verify";
+    // Enter pressed: the rear comes from the next sheet. Not calibrated, so the greys fail.
+    const ProgramResult turned =
+        RunProgram({"/bin/sh", "-c", "printf '\\n' | \"$0\" -r \"$1\" --no-history", tool, kR1}, dir_.Path());
+    EXPECT_EQ(turned.exitCode, 1) << turned.out << turned.err;
+    const std::size_t asked = turned.out.find("turn the sheet over and press Enter\n");
+    EXPECT_NE(asked, std::string::npos) << turned.out;
+    EXPECT_NE(turned.out.find("\nrear side", asked), std::string::npos) << turned.out;
+    // Nobody there: the front is scanned, then the run stops before taking another sheet.
+    WriteFileText(dir_.File("empty"), "");
+    const ProgramResult alone = RunProgram(
+        {"/bin/sh", "-c", "exec \"$0\" -r \"$1\" --no-history < \"$2\"", tool, kR1, dir_.File("empty")}, dir_.Path());
+    EXPECT_EQ(alone.exitCode, 5) << alone.out << alone.err;
+    EXPECT_NE(alone.err.find("no operator to turn the sheet"), std::string::npos) << alone.err;
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
 TEST_F(VerifyEndToEndTest, CommandLineAndScannerFailuresHaveTheirOwnStatus) {
     const std::string tool = std::string(CALVIX_BIN_DIR) + "/calvix-verify";
     EXPECT_EQ(RunProgram({tool, "--help"}, dir_.Path()).exitCode, 0);
