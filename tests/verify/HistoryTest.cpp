@@ -1,0 +1,147 @@
+// The drift history: appending, reading back past a crash's cut line, bounds and the trend.
+#include "History.h"
+
+#include "JsonText.h"
+#include "TempDir.h"
+#include "VerifyReport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace calvix::verify {
+namespace {
+
+using test::ReadFileText;
+using test::TempDir;
+using test::WriteFileText;
+
+std::string Line(const std::string& at, double frontMean, int frontMax, double rearMean, int rearMax) {
+    JsonWriter w;
+    w.BeginObject().Key("schema").String(HistorySchema).Key("verified_at").String(at).Key("serial").String("Q71-1");
+    w.Key("verdict").String("pass").Key("sides").BeginArray();
+    w.BeginObject().Key("side").String("front").Key("mean").BeginArray().Number(frontMean).Number(0).Number(0).EndArray();
+    w.Key("max").BeginArray().Integer(frontMax).Integer(0).Integer(0).EndArray().EndObject();
+    w.BeginObject().Key("side").String("rear").Key("mean").BeginArray().Number(0).Number(rearMean).Number(0).EndArray();
+    w.Key("max").BeginArray().Integer(0).Integer(0).Integer(rearMax).EndArray().EndObject();
+    w.EndArray().EndObject();
+    return w.Text();
+}
+
+std::string Trend(const HistoryRead& history) {
+    std::FILE* out = std::tmpfile();
+    PrintTrend(history, "Q71-1", "h.jsonl", out);
+    std::rewind(out);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) text.append(buffer, n);
+    std::fclose(out);
+    return text;
+}
+
+TEST(History, ThreeRunsGiveThreeLinesAndATrend) {
+    TempDir dir;
+    const std::string path = HistoryPath(dir.Path(), "Q71-1");
+    EXPECT_EQ(path, dir.Path() + "/Zelmar GmbH/Calvix/history/Q71-1.jsonl");
+    std::string error;
+    ASSERT_TRUE(AppendHistory(path, Line("2026-01-01T10:00:00Z", 0.25, 1, 0.5, 2), error)) << error;
+    ASSERT_TRUE(AppendHistory(path, Line("2026-02-01T10:00:00Z", 0.5, 2, 0.5, 2), error)) << error;
+    ASSERT_TRUE(AppendHistory(path, Line("2026-03-01T10:00:00Z", 0.75, 3, 0.5, 2), error)) << error;
+    HistoryRead history;
+    ASSERT_TRUE(ReadHistory(path, history, error)) << error;
+    ASSERT_EQ(history.entries.size(), 3u);
+    EXPECT_EQ(history.skipped, 0);
+    EXPECT_EQ(history.entries[2].verifiedAt, "2026-03-01T10:00:00Z");
+    EXPECT_DOUBLE_EQ(history.entries[2].Side("front")->mean, 0.75);
+    EXPECT_DOUBLE_EQ(history.entries[2].Side("rear")->max, 2.0);
+    const std::string trend = Trend(history);
+    EXPECT_NE(trend.find("   1  2026-01-01T10:00:00Z  pass"), std::string::npos) << trend;
+    EXPECT_NE(trend.find("   3  2026-03-01T10:00:00Z  pass"), std::string::npos) << trend;
+    EXPECT_NE(trend.find("front mean +0.250, front max +1.000, rear mean +0.000, rear max +0.000"), std::string::npos)
+        << trend;
+}
+
+TEST(History, ACutLineLosesOnlyItself) {
+    TempDir dir;
+    const std::string path = dir.File("h.jsonl");
+    const std::string first = Line("2026-01-01T10:00:00Z", 0.2, 1, 0.3, 1);
+    const std::string cut = Line("2026-01-02T10:00:00Z", 0.4, 2, 0.3, 1);
+    // A crash in the middle of the second append; the next run appends after it.
+    WriteFileText(path, first + "\n" + cut.substr(0, cut.size() / 2));
+    HistoryRead history;
+    std::string error;
+    ASSERT_TRUE(ReadHistory(path, history, error));
+    EXPECT_EQ(history.entries.size(), 1u);
+    EXPECT_EQ(history.skipped, 1);
+    ASSERT_TRUE(AppendHistory(path, Line("2026-01-03T10:00:00Z", 0.5, 2, 0.3, 1), error));
+    ASSERT_TRUE(ReadHistory(path, history, error));
+    ASSERT_EQ(history.entries.size(), 2u);
+    EXPECT_EQ(history.entries[1].verifiedAt, "2026-01-03T10:00:00Z");
+    EXPECT_EQ(history.skipped, 1);
+    // Cut exactly before its line end: complete JSON, but without the end it may be short.
+    WriteFileText(path, first + "\n" + first);
+    ASSERT_TRUE(ReadHistory(path, history, error));
+    EXPECT_EQ(history.entries.size(), 1u);
+}
+
+TEST(History, ForeignAndOverlongLinesAreSkipped) {
+    TempDir dir;
+    const std::string path = dir.File("h.jsonl");
+    const std::string good = Line("2026-01-01T10:00:00Z", 0.2, 1, 0.3, 1);
+    WriteFileText(path, "not json\n{\"schema\":\"other\"}\n" + std::string(MaxHistoryLineBytes + 10, '[') + "\n" +
+                            std::string(100000, '[') + "]\n\r\n" + good + "\r\n");
+    HistoryRead history;
+    std::string error;
+    ASSERT_TRUE(ReadHistory(path, history, error));
+    EXPECT_EQ(history.entries.size(), 1u);
+    EXPECT_EQ(history.skipped, 4);
+    EXPECT_FALSE(ReadHistory(dir.File("missing.jsonl"), history, error));
+    EXPECT_FALSE(ReadHistory(dir.Path(), history, error));
+}
+
+TEST(History, OnlyTheFilesEndIsRead) {
+    TempDir dir;
+    const std::string path = dir.File("h.jsonl");
+    const std::string line = Line("2026-01-01T10:00:00Z", 0.2, 1, 0.3, 1) + "\n";
+    {
+        std::ofstream file(path, std::ios::binary);
+        for (std::size_t size = 0; size < MaxHistoryReadBytes + 1000; size += line.size()) file << line;
+        file << Line("last", 0.9, 3, 0.3, 1) << "\n";
+    }
+    HistoryRead history;
+    std::string error;
+    ASSERT_TRUE(ReadHistory(path, history, error));
+    EXPECT_TRUE(history.olderLeftOut);
+    EXPECT_EQ(history.skipped, 0);
+    EXPECT_LE(history.entries.size() * line.size(), MaxHistoryReadBytes);
+    EXPECT_EQ(history.entries.back().verifiedAt, "last");
+}
+
+TEST(History, SerialMadeSafeAsAFileName) {
+    const struct {
+        const char* serial;
+        const char* name;
+    } cases[] = {{"Q71-000123", "Q71-000123"}, {"../../etc/passwd", "_._.._etc_passwd"}, {".hidden", "_hidden"},
+                 {"", "unknown"}, {"a b/c\\d\xC3\xA4", "a_b_c_d__"}};
+    for (const auto& c : cases) EXPECT_EQ(SafeSerialName(c.serial), c.name) << c.serial;
+    EXPECT_EQ(SafeSerialName(std::string(100, 'x')).size(), 64u);
+    EXPECT_DOUBLE_EQ(SlopePerRun({}), 0.0);
+    EXPECT_DOUBLE_EQ(SlopePerRun({4.0}), 0.0);
+    EXPECT_DOUBLE_EQ(SlopePerRun({1.0, 2.0, 3.0, 4.0}), 1.0);
+    EXPECT_DOUBLE_EQ(SlopePerRun({3.0, 1.0, 3.0, 1.0}), -0.4);
+}
+
+TEST(History, AppendRefusesWhatIsNoRegularFile) {
+    TempDir dir;
+    std::string error;
+    std::filesystem::create_directories(dir.File("folder.jsonl"));
+    EXPECT_FALSE(AppendHistory(dir.File("folder.jsonl"), "{}", error));
+    std::filesystem::create_symlink(dir.File("target"), dir.File("link.jsonl"));
+    EXPECT_FALSE(AppendHistory(dir.File("link.jsonl"), "{}", error));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("target")));
+}
+
+}  // namespace
+}  // namespace calvix::verify

@@ -1,0 +1,175 @@
+// Offline verifications of rendered charts, in-process: the report JSON holds exactly what was
+// measured, the colour patches are read where the chart has them, and bad input ends early.
+#include "ChartRenderer.h"
+#include "JsonText.h"
+#include "TempDir.h"
+#include "TestData.h"
+#include "VerifyRun.h"
+#include "analysis/BmpWriter.h"
+#include "it8ref/It8Ref.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace calvix::verify {
+namespace {
+
+const std::string kR1 = std::string(CALVIX_TEST_DATA_DIR) + "/it8/R1.txt";
+
+void RenderR1(const RenderOptions& options, const std::string& path) {
+    TIT8Ref reference;
+    ASSERT_EQ(reference.LoadFile(kR1), 0);
+    std::string error;
+    ASSERT_TRUE(SaveBmpFile(RenderChart(ChartColoursFromReference(reference), options).image, path, error)) << error;
+}
+
+struct OfflineRun {
+    int status = -1;
+    VerifyResult result;
+    std::string out;
+};
+
+OfflineRun RunOffline(VerifyOptions options, const std::string& dataHome) {
+    OfflineRun run;
+    VerifyEnvironment env;
+    std::FILE* out = std::tmpfile();
+    env.out = out;
+    env.err = out;
+    env.dataHome = dataHome;
+    env.verifiedAt = "2026-05-01T09:30:00Z";
+    env.toolVersion = "test";
+    options.offline = true;
+    run.status = RunVerify(options, env, run.result);
+    std::rewind(out);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) run.out.append(buffer, n);
+    std::fclose(out);
+    return run;
+}
+
+// A chart rendered straight to sRGB (no sensor, no LUT): its colour patches read back as sRGB
+// are the reference colours, up to 8-bit rounding and the colours sRGB cannot hold.
+class OfflineVerifyTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new test::TempDir;
+        RenderOptions options;
+        options.rotationDegrees = 0.3;
+        options.shiftX = 7;
+        RenderR1(options, folder_->File("front.bmp"));
+    }
+    static void TearDownTestSuite() { delete folder_; }
+    static test::TempDir* folder_;
+};
+test::TempDir* OfflineVerifyTest::folder_ = nullptr;
+
+TEST_F(OfflineVerifyTest, ReportJsonHoldsTheMeasuredValues) {
+    test::TempDir dir;
+    VerifyOptions options;
+    options.reference = kR1;
+    options.offlineFront = folder_->File("front.bmp");
+    options.serial = "Q71-77";
+    options.report = dir.File("cert.pdf");
+    options.thresholds.maxLevels = 255;
+    options.thresholds.meanLevels = 255.0;
+    const OfflineRun run = RunOffline(options, dir.File("data"));
+    // No certificate writer in this environment: the JSON is written, the PDF reported missing.
+    EXPECT_EQ(run.status, ExitOutput) << run.out;
+    ASSERT_EQ(run.result.sides.size(), 1u);
+    const SideResult& side = run.result.sides[0];
+    ASSERT_TRUE(side.Measured()) << run.out;
+
+    JsonValue json;
+    std::string error;
+    ASSERT_TRUE(ParseJson(test::ReadFileText(dir.File("cert.json")), json, error)) << error;
+    EXPECT_EQ(json.TextOr("schema", ""), "calvix-verify-report/1");
+    EXPECT_EQ(json.TextOr("verified_at", ""), "2026-05-01T09:30:00Z");
+    EXPECT_EQ(json.Find("scanner")->TextOr("serial", ""), "Q71-77");
+    EXPECT_EQ(json.Find("reference")->Find("batch")->TextOr("SERIAL", ""), "R1");
+    EXPECT_EQ(json.TextOr("verdict", ""), "pass");
+    const JsonValue& s = json.Find("sides")->items.at(0);
+    EXPECT_EQ(s.TextOr("side", ""), "front");
+    const JsonValue& patches = *s.Find("grey_patches");
+    ASSERT_EQ(patches.items.size(), 24u);
+    for (std::size_t k = 0; k < 24; ++k) {
+        const GreyPatchResult& p = side.grey.patches[k];
+        const JsonValue& j = patches.items[k];
+        EXPECT_EQ(j.TextOr("patch", ""), "GS" + std::to_string(k));
+        for (std::size_t c = 0; c < 3; ++c) {
+            EXPECT_EQ(j.Find("reference")->items.at(c).number, p.reference[c]);
+            EXPECT_EQ(j.Find("measured")->items.at(c).number, p.measured[c]);
+            EXPECT_EQ(j.Find("difference")->items.at(c).number, p.difference[c]);
+        }
+        EXPECT_NEAR(j.NumberOr("delta_l", -999), p.deltaL, 5e-5);
+        EXPECT_NEAR(j.NumberOr("delta_ab", -999), p.deltaAb, 5e-5);
+    }
+    for (std::size_t c = 0; c < 3; ++c) {
+        EXPECT_NEAR(s.Find("mean_abs_difference")->items.at(c).number, side.grey.meanAbs[c], 5e-5);
+        EXPECT_EQ(s.Find("max_abs_difference")->items.at(c).number, side.grey.maxAbs[c]);
+    }
+    EXPECT_NEAR(s.Find("tone")->NumberOr("max_abs_delta_l", -1), side.grey.maxAbsDeltaL, 5e-5);
+    EXPECT_EQ(s.Find("tone")->NumberOr("fadgi_stars", -1), side.fadgiToneStars);
+    EXPECT_NEAR(s.Find("white_balance")->NumberOr("max_delta_ab", -1), side.grey.maxDeltaAb, 5e-5);
+    EXPECT_NEAR(s.Find("delta_e2000")->NumberOr("p90", -1), side.colour.p90, 5e-5);
+    EXPECT_EQ(s.Find("delta_e2000")->NumberOr("patches", -1), 264);
+
+    // The same run went into the history as one line.
+    HistoryRead history;
+    ASSERT_TRUE(ReadHistory(HistoryPath(dir.File("data"), "Q71-77"), history, error)) << error;
+    ASSERT_EQ(history.entries.size(), 1u);
+    EXPECT_DOUBLE_EQ(history.entries[0].Side("front")->max, WorstMax(side.grey));
+}
+
+TEST_F(OfflineVerifyTest, ColourPatchesAreReadAtTheirCells) {
+    test::TempDir dir;
+    VerifyOptions options;
+    options.reference = kR1;
+    options.offlineFront = folder_->File("front.bmp");
+    options.noHistory = true;
+    const OfflineRun run = RunOffline(options, dir.Path());
+    ASSERT_EQ(run.result.sides.size(), 1u);
+    const ColourPatchSummary& colour = run.result.sides[0].colour;
+    ASSERT_EQ(colour.count, 264);
+    // Nine in ten patches within 3 (the rest are colours sRGB cannot hold): a raster one cell
+    // off would put most of them tens away.
+    EXPECT_LT(colour.p90, 3.0) << run.out;
+    EXPECT_LT(colour.mean, 1.5) << run.out;
+    // The plain sRGB render is not the reference encoding: the greys do not pass.
+    EXPECT_EQ(run.status, ExitFail);
+    EXPECT_NE(run.out.find("verdict: FAIL: front: GS"), std::string::npos) << run.out;
+}
+
+TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
+    test::TempDir dir;
+    test::WriteFileText(dir.File("short.bin"), "123");
+    test::WriteFileText(dir.File("noise.bmp"), "BM not a picture");
+    struct Case {
+        const char* name;
+        std::string reference, front, record;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"missing reference", dir.File("none.txt"), folder_->File("front.bmp"), "", ExitInput, "IT8 reference file"},
+        {"short record", kR1, folder_->File("front.bmp"), dir.File("short.bin"), ExitInput, "has 3 bytes, not 6227"},
+        {"unreadable scan", kR1, dir.File("noise.bmp"), "", ExitInput, "front: cannot read scan"},
+        {"blank page", kR1, dir.File("blank.bmp"), "", ExitChartFailed, "verdict: FAIL: front: chart check failed"},
+    };
+    std::string error;
+    ASSERT_TRUE(SaveBmpFile(RenderBlankPage(RenderOptions{}), dir.File("blank.bmp"), error));
+    for (const Case& c : cases) {
+        VerifyOptions options;
+        options.reference = c.reference;
+        options.offlineFront = c.front;
+        options.record = c.record;
+        options.noHistory = true;
+        const OfflineRun run = RunOffline(options, dir.Path());
+        EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
+        EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << "\n" << run.out;
+    }
+    EXPECT_EQ(ReportJsonPath("a/cert.pdf"), "a/cert.json");
+    EXPECT_EQ(ReportJsonPath("cert"), "cert.json");
+}
+
+}  // namespace
+}  // namespace calvix::verify

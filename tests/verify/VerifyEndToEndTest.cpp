@@ -1,0 +1,184 @@
+// calvix-verify as a customer runs it: the real tool against the emulated Q71 right after a
+// real unattended calibration (pass, certificate, history), and against a scanner whose stored
+// LUT was made for other sensors (fail, naming the side and the patches).
+#include "EmulatorProcess.h"
+#include "JsonText.h"
+#include "TempDir.h"
+#include "TestData.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace calvix::test {
+namespace {
+
+const std::string kR1 = std::string(CALVIX_TEST_DATA_DIR) + "/it8/R1.txt";
+const std::string kRear = "1.04,0.00,0.90/0.93,0.02,1.02/1.00,0.01,0.94";
+
+std::vector<std::string> EmulatorArgs(const std::string& frontResponse, int verifications, bool calibrate) {
+    std::vector<std::string> args = {"--duplex", "1",    "--led",  "1", "--noise", "1.5", "--seed", "7",
+                                     "--front-response", frontResponse, "--rear-response", kRear};
+    const int sheets = (calibrate ? 1 : 0) + verifications;
+    for (int i = 0; i < sheets; ++i) {
+        args.push_back("--feed");
+        args.push_back("chart-on=front,it8=" + kR1 + ",rotate=0.3,shift-x=8");
+        args.push_back("--feed");
+        args.push_back("chart-on=rear,it8=" + kR1 + ",rotate=-0.4,shift-y=12");
+    }
+    return args;
+}
+
+class VerifyEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir_.File("config/Zelmar GmbH"));
+        std::ofstream(dir_.File("config/Zelmar GmbH/Calvix.reg")) << "[Software\\Zelmar GmbH\\Calvix]\r\n"
+                                                                    << "\"WarmUpTime\"=dword:00000000\r\n";
+        ::setenv("XDG_DATA_HOME", dir_.File("data").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", dir_.File("config").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
+    }
+    ProgramResult Calibrate() {
+        return RunProgram({std::string(CALVIX_BIN_DIR) + "/calvix", "--unattended", "--reference", kR1}, dir_.Path());
+    }
+    ProgramResult Verify(std::vector<std::string> more = {}) {
+        std::vector<std::string> argv = {std::string(CALVIX_BIN_DIR) + "/calvix-verify", "--unattended", "-r", kR1};
+        argv.insert(argv.end(), more.begin(), more.end());
+        return RunProgram(argv, dir_.Path());
+    }
+    // The stored record as the emulator keeps it, written out as the 6227-byte file.
+    std::string RecordFromState() {
+        std::ifstream state(dir_.File("device.state"));
+        std::string line, bytes;
+        while (std::getline(state, line))
+            if (line.rfind("lut=", 0) == 0)
+                for (std::size_t i = 4; i + 1 < line.size(); i += 2)
+                    bytes += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+        WriteFileText(dir_.File("record.bin"), bytes);
+        return dir_.File("record.bin");
+    }
+    static std::string VerdictLine(const std::string& out) {
+        const std::size_t at = out.find("verdict: ");
+        return at == std::string::npos ? "" : out.substr(at, out.find('\n', at) - at);
+    }
+    TempDir dir_;
+};
+
+const std::string kFront = "0.90,0.03,1.15/0.95,0.02,1.10/0.85,0.04,1.25";
+
+TEST_F(VerifyEndToEndTest, PassesAfterTheCalibrationWithCertificateAndHistory) {
+    EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator.log"), EmulatorArgs(kFront, 3, true));
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    const ProgramResult calibration = Calibrate();
+    ASSERT_EQ(calibration.exitCode, 0) << calibration.out << calibration.err;
+
+    const ProgramResult first = Verify();
+    EXPECT_EQ(first.exitCode, 0) << first.out << first.err;
+    EXPECT_EQ(VerdictLine(first.out), "verdict: PASS") << first.out;
+    EXPECT_NE(first.out.find("rear side"), std::string::npos);
+
+    const ProgramResult second = Verify({"--record", RecordFromState(), "--report", dir_.File("cert.pdf")});
+    EXPECT_EQ(second.exitCode, 0) << second.out << second.err;
+    EXPECT_EQ(ReadFileText(dir_.File("cert.pdf")).substr(0, 5), "%PDF-");
+    verify::JsonValue json;
+    std::string error;
+    ASSERT_TRUE(verify::ParseJson(ReadFileText(dir_.File("cert.json")), json, error)) << error;
+    const std::string serial = json.Find("scanner")->TextOr("serial", "");
+    EXPECT_FALSE(serial.empty());
+    EXPECT_EQ(json.Find("lut_record")->TextOr("serial", ""), serial);
+    EXPECT_EQ(json.Find("lut_record")->Find("of_this_scanner")->boolean, true);
+    EXPECT_EQ(json.Find("lut_record")->NumberOr("sides", 0), 2);
+    ASSERT_EQ(json.Find("sides")->items.size(), 2u);
+    EXPECT_TRUE(json.Find("sides")->items[1].Find("pass")->boolean);
+
+    EXPECT_EQ(Verify().exitCode, 0);
+    const ProgramResult history =
+        RunProgram({std::string(CALVIX_BIN_DIR) + "/calvix-verify", "--history", serial}, dir_.Path());
+    EXPECT_EQ(history.exitCode, 0) << history.err;
+    EXPECT_NE(history.out.find(": 3 runs"), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find("\n   3  "), std::string::npos) << history.out;
+    EXPECT_EQ(history.out.find("\n   4  "), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find("trend (least-squares slope, levels per run): front mean"), std::string::npos)
+        << history.out;
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
+struct WrongLut {
+    const char* name;
+    const char* frontResponse;
+    const char* chartCheck;  // in the verdict when the wedge also fails the calibration's grey check
+};
+
+class WrongLutTest : public VerifyEndToEndTest, public ::testing::WithParamInterface<WrongLut> {};
+
+TEST_P(WrongLutTest, FailsNamingTheSideAndItsPatches) {
+    {
+        EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator.log"), EmulatorArgs(kFront, 0, true));
+        ASSERT_TRUE(emulator.Started());
+        ScopedDeviceAddress address(emulator.Address());
+        ASSERT_EQ(Calibrate().exitCode, 0);
+        EXPECT_EQ(emulator.Stop(), 0);
+    }
+    // The same device with another front sensor: the stored front tables no longer fit it.
+    EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator2.log"),
+                             EmulatorArgs(GetParam().frontResponse, 1, false));
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    const ProgramResult run = Verify();
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    const std::string verdict = VerdictLine(run.out);
+    EXPECT_EQ(verdict.rfind(std::string("verdict: FAIL: front: ") + GetParam().chartCheck + "GS", 0), 0u) << run.out;
+    EXPECT_NE(verdict.find(" beyond 3 levels"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("rear"), std::string::npos) << verdict;
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sensors, WrongLutTest,
+    ::testing::Values(WrongLut{"RedGainDrifted", "0.92,0.03,1.15/0.95,0.02,1.10/0.85,0.04,1.25", ""},
+                      WrongLut{"OtherSensor", "1.0,0.0,1.0/1.0,0.0,1.0/1.0,0.0,1.0",
+                               "grey wedge check failed (a patch is not grey), "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VerifyEndToEndTest, AsksToTurnTheSheetAndStopsWithoutAnOperator) {
+    EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator.log"), EmulatorArgs(kFront, 1, true));
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    const std::string tool = std::string(CALVIX_BIN_DIR) + "/calvix-verify";
+    // Enter pressed: the rear comes from the next sheet. Not calibrated, so the greys fail.
+    const ProgramResult turned =
+        RunProgram({"/bin/sh", "-c", "printf '\\n' | \"$0\" -r \"$1\" --no-history", tool, kR1}, dir_.Path());
+    EXPECT_EQ(turned.exitCode, 1) << turned.out << turned.err;
+    const std::size_t asked = turned.out.find("turn the sheet over and press Enter\n");
+    EXPECT_NE(asked, std::string::npos) << turned.out;
+    EXPECT_NE(turned.out.find("\nrear side", asked), std::string::npos) << turned.out;
+    // Nobody there: the front is scanned, then the run stops before taking another sheet.
+    WriteFileText(dir_.File("empty"), "");
+    const ProgramResult alone = RunProgram(
+        {"/bin/sh", "-c", "exec \"$0\" -r \"$1\" --no-history < \"$2\"", tool, kR1, dir_.File("empty")}, dir_.Path());
+    EXPECT_EQ(alone.exitCode, 5) << alone.out << alone.err;
+    EXPECT_NE(alone.err.find("no operator to turn the sheet"), std::string::npos) << alone.err;
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
+TEST_F(VerifyEndToEndTest, CommandLineAndScannerFailuresHaveTheirOwnStatus) {
+    const std::string tool = std::string(CALVIX_BIN_DIR) + "/calvix-verify";
+    EXPECT_EQ(RunProgram({tool, "--help"}, dir_.Path()).exitCode, 0);
+    EXPECT_EQ(RunProgram({tool}, dir_.Path()).exitCode, 2);
+    EXPECT_EQ(RunProgram({tool, "-r", kR1, "--gamma", "nan"}, dir_.Path()).exitCode, 2);
+    EXPECT_EQ(RunProgram({tool, "--history", "NONE"}, dir_.Path()).exitCode, 3);
+    EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator.log"), {"--led", "1"});
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    const ProgramResult empty = Verify();
+    EXPECT_EQ(empty.exitCode, 5) << empty.out << empty.err;
+    EXPECT_NE(empty.err.find("no paper in the feeder for the front scan"), std::string::npos) << empty.err;
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
+}  // namespace
+}  // namespace calvix::test

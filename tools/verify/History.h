@@ -1,0 +1,58 @@
+// The drift history: one JSON line per verification in a file per scanner under the data folder
+// ("history/<serial>.jsonl"), appended line by line, read back bounded, and printed as a trend.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace calvix::verify {
+
+// A line longer than this is not one the tool wrote; it is skipped.
+inline constexpr std::size_t MaxHistoryLineBytes = 16 * 1024;
+// Only this much of a file's end is read; older runs beyond it are left out of the trend.
+inline constexpr std::size_t MaxHistoryReadBytes = 8u << 20;
+
+struct HistorySide {
+    std::string name;
+    bool measured = false;
+    double mean = 0.0;  // the worst channel's mean |difference|, levels
+    double max = 0.0;   // the largest |difference| of any channel, levels
+};
+
+struct HistoryEntry {
+    std::string verifiedAt;
+    std::string serial;
+    std::string verdict;
+    std::vector<HistorySide> sides;
+
+    const HistorySide* Side(const std::string& name) const;
+};
+
+struct HistoryRead {
+    std::vector<HistoryEntry> entries;  // oldest first
+    int skipped = 0;                    // lines cut off, too long or not an entry
+    bool olderLeftOut = false;          // the file was longer than what is read
+};
+
+// The serial made safe as a file name: letters, digits, '-', '_' and '.' kept (a leading '.'
+// and everything else become '_'), at most 64 characters; "unknown" when empty.
+std::string SafeSerialName(const std::string& serial);
+// dataHome + "/Zelmar GmbH/Calvix/history/" + SafeSerialName(serial) + ".jsonl"
+std::string HistoryPath(const std::string& dataHome, const std::string& serial);
+
+// Appends line (without line end) and a line end, creating folders and file as needed.
+bool AppendHistory(const std::string& path, const std::string& line, std::string& error);
+// False with a reason when the file cannot be read (missing included).
+bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error);
+// One history line into an entry; false when it is not one.
+bool ParseHistoryLine(const std::string& line, HistoryEntry& entry);
+
+// Least-squares slope of values against their index (0 for fewer than two).
+double SlopePerRun(const std::vector<double>& values);
+
+// The table of runs and the slope of mean and max per side.
+void PrintTrend(const HistoryRead& history, const std::string& serial, const std::string& path, std::FILE* out);
+
+}  // namespace calvix::verify

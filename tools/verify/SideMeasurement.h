@@ -1,0 +1,58 @@
+// One side of a verification: the chart found and checked exactly as a calibration run does,
+// then its grey wedge and colour patches measured against the reference.
+#pragma once
+
+#include "ColourPatches.h"
+#include "GreyEvaluation.h"
+#include "ReferenceBatch.h"
+#include "analysis/ChartCheck.h"
+#include "analysis/Point.h"
+#include "analysis/ScanBitmap.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace calvix::verify {
+
+// The chart check was never reached (the scan is missing or unreadable).
+inline constexpr int ChartNotChecked = 1;
+
+struct SideResult {
+    std::string name;      // "front" or "rear"
+    std::string scanPath;  // the file the scan was read from or kept in; empty when none
+    std::string error;     // why the side could not be measured
+    int chartCode = ChartNotChecked;  // the chart check's result
+    std::vector<std::string> messages;  // what the chart check would have shown the operator
+    std::array<Point, 4> corners{};     // upper left, upper right, lower left, lower right
+    GreyColours measured{};
+    GreyColours reference{};
+    GreyEvaluation grey;
+    ColourPatchSummary colour;
+    int fadgiToneStars = 0;
+    int fadgiWhiteBalanceStars = 0;
+    std::string isoToneLevel;
+
+    // The chart was found and its greys sampled. A wedge that failed the calibration's grey
+    // check is still measured, so the verdict can name its patches; such a side never passes.
+    bool Measured() const { return error.empty() && (chartCode == 0 || chartCode == ChartGreyWedgeFailed); }
+    bool Passed() const { return Measured() && chartCode == 0 && grey.pass; }
+};
+
+struct MeasureContext {
+    const GreyTable& referenceGreys;
+    const ReferenceEncoding& encoding;
+    const ReferenceBatch& batch;
+    GreyThresholds thresholds;
+    std::string workFolder;  // the chart check's helper image goes here
+    int gwTolerance = 20;
+    int blackThreshold = 25;
+};
+
+// scan: the image to check; when null, scanPath is read (BMP or JPEG).
+SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool front, const MeasureContext& context);
+
+// Meaning of a chart check result, for people.
+std::string ChartCodeMeaning(int code);
+
+}  // namespace calvix::verify

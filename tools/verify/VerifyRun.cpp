@@ -1,0 +1,212 @@
+// The order of a run: everything given on the command line is read first, so bad input fails
+// before the scanner moves paper; then the sides, then history before the report, so the
+// certificate's drift chart includes this run.
+#include "VerifyRun.h"
+
+#include "ScannerAcquisition.h"
+#include "SideMeasurement.h"
+#include "VerifySummary.h"
+#include "analysis/BmpWriter.h"
+#include "app/AtomicFile.h"
+#include "it8ref/It8ReadReport.h"
+#include "it8ref/It8Ref.h"
+#include "it8ref/ReferenceGrey.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace calvix::verify {
+
+namespace {
+
+// The chart check writes helper images; without --keep they go to a private folder that is
+// removed when the run ends.
+class WorkFolder {
+public:
+    explicit WorkFolder(const std::string& keep) {
+        if (!keep.empty()) {
+            std::error_code ec;
+            std::filesystem::create_directories(keep, ec);
+            path_ = keep;
+            return;
+        }
+        std::string pattern = (std::filesystem::temp_directory_path() / "calvix-verify-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+            owned_ = true;
+        }
+    }
+    ~WorkFolder() {
+        std::error_code ec;
+        if (owned_) std::filesystem::remove_all(path_, ec);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    bool owned_ = false;
+};
+
+bool ReferenceGreysUsable(const GreyTable& greys) {
+    for (std::size_t c = 0; c < 3; ++c)
+        if (!std::isfinite(greys[0][c]) || !std::isfinite(greys[23][c]) || !(greys[0][c] > greys[23][c])) return false;
+    return true;
+}
+
+int Fail(const VerifyEnvironment& env, int status, const std::string& reason) {
+    std::fprintf(env.err, "calvix-verify: %s\n", reason.c_str());
+    return status;
+}
+
+bool LoadReference(const VerifyOptions& options, VerifyResult& result, std::string& error) {
+    TIT8Ref& reference = It8Reference();
+    It8ReadReport report;
+    if (reference.LoadCalibrationReference(options.reference, report) != 0) {
+        error = "IT8 reference file '" + options.reference + "' " + DescribeIt8Fault(report);
+        return false;
+    }
+    reference.SetChromaticAdaptation(options.adaptD65);
+    reference.SetGamma(static_cast<float>(options.gamma));
+    if (!ReferenceGreysUsable(ReferenceGreyTable)) {
+        error = "IT8 reference file '" + options.reference +
+                "' holds no usable grey wedge (GS0 must be lighter than GS23 in every channel)";
+        return false;
+    }
+    return ReadReferenceBatch(options.reference, reference, result.batch, error);
+}
+
+// The operator turns the sheet; an end of input means nobody is there to do it.
+bool AskToTurnSheet(const VerifyEnvironment& env) {
+    std::fprintf(env.out, "turn the sheet over and press Enter\n");
+    std::fflush(env.out);
+    for (;;) {
+        const int c = std::fgetc(env.in);
+        if (c == EOF) return false;
+        if (c == '\n') return true;
+    }
+}
+
+int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, const MeasureContext& context,
+              VerifyResult& result) {
+    ScannerAcquisition scanner(*env.twain);
+    std::string error;
+    if (const int status = scanner.Open(result.scanner, error); status != ExitPass) return Fail(env, status, error);
+    std::fprintf(env.out, "scanner %s, serial %s, %s\n", result.scanner.model.c_str(), result.scanner.serial.c_str(),
+                 result.scanner.duplex ? "duplex" : "one side");
+    for (const bool front : {true, false}) {
+        if (!front && !result.scanner.duplex) break;
+        if (!front && !options.unattended && !AskToTurnSheet(env))
+            return Fail(env, ExitScanFailed, "no operator to turn the sheet for the rear (use --unattended to take "
+                                             "the next sheet in the feeder)");
+        ScanBitmap image;
+        if (const int status = scanner.Scan(front, image, error); status != ExitPass) return Fail(env, status, error);
+        std::string kept;
+        if (!options.keepFolder.empty()) {
+            kept = options.keepFolder + "/Verify_" + (front ? "front" : "rear") + ".bmp";
+            if (!SaveBmpFile(image, kept, error)) return Fail(env, ExitOutput, "cannot keep scan '" + kept + "': " + error);
+        }
+        result.sides.push_back(MeasureSide(&image, kept, front, context));
+    }
+    return ExitPass;
+}
+
+int WriteOutputs(const VerifyOptions& options, VerifyEnvironment& env, const VerifyResult& result) {
+    int status = ExitPass;
+    HistoryRead history;
+    std::string error;
+    const std::string historyPath = HistoryPath(env.dataHome, result.scanner.serial);
+    if (!options.noHistory) {
+        if (env.dataHome.empty()) {
+            status = Fail(env, ExitOutput, "no data folder (neither XDG_DATA_HOME nor HOME): history not written");
+        } else if (!AppendHistory(historyPath, HistoryLine(result), error)) {
+            status = Fail(env, ExitOutput, error);
+        } else {
+            std::fprintf(env.out, "history: %s\n", historyPath.c_str());
+        }
+    }
+    if (options.report.empty()) return status;
+    // The certificate's chart shows what the file holds; a missing file is simply no runs.
+    if (!env.dataHome.empty()) ReadHistory(historyPath, history, error);
+    const std::string jsonPath = ReportJsonPath(options.report);
+    if (!WriteFileAtomically(jsonPath, ReportJson(result) + "\n", &error))
+        return Fail(env, ExitOutput, "cannot write '" + jsonPath + "': " + error);
+    std::fprintf(env.out, "report JSON: %s\n", jsonPath.c_str());
+    if (!env.certificate) return Fail(env, ExitOutput, "this build cannot write a PDF certificate");
+    if (!env.certificate(result, history, options.report, error))
+        return Fail(env, ExitOutput, "cannot write certificate '" + options.report + "': " + error);
+    std::fprintf(env.out, "certificate: %s\n", options.report.c_str());
+    return status;
+}
+
+}  // namespace
+
+std::string ReportJsonPath(const std::string& reportPath) {
+    const std::string suffix = ".pdf";
+    if (reportPath.size() > suffix.size() &&
+        reportPath.compare(reportPath.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return reportPath.substr(0, reportPath.size() - suffix.size()) + ".json";
+    return reportPath + ".json";
+}
+
+int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult& result) {
+    result = VerifyResult{};
+    result.toolVersion = env.toolVersion;
+    result.verifiedAt = env.verifiedAt;
+    result.gamma = options.gamma;
+    result.adaptD65 = options.adaptD65;
+    result.thresholds = options.thresholds;
+    result.scanner.offline = options.offline;
+    std::string error;
+    if (!LoadReference(options, result, error)) return Fail(env, ExitInput, error);
+    if (!options.record.empty()) {
+        LutRecordInfo record;
+        if (!ReadLutRecordFile(options.record, record, error)) return Fail(env, ExitInput, error);
+        result.record = record;
+    }
+    const ReferenceEncoding encoding(ReferenceGreyTable, options.adaptD65 ? AdaptedMatrix : PlainMatrix,
+                                     options.gamma);
+    if (!encoding.Usable()) return Fail(env, ExitInput, "the reference greys give no usable L* encoding");
+    WorkFolder work(options.keepFolder);
+    if (work.Path().empty()) return Fail(env, ExitOutput, "cannot create a work folder");
+    const MeasureContext context{ReferenceGreyTable, encoding, result.batch, options.thresholds, work.Path(),
+                                 options.gwTolerance, options.blackThreshold};
+
+    if (options.offline) {
+        result.scanner.serial = options.serial;
+        result.sides.push_back(MeasureSide(nullptr, options.offlineFront, true, context));
+        if (!options.offlineRear.empty()) result.sides.push_back(MeasureSide(nullptr, options.offlineRear, false, context));
+        for (const SideResult& side : result.sides)
+            if (!side.error.empty()) return Fail(env, ExitInput, side.name + ": " + side.error);
+    } else {
+        if (env.twain == nullptr) return Fail(env, ExitScannerNotReached, "no TWAIN module in this run");
+        if (const int status = ScanSides(options, env, context, result); status != ExitPass) return status;
+    }
+
+    PrintSummary(result, env.out);
+    if (result.RecordOfOtherScanner())
+        std::fprintf(env.err, "calvix-verify: warning: the record '%s' names scanner %s, not %s\n",
+                     result.record->file.c_str(), result.record->serial.c_str(), result.scanner.serial.c_str());
+    int status = ExitPass;
+    for (const SideResult& side : result.sides)
+        if (!side.Measured()) status = ExitChartFailed;
+    if (status == ExitPass && !result.Passed()) status = ExitFail;
+    const int written = WriteOutputs(options, env, result);
+    PrintVerdict(result, env.out);
+    return written != ExitPass ? written : status;
+}
+
+int PrintHistory(const std::string& serial, const VerifyEnvironment& env) {
+    if (env.dataHome.empty()) return Fail(env, ExitInput, "no data folder (neither XDG_DATA_HOME nor HOME)");
+    const std::string path = HistoryPath(env.dataHome, serial);
+    HistoryRead history;
+    std::string error;
+    if (!ReadHistory(path, history, error)) return Fail(env, ExitInput, error);
+    PrintTrend(history, serial, path, env.out);
+    return ExitPass;
+}
+
+}  // namespace calvix::verify
