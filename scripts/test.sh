@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Set up, build and run every test: the whole program (GUI tests offscreen), the core tests
 # again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short smoke run of every
-# fuzz target (clang/libFuzzer). Fails when any test fails.
+# fuzz target (clang/libFuzzer), then the Debian packages made from build/ (lintian, and an
+# install test that calibrates the emulated scanner with the installed programs). Fails when any
+# test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -22,3 +24,6 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALVIX_FUZZ=ON -DCA
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-fuzz -j2
 ctest --test-dir build-fuzz --output-on-failure -L fuzz
+
+echo "== Debian packages from build/: lintian and the install test"
+scripts/package.sh --from build
