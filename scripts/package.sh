@@ -14,25 +14,14 @@ case "${1:-}" in
   *) echo "usage: $0 [--from BUILD_DIR]" >&2; exit 2 ;;
 esac
 
-# The tools the packaging needs, installed once as scripts/setup.sh does.
-missing=()
-for p in dpkg-dev file lintian; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=""
-  [[ $(id -u) -ne 0 ]] && SUDO="sudo"
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+# The tools the packaging needs (dpkg-dev, file, lintian) are among scripts/setup.sh's.
+scripts/setup.sh
 
 if [ -n "$FROM" ]; then
   BUILD="$FROM"
   [ -f "$BUILD/CPackConfig.cmake" ] || { echo "$BUILD is not a configured build folder" >&2; exit 2; }
 else
   BUILD=build-package
-  scripts/setup.sh
   # Debian's hardening flags, as a package built by dpkg-buildpackage would have them.
   export DEB_BUILD_MAINT_OPTIONS=hardening=+all
   LAUNCHER=()

@@ -82,12 +82,10 @@ RUN="$SCRATCH/run"
 mkdir -p "$RUN/config/Zelmar GmbH" "$RUN/data" "$RUN/runtime" "$RUN/state"
 export XDG_DATA_HOME="$RUN/data" XDG_CONFIG_HOME="$RUN/config" XDG_RUNTIME_DIR="$RUN/runtime" XDG_STATE_HOME="$RUN/state"
 printf '[Software\\Zelmar GmbH\\Calvix]\r\n"WarmUpTime"=dword:00000000\r\n' > "$RUN/config/Zelmar GmbH/Calvix.reg"
+# An LED duplex scanner (no lamp warm-up) whose two sensors are off in different ways.
 "$BIN/q71-emulator" --listen 127.0.0.1:0 --state "$RUN/device.state" --log "$RUN/emulator.log" \
-  --duplex 1 --led 0 --noise 1.5 --seed 7 \
-  --front-response '0.90,0.03,1.15/0.95,0.02,1.10/0.85,0.04,1.25' \
-  --rear-response '1.04,0.00,0.90/0.93,0.02,1.02/1.00,0.01,0.94' \
-  --feed "chart-on=front,it8=$REFERENCE,rotate=0.3,shift-x=8" \
-  --feed "chart-on=rear,it8=$REFERENCE,rotate=-0.4,shift-y=12" > "$RUN/emulator.out" &
+  --duplex 1 --led 1 --noise 1.0 --seed 3 --front-response '0.92,0.02,1.2' --rear-response '1.05,0.0,0.9' \
+  --feed "chart-on=front,it8=$REFERENCE" --feed "chart-on=rear,it8=$REFERENCE" > "$RUN/emulator.out" &
 EMULATOR=$!
 for _ in $(seq 100); do
   grep -q 'listening on' "$RUN/emulator.out" 2>/dev/null && break
