@@ -49,7 +49,10 @@ void RunHeadless(calvix::TMainFormular& form, calvix::Clock& clock, int ticks, c
     while (!form.Closed()) {
         next += 200;
         const std::int64_t wait = next - clock.ElapsedMs();
-        if (wait > 0) clock.SleepMs(static_cast<int>(wait));
+        if (wait > 0) {
+            clock.SleepMs(static_cast<int>(wait));
+            if (op) op->TickWaited(wait);
+        }
         form.TimerTimer();
         if (calvix::TFormAssistent* wizard = form.Assistent(); wizard && !form.Closed()) wizard->TimerWarmUpTimer();
         if (op) op->Act();

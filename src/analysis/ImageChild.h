@@ -95,6 +95,7 @@ public:
     bool ready = false;  // the picture is complete; the views draw only then
     ImageViewport viewport;
     std::optional<ScanBitmap> overview;
+    bool doubleBuffered = false;  // the "Doublebuffering" option, given to the window's view
 
 private:
     void AddBasicInfoLines(const std::string& path, bool heldAsBitmap);

@@ -36,6 +36,9 @@ public:
     // The splash window was created, or closed by the core.
     virtual void ShowSplash() = 0;
     virtual void CloseSplash() = 0;
+    // The calibration wizard was created (the controller's Assistent()); show it, modeless. The
+    // wizard tells its view when it goes (TFormAssistent::destroyed).
+    virtual void ShowAssistant() = 0;
 
     // The help of the language in force (the main window's help file) at a help context; 0
     // is the contents page.

@@ -40,7 +40,7 @@ struct MainFormControls {
     CheckBoxState topDownBitmap{false, false, true};
 
     // IT8 chart page.
-    CheckBoxState showRasterAndColors{true, false, true};
+    CheckBoxState showRasterAndColors{true, false, false};  // on the settings page, hidden
     bool optionsGroupVisible = false;
     CommandState graphButton{false};
     CommandState storeButton{false};

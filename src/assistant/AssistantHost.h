@@ -31,7 +31,7 @@ public:
 
     virtual void SetLutReady() = 0;
     virtual void SetCloseRequested() = 0;
-    // The contents page of the application's help.
+    // The application's help, at the topic of the wizard's page.
     virtual void ShowHelpContents() = 0;
 };
 

@@ -11,20 +11,25 @@
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/QtMessagePump.h"
+#include "gui/SplashBanner.h"
 #include "platform/DlDynamicLibrary.h"
 #include "platform/LinuxSystemInfo.h"
 
 namespace calvix {
 
-int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLock& serviceLock, int ticks) {
+int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLock& serviceLock, int ticks,
+           const std::function<void(GuiSession&)>& started) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainFormular::ApplicationTitle);
+    QApplication::setWindowIcon(CalvixIcon());
     QtDesktop desktop;
     MainWindow window;
     desktop.Attach(&window, nullptr);
-    // The window is created visible and fully transparent; expert mode fades it in later.
+    // The window starts fully transparent and, since not every desktop honours opacity, off the
+    // screen; expert mode brings it in later. Only the core's shut-down ends the loop: closing
+    // the splash, the wizard or the help while the main window is hidden must not.
     window.setWindowOpacity(0.0);
-    window.show();
+    QApplication::setQuitOnLastWindowClosed(false);
     QtMessagePump pump;
     std::unique_ptr<TMainFormular> created;
     try {
@@ -52,6 +57,8 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
         });
         counter.start();
     }
+    GuiSession session{window, desktop, core};
+    if (started) started(session);
     app.exec();
     core.Close();
     return 0;

@@ -2,22 +2,49 @@
 #include "gui/QtDesktop.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 #include "mainform/MainForm.h"
+#include "gui/HelpBrowser.h"
 #include "gui/MainWindow.h"
 #include "gui/SplashWindow.h"
 
 namespace calvix {
 
-QtDesktop::~QtDesktop() { delete splash_; }
+namespace {
+
+// In normal mode the splash's log goes on showing the run's progress: the wizard stands beside
+// it rather than over it, both centred together, when the screen is wide enough.
+void PlaceBeside(QWidget& splash, QWidget& wizard) {
+    const QScreen* screen = splash.screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    constexpr int kGap = 16;
+    const QSize size = wizard.sizeHint();
+    const int width = splash.width() + kGap + size.width();
+    if (width > area.width()) return;
+    const int left = area.left() + (area.width() - width) / 2;
+    const int top = area.top() + (area.height() - std::max(splash.height(), size.height())) / 2;
+    splash.move(left, top);
+    wizard.move(left + splash.width() + kGap, top);
+}
+
+}  // namespace
+
+QtDesktop::~QtDesktop() {
+    delete assistant_;
+    delete splash_;
+}
 
 void QtDesktop::Attach(MainWindow* window, TMainFormular* core) {
     window_ = window;
     core_ = core;
+    // F1 and the help commands open the help of the language in force.
+    if (core) SetHelpFileSource([core] { return core->HelpFile(); });
 }
 
 MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) {
@@ -55,7 +82,11 @@ void QtDesktop::SetStatusPanel(int panel, const std::string& text) {
 }
 
 void QtDesktop::SetMainWindowTransparent(bool transparent) {
-    if (window_) window_->setWindowOpacity(transparent ? 0.0 : 1.0);
+    if (!window_) return;
+    // Not every desktop honours opacity (an X server without a compositor draws the window
+    // anyway), so a transparent main window is also kept off the screen.
+    window_->setWindowOpacity(transparent ? 0.0 : 1.0);
+    window_->setVisible(!transparent);
 }
 
 void QtDesktop::SetBusyCursor(bool busy) {
@@ -74,13 +105,35 @@ void QtDesktop::CloseSplash() {
     if (splash_) splash_->hide();
 }
 
-void QtDesktop::MainWindowClosed() {
-    if (splash_) splash_->hide();
-    QApplication::quit();
+void QtDesktop::ShowHelp(const std::string& helpFile, int helpContext) {
+    QWidget* parent = Assistant() && Assistant()->isVisible() ? static_cast<QWidget*>(Assistant()) : window_;
+    ShowHelpFile(parent, helpFile, helpContext);
 }
 
-void QtDesktop::ShowHelp(const std::string& helpFile, int) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(helpFile)));
+void QtDesktop::ShowAssistant() {
+    TFormAssistent* wizard = core_ ? core_->Assistent() : nullptr;
+    if (!wizard) return;
+    if (assistant_) {
+        if (assistant_->Wizard() == wizard) {
+            assistant_->show();
+            assistant_->raise();
+            return;
+        }
+        delete assistant_;
+    }
+    assistant_ = new AssistantDialog(*wizard, window_);
+    // The wizard goes when the controller lets it go, outside the window's own slots; the
+    // window follows once its events are done.
+    QObject::connect(assistant_, &AssistantDialog::Detached, assistant_, &QObject::deleteLater);
+    if (splash_ && splash_->isVisible()) PlaceBeside(*splash_, *assistant_);
+    assistant_->show();
+    assistant_->raise();
+}
+
+void QtDesktop::MainWindowClosed() {
+    if (splash_) splash_->hide();
+    if (assistant_) assistant_->hide();
+    QApplication::quit();
 }
 
 }  // namespace calvix

@@ -1,10 +1,13 @@
 // The Desktop port over Qt: modal message boxes and file dialogs, status-bar panels, the main
-// window's transparency and the splash window.
+// window's transparency, the splash window, the wizard's window and the help browser.
 #pragma once
+
+#include <QPointer>
 
 #include <functional>
 
 #include "app/Desktop.h"
+#include "gui/AssistantDialog.h"
 
 class QWidget;
 
@@ -29,15 +32,19 @@ public:
     void SetBusyCursor(bool busy) override;
     void ShowSplash() override;
     void CloseSplash() override;
+    void ShowAssistant() override;
     void MainWindowClosed() override;
     void ShowHelp(const std::string& helpFile, int helpContext) override;
 
     SplashWindow* Splash() const { return splash_; }
+    // The wizard's window while it has a wizard.
+    AssistantDialog* Assistant() const { return assistant_ && assistant_->Wizard() ? assistant_.data() : nullptr; }
 
 private:
     MainWindow* window_ = nullptr;
     TMainFormular* core_ = nullptr;
     SplashWindow* splash_ = nullptr;
+    QPointer<AssistantDialog> assistant_;
 };
 
 }  // namespace calvix

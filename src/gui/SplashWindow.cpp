@@ -1,30 +1,55 @@
 // Draws the splash state and follows its list as lines arrive.
 #include "gui/SplashWindow.h"
 
+#include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/Splash.h"
+#include "gui/SplashBanner.h"
 
 namespace calvix {
 
 SplashWindow::SplashWindow(TFormSplash& splash) : splash_(splash) {
     setObjectName("FormSplash");
     setWindowTitle("Calvix");
-    setWindowFlags(Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+    // Not kept on top: the wizard and message boxes must not end up behind it.
+    setWindowFlags(Qt::SplashScreen);
+    setStyleSheet("#FormSplash { background: white; border: 1px solid #0c264e; }");
+    setAttribute(Qt::WA_StyledBackground);
     auto* layout = new QVBoxLayout(this);
-    auto* logo = new QLabel("Zelmar   Calvix", this);
-    logo->setObjectName("LabelLogo");
+    layout->setContentsMargins(1, 1, 1, 8);
+    layout->setSpacing(6);
+    layout->addWidget(new SplashBanner(this));
     version_ = new QLabel(QString::fromStdString(splash.VersionLabel()), this);
     version_->setObjectName("LabelVersion");
+    version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    version_->setContentsMargins(0, 0, 12, 0);
     list_ = new QListWidget(this);
     list_->setObjectName("ListBoxLog");
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->setVisible(splash.LogListVisible());
-    layout->addWidget(logo);
+    QFont mono("Monospace");
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSizeF(font().pointSizeF() * 0.9);
+    list_->setFont(mono);
+    auto* listMargin = new QVBoxLayout;
+    listMargin->setContentsMargins(10, 0, 10, 0);
+    listMargin->addWidget(list_);
     layout->addWidget(version_);
-    layout->addWidget(list_);
-    resize(480, 320);
+    layout->addLayout(listMargin, 1);
+    // Without the log list the window is the banner and the version only.
+    if (splash.LogListVisible())
+        resize(560, 360);
+    else
+        resize(480, sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     splash_.changed = [this] { Refresh(); };
     Refresh();
 }

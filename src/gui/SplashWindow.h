@@ -1,4 +1,5 @@
-// The splash window: the version label and the log list of the core's TFormSplash.
+// The splash window: the Zelmar Calvix banner, the version label and the log list of the core's
+// TFormSplash (shown in normal mode only, where it is the operator's view of the run).
 #pragma once
 
 #include <QWidget>

@@ -47,6 +47,7 @@ TMainFormular::TMainFormular(MainFormPorts ports) : ports_(ports) {
         ReadRegistry();
         Startup();
 
+        doubleBuffered = controls.doubleBuffering.checked;
         controls.viewToolBar.checked = controls.toolBarVisible;
         controls.viewStatusBar.checked = controls.statusBarVisible;
         // The window is created visible (fully transparent in normal mode) once built.

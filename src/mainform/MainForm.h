@@ -18,6 +18,7 @@
 #include "calibration/GreyCorrection.h"
 #include "it8ref/ReferenceLoader.h"
 #include "it8ref/ReferenceOptions.h"
+#include "mainform/MainWindowLayout.h"
 #include "views/ImageViews.h"
 #include "views/graph.h"
 
@@ -150,7 +151,7 @@ public:
     // command in expert mode; a closed wizard is destroyed at the next tick.
     void MMFileCalibrationAssistentClick();
     TFormAssistent* Assistent() const { return assistent_.get(); }
-    // The wizard's Help; the desktop shows the contents page.
+    // The wizard's Help; the desktop shows the topic of the wizard's page.
     void ShowHelpContents();
     // storeLUT's result at shut-down: whether the device took the record.
     bool lutSent = false;
@@ -167,7 +168,10 @@ public:
     void ClearImageViews() override;
     void ImageWindowActivated(TChildImage& window) override;
     // The helper window is not counted when it opens, so the count never goes below zero.
-    void LowerImageCount() override { if (imageCount > 0) --imageCount; }
+    void LowerImageCount() override {
+        if (imageCount > 0) --imageCount;
+        if (imageWindowsChanged) imageWindowsChanged(nullptr);
+    }
 
     // Zoom view, overview and the graph window.
     ImageViews& Views() { return *views_; }
@@ -181,6 +185,30 @@ public:
     void GraphFormClose();
     TGraphix* Graph() const { return graph_.get(); }
     bool graphOpen = false;
+
+    // Main window commands, options and window events: the view reports, these decide.
+    void MMViewToolBarClick();
+    void MMViewStatusBarClick();
+    void CheckBoxKnowClick();
+    void TTabSettingsCheckBoxDoublebufferingClick();
+    void MMHelpAboutClick();
+    // The frame's width and the right edge of the tool bar's logo separator.
+    void FormResize(int windowWidth, int logoSeparatorRight);
+    void SplitterToolTabMoved(int left);
+    void SplitterToolbarUpperMoved(int top);
+    void ToolTabMouseActivate(int activePage);
+    void ToolTabMouseEnter();
+    void ToolTabDrawTab(int index);
+    void FormShow();
+    void FormPaint();
+    // What FormResize computed; panel 0 may come out negative, the status bar clips it.
+    int statusPanel0Width = 0;
+    int labelLogoWidth = 0;
+    int toolTabHelpContext = HelpContextToolTab;
+    bool doubleBuffered = true;
+    // Told when an image window became current (given) or closed (null), so a view can follow
+    // at once; a closed window's object is already gone when this runs.
+    std::function<void(TChildImage* current)> imageWindowsChanged;
 
     // LogDisplay
     bool MainWindowVisible() const override { return windowShown_ && !closed_; }

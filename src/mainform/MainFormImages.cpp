@@ -63,6 +63,7 @@ void TMainFormular::ImageWindowActivated(TChildImage& window) {
         }
     }
     views_->WindowActivated(window);
+    if (imageWindowsChanged) imageWindowsChanged(&window);
 }
 
 }  // namespace calvix

@@ -56,6 +56,7 @@ void TMainFormular::CreateAssistent() {
     assistent_ = std::make_unique<TFormAssistent>(AssistantContext{*assistentHost_, ports_.desktop, ports_.clock,
                                                                    *appStrings_, *referenceLoader_, appDataFolder_,
                                                                    ListIT8Index, WarmUpTime, textBase});
+    ports_.desktop.ShowAssistant();
 }
 
 void TMainFormular::ReleaseClosedAssistent() {
@@ -67,6 +68,7 @@ void TMainFormular::MMFileCalibrationAssistentClick() {
     CreateAssistent();
 }
 
-void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, 0); }
+// The wizard's Help opens the topic of the page shown, from which the contents are one link away.
+void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, assistent_ ? assistent_->helpContext : 0); }
 
 }  // namespace calvix

@@ -33,6 +33,7 @@ public:
     bool transparent = true;
     bool busy = false;
     bool splashShown = false;
+    int assistantShown = 0;
     bool mainWindowClosed = false;
     // Called for every message box, e.g. to echo it to a terminal.
     std::function<void(const Message&)> onMessage;
@@ -44,6 +45,7 @@ public:
     void SetBusyCursor(bool value) override { busy = value; }
     void ShowSplash() override { splashShown = true; }
     void CloseSplash() override { splashShown = false; }
+    void ShowAssistant() override { ++assistantShown; }
     void MainWindowClosed() override { mainWindowClosed = true; }
     void ShowHelp(const std::string& helpFile, int helpContext) override { helpShown.push_back({helpFile, helpContext}); }
 

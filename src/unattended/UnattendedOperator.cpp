@@ -226,13 +226,15 @@ void UnattendedOperator::Conclude() {
         result_ = UnattendedResult::Uploaded;
         Say("LUT uploaded and acknowledged by the scanner");
         const std::int64_t total = clock_.ElapsedMs() - startMs_;
-        char line[256];
+        char line[320];
         std::snprintf(line, sizeof line,
                       "Time: %lld ms in all: calibration mode after %lld ms, warm-up waited %lld ms, scans and "
-                      "analysis %lld ms, shut-down with the upload %lld ms",
+                      "analysis %lld ms, shut-down with the upload %lld ms; %lld ms of it outside the waits for "
+                      "the next tick",
                       static_cast<long long>(total), static_cast<long long>(calibModeAtMs_),
                       static_cast<long long>(warmUpWaitMs_), static_cast<long long>(scanWorkMs_),
-                      static_cast<long long>(total - finishAtMs_));
+                      static_cast<long long>(total - finishAtMs_),
+                      static_cast<long long>(total - tickWaitMs_));
         Say(line);
     } else if (form_.lutReady) {
         result_ = UnattendedResult::Upload;

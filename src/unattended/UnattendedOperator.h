@@ -47,6 +47,8 @@ public:
 
     // After every tick of the main window.
     void Act();
+    // The driver's sleep up to the next tick: what the run waited rather than worked.
+    void TickWaited(std::int64_t ms) { tickWaitMs_ += ms; }
     // The run is over when the main window has closed.
     bool Finished() const;
     UnattendedResult Result() const { return result_; }
@@ -87,6 +89,7 @@ private:
     std::int64_t warmUpWaitMs_ = 0;
     std::int64_t scanWorkMs_ = 0;
     std::int64_t finishAtMs_ = -1;
+    std::int64_t tickWaitMs_ = 0;
 };
 
 }  // namespace calvix

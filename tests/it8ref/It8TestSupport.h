@@ -63,6 +63,7 @@ public:
     void SetBusyCursor(bool) override {}
     void ShowSplash() override {}
     void CloseSplash() override {}
+    void ShowAssistant() override {}
     void MainWindowClosed() override {}
     void ShowHelp(const std::string&, int) override {}
 };

@@ -1,0 +1,29 @@
+// Fixed facts of the main window's layout that its handlers compute with: the status-bar panel
+// widths, the tool panel's pages and the help contexts of the window's parts.
+#pragma once
+
+namespace calvix {
+
+inline constexpr int StatusPanelCount = 8;
+// Panel 0 takes whatever the others leave of the window's width.
+inline constexpr int StatusPanelWidths[StatusPanelCount] = {0, 50, 40, 40, 20, 100, 100, 30};
+// Space kept free right of the logo label.
+inline constexpr int LogoRightMargin = 30;
+
+// The pages of ToolTab, in their order.
+enum ToolTabPage { ToolTabInfo = 0, ToolTabSettings, ToolTabZoom, ToolTabIT8Chart, ToolTabPageCount };
+
+// Help contexts (topics of the help pages).
+inline constexpr int HelpContextMainWindow = 1000;  // also the "&Info" page and the four menus
+inline constexpr int HelpContextToolTab = 2000;     // also the "&IT8 Chart" page
+inline constexpr int HelpContextZoomPage = 3000;
+inline constexpr int HelpContextSettingsPage = 4000;
+inline constexpr int HelpContextFileCommands = 5000;  // open, close, the TWAIN commands, quit
+inline constexpr int HelpContextViewCommands = 5100;
+inline constexpr int HelpContextWindowCommands = 5200;
+inline constexpr int HelpContextLanguageSelector = 100;
+
+// The help context of a ToolTab page; the page control's own for an index out of range.
+int ToolTabPageHelpContext(int page);
+
+}  // namespace calvix
