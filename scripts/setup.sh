@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev clang libclang-rt-14-dev)
+          libbenchmark-dev libcli11-dev clang libclang-rt-14-dev dpkg-dev file lintian)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

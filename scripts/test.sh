@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set up, build and run every test: the whole program (GUI tests offscreen), then the core tests
 # again under AddressSanitizer and UndefinedBehaviorSanitizer and a short smoke run of every fuzz
-# target (clang/libFuzzer). Fails when any test fails.
+# target (clang/libFuzzer), then the Debian packages made from build/ (lintian, and an install
+# test that calibrates the emulated scanner with the installed programs). Fails when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,3 +20,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALVIX_SANITIZE=ON 
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j2
+
+echo "== Debian packages from build/: lintian and the install test"
+scripts/package.sh --from build

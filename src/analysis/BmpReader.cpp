@@ -10,6 +10,7 @@
 #include <bit>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -157,7 +158,8 @@ void DecodeRow(const std::uint8_t* src, std::uint8_t* dst, const Layout& layout,
             dst[3 * x + 2] = static_cast<std::uint8_t>(RedOf(c));
         }
     } else if (layout.bits == 24) {
-        for (int i = 0; i < 3 * width; ++i) dst[i] = src[i];
+        // The file's byte order is the raster's: one copy per row.
+        std::memcpy(dst, src, 3 * static_cast<std::size_t>(width));
     } else {
         const int bytesPerPixel = layout.bits / 8;
         for (int x = 0; x < width; ++x) {
@@ -223,7 +225,7 @@ PictureResult DecodeBmp(std::span<const std::uint8_t> file, const LoadProgressFn
 }
 
 PictureResult LoadBmpFile(const std::string& path, const LoadProgressFn& progress) {
-    std::vector<std::uint8_t> bytes;
+    ImageBytes bytes;
     std::string error;
     if (!ReadFileBytes(path, bytes, error)) return PictureResult::Failure(error);
     return DecodeBmp(bytes, progress);

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace calvix {
@@ -70,16 +72,25 @@ std::vector<std::uint8_t> EncodeBmp(const ScanBitmap& image) {
 
 namespace {
 
-// Header and rows bottom-up through a buffered sink, so saving a scan needs no second
-// full-size copy of it in memory and few write calls.
+// Header and rows bottom-up in gathering writes straight from the image, so saving a scan
+// needs no second full-size copy of it in memory, no copy into a buffer and few write calls.
 template <typename Sink>
 bool WriteRows(Sink& out, const std::vector<std::uint8_t>& header, const ScanBitmap& image, std::uint64_t stride) {
-    bool written = out.Write(header.data(), header.size());
-    const std::size_t padding = static_cast<std::size_t>(stride) - image.Stride();
-    for (int y = image.Height() - 1; written && y >= 0; --y) {
-        written = out.Write(image.Row(y), image.Stride()) && out.WriteZeros(padding);
+    static const std::uint8_t zeros[4] = {};
+    const std::size_t padding = static_cast<std::size_t>(stride) - image.Stride();  // 0..3
+    std::vector<struct iovec> pieces;
+    try {
+        pieces.reserve(1 + 2 * static_cast<std::size_t>(image.Height()));
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    return written;
+    // writev only reads through the pointers; its type has no const.
+    pieces.push_back({const_cast<std::uint8_t*>(header.data()), header.size()});
+    for (int y = image.Height() - 1; y >= 0; --y) {
+        pieces.push_back({const_cast<std::uint8_t*>(image.Row(y)), image.Stride()});
+        if (padding > 0) pieces.push_back({const_cast<std::uint8_t*>(zeros), padding});
+    }
+    return out.WriteGather(pieces);
 }
 
 // The in-place overwrite is only taken for a file that is this path's own: an existing

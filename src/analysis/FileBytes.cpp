@@ -13,7 +13,7 @@
 
 namespace calvix {
 
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& error,
                    std::size_t maxBytes) {
     bytes.clear();
     std::string reason;
@@ -37,6 +37,7 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, st
                 ok = false;
                 break;
             }
+            // Image memory: the chunk is not zero-filled before the read overwrites it.
             bytes.resize(have + chunk);
             const std::size_t got = std::fread(bytes.data() + have, 1, chunk, file);
             bytes.resize(have + got);

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "analysis/ImageMemory.h"
 
 namespace calvix {
 
@@ -14,7 +15,7 @@ inline constexpr std::size_t MaxPictureFileBytes = std::size_t{1} << 30;
 
 // Returns false with a message in error when the file cannot be opened or read, is not a
 // regular file, or is larger than maxBytes.
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& error,
                    std::size_t maxBytes = MaxPictureFileBytes);
 
 }  // namespace calvix

@@ -171,7 +171,7 @@ PictureResult DecodeJpeg(std::span<const std::uint8_t> file, const LoadProgressF
 }
 
 PictureResult LoadJpegFile(const std::string& path, const LoadProgressFn& progress) {
-    std::vector<std::uint8_t> bytes;
+    ImageBytes bytes;
     std::string error;
     if (!ReadFileBytes(path, bytes, error)) return PictureResult::Failure(error);
     return DecodeJpeg(bytes, progress);

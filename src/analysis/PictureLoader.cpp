@@ -11,7 +11,7 @@
 namespace calvix {
 namespace {
 
-bool StartsWith(const std::vector<std::uint8_t>& bytes, std::initializer_list<std::uint8_t> prefix) {
+bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> prefix) {
     if (bytes.size() < prefix.size()) return false;
     std::size_t i = 0;
     for (std::uint8_t b : prefix) {
@@ -24,7 +24,7 @@ bool StartsWith(const std::vector<std::uint8_t>& bytes, std::initializer_list<st
 
 PictureResult LoadPicture(const std::string& path, PictureFormatLoader* otherFormats,
                           const LoadProgressFn& progress) {
-    std::vector<std::uint8_t> bytes;
+    ImageBytes bytes;
     std::string error;
     if (!ReadFileBytes(path, bytes, error)) return PictureResult::Failure(error);
     if (StartsWith(bytes, {'B', 'M'})) return DecodeBmp(bytes, progress);

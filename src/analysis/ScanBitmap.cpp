@@ -13,7 +13,7 @@ ScanBitmap::ScanBitmap(int width, int height) {
     }
     width_ = width;
     height_ = height;
-    data_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, 0);
+    data_ = ImageBuffer(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
 }
 
 }  // namespace calvix

@@ -2,9 +2,10 @@
 // row 0 at the top), and the packed colour view (red in the lowest byte) used by sampling.
 #pragma once
 
+#include "analysis/ImageMemory.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace calvix {
 
@@ -59,7 +60,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> data_;
+    ImageBuffer data_;
 };
 
 }  // namespace calvix

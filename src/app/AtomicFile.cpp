@@ -35,6 +35,8 @@ bool AtomicFileWriter::Write(const void* data, std::size_t size) { return out_ &
 
 bool AtomicFileWriter::WriteZeros(std::size_t count) { return out_ && out_->WriteZeros(count); }
 
+bool AtomicFileWriter::WriteGather(std::span<const struct iovec> pieces) { return out_ && out_->WriteGather(pieces); }
+
 bool AtomicFileWriter::Fail(const char* what, int code, std::string* error) {
     Discard();
     if (error) *error = std::string(what) + " '" + path_ + "': " + std::strerror(code);

@@ -23,6 +23,7 @@ public:
     // Buffered; false once anything has failed (Commit then reports it).
     bool Write(const void* data, std::size_t size);
     bool WriteZeros(std::size_t count);
+    bool WriteGather(std::span<const struct iovec> pieces);
     // True when the whole content is in place under the target's name; otherwise error (when
     // given) names the path and the system's reason.
     bool Commit(std::string* error = nullptr);

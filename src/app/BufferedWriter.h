@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
+
+#include <sys/uio.h>
 
 namespace calvix {
 
@@ -19,6 +22,9 @@ public:
     // False once any write has failed; the first failure's errno is kept.
     bool Write(const void* data, std::size_t size);
     bool WriteZeros(std::size_t count);
+    // Large pieces straight from the caller's memory, after what is buffered: a scan's rows go
+    // out in a few gathering write calls without being copied into the buffer first.
+    bool WriteGather(std::span<const struct iovec> pieces);
     bool Flush();
 
     bool Failed() const { return error_ != 0; }
