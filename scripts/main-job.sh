@@ -3,7 +3,8 @@
 # scanner whose two sensors are off in different ways, the IT8 chart fed front-up and then
 # turned for the rear), runs `calvix --unattended` in a private data folder with a short lamp
 # warm-up, scans the chart once more through the uploaded LUT with q71-scan, and prints per side
-# the 24 grey patches before and after calibration against their reference values.
+# the 24 grey patches before and after calibration against their reference values. Last, the
+# proof: calvix-verify checks both sides through the LUT in force and writes a certificate.
 # Assumes build/ is built (scripts/run.sh builds it first). BUILD_DIR overrides the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -69,5 +70,13 @@ for side in front rear; do
   echo "  after:  $(grep 'difference to reference' "$RUN/after_$side.txt" | sed 's/.*reference: //')"
   echo
 done
+echo "Verifying the calibration: calvix-verify --unattended --report certificate.pdf"
+"$BIN/q71-emulator" feed --chart-on front --it8 "$REFERENCE" >/dev/null
+"$BIN/q71-emulator" feed --chart-on rear --it8 "$REFERENCE" >/dev/null
+verdict=0
+"$BIN/calvix-verify" -r "$REFERENCE" --unattended --report "$RUN/certificate.pdf" || verdict=$?
+echo
+echo "Certificate: $RUN/certificate.pdf (and certificate.json)"
 echo "Calvix's log, scans and tables: $DATA"
 echo "The emulator's log: $RUN/emulator.log"
+exit "$verdict"
