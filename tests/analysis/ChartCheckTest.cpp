@@ -338,6 +338,11 @@ TEST(CheckIt8Scan, SuccessMarksTheHelperAndDrawsTheRaster) {
     const TChildImage& helper = *rig.windows.HelperWindow();
     const Point tl = scan.cornerSlots[SlotUpperLeft];
     EXPECT_EQ(helper.image.Pixel(tl.x - 3, tl.y - 3), MakeColour(255, 0, 0));  // corner marker
+    int edgeMarkerPixels = 0;
+    for (int y = 0; y < helper.image.Height(); ++y) {
+        for (int x = 0; x < helper.image.Width(); ++x) edgeMarkerPixels += helper.image.Pixel(x, y) == MakeColour(0, 128, 0);
+    }
+    EXPECT_GT(edgeMarkerPixels, 0);
     const PictureResult saved = LoadBmpFile(rig.dir.File("Help_front.bmp"));
     ASSERT_TRUE(saved.ok) << saved.error;
     EXPECT_EQ(saved.image, helper.image);
