@@ -206,6 +206,8 @@ TEST_P(ColouredWedge, OnlyTheFirstTwentyPatchesAreTested) {
     // Corners and raster stay even when the wedge fails.
     EXPECT_TRUE(scan.cornersValid);
     EXPECT_NE(scan.raster.dxBottom, 0);
+    // The wedge test on its own, on the scan that is still the current window.
+    EXPECT_EQ(rig.analysis.CheckGreyWedge(), GetParam().expected != 0 ? -1 : 0);
     if (GetParam().expected != 0) {
         ASSERT_EQ(rig.desktop.messages.size(), 1u);
         EXPECT_EQ(rig.desktop.messages[0].text, rig.strings.MsgErrGreyWedge.caption);
