@@ -206,6 +206,8 @@ TEST_P(ColouredWedge, OnlyTheFirstTwentyPatchesAreTested) {
     // Corners and raster stay even when the wedge fails.
     EXPECT_TRUE(scan.cornersValid);
     EXPECT_NE(scan.raster.dxBottom, 0);
+    // The wedge test on its own, on the scan that is still the current window.
+    EXPECT_EQ(rig.analysis.CheckGreyWedge(), GetParam().expected != 0 ? -1 : 0);
     if (GetParam().expected != 0) {
         ASSERT_EQ(rig.desktop.messages.size(), 1u);
         EXPECT_EQ(rig.desktop.messages[0].text, rig.strings.MsgErrGreyWedge.caption);
@@ -252,6 +254,38 @@ TEST(CheckIt8Scan, BlankPageFailsAndKeepsTheProbeTracks) {
     EXPECT_EQ(helper->image.Pixel(10, 300), MakeColour(255, 0, 0));
     EXPECT_EQ(helper->image.Pixel(10, 301), MakeColour(0, 0, 0));
 }
+
+// Without a window holding a picture the check fails like a failed search, with its message,
+// and makes no helper window or file.
+enum class NoScan { None, Closed, Empty };
+
+class WithoutAUsableWindow : public ::testing::TestWithParam<NoScan> {};
+
+TEST_P(WithoutAUsableWindow, FailsAsCornersNotFound) {
+    ChartRig rig;
+    TChildImage* window = nullptr;
+    if (GetParam() == NoScan::Closed) {
+        window = &rig.AddScan(RenderChart(Colours(), ShortPage()).image, true);
+        rig.windows.Close(*window);
+    } else if (GetParam() == NoScan::Empty) {
+        window = &rig.windows.Create();
+    }
+    const int windowsBefore = rig.windows.Count();
+    EXPECT_EQ(rig.analysis.CheckIt8Scan(window, true), ChartCornersNotFound);
+    ASSERT_EQ(rig.desktop.messages.size(), 1u);
+    EXPECT_EQ(rig.desktop.messages[0].text, rig.strings.MsgErrDetectIT8Fields.caption);
+    EXPECT_EQ(rig.desktop.messages[0].title, rig.strings.MBoxTitleError.caption);
+    ASSERT_EQ(rig.splash.lines.size(), 2u);
+    EXPECT_EQ(rig.splash.lines[0].rfind("ERR: error 'Corners of bounding box not found!'", 0), 0u);
+    EXPECT_EQ(rig.splash.lines[1], "STA:   ... IT8 processing aborted!");
+    EXPECT_EQ(rig.windows.Count(), windowsBefore);
+    EXPECT_EQ(rig.windows.HelperWindow(), nullptr);
+    EXPECT_EQ(rig.imageCount, 0);
+    EXPECT_FALSE(test::FileExists(rig.dir.File("Help_front.bmp")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, WithoutAUsableWindow,
+                         ::testing::Values(NoScan::None, NoScan::Closed, NoScan::Empty));
 
 TEST(CheckIt8Scan, LogLinesOfAFailedGeometryAndOfAPass) {
     RenderOptions options = ShortPage();
@@ -306,6 +340,11 @@ TEST(CheckIt8Scan, SuccessMarksTheHelperAndDrawsTheRaster) {
     const TChildImage& helper = *rig.windows.HelperWindow();
     const Point tl = scan.cornerSlots[SlotUpperLeft];
     EXPECT_EQ(helper.image.Pixel(tl.x - 3, tl.y - 3), MakeColour(255, 0, 0));  // corner marker
+    int edgeMarkerPixels = 0;
+    for (int y = 0; y < helper.image.Height(); ++y) {
+        for (int x = 0; x < helper.image.Width(); ++x) edgeMarkerPixels += helper.image.Pixel(x, y) == MakeColour(0, 128, 0);
+    }
+    EXPECT_GT(edgeMarkerPixels, 0);
     const PictureResult saved = LoadBmpFile(rig.dir.File("Help_front.bmp"));
     ASSERT_TRUE(saved.ok) << saved.error;
     EXPECT_EQ(saved.image, helper.image);

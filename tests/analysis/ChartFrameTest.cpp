@@ -266,6 +266,8 @@ TEST(BuildFrame, FindsTheCornersOfAnUprightBox) {
     EXPECT_EQ(frame.corner(ChartFrame::TopRight), (Point{right - 1, top + 1}));
     EXPECT_EQ(frame.corner(ChartFrame::BottomLeft), (Point{left - 2, bottom}));
     EXPECT_EQ(frame.corner(ChartFrame::BottomRight), (Point{right + 2, bottom}));
+    // The downward probes start on the first row: their tracks begin there.
+    for (int x : {300, 600}) EXPECT_EQ(image.Pixel(x, 0), MakeColour(255, 0, 0)) << x;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "calibration/CorrectionFactors.h"
 #include "calibration/ReferenceColours.h"
 
+#include "GuardedEnd.h"
 #include "WedgeFixtures.h"
 
 #include <gtest/gtest.h>
@@ -100,10 +101,12 @@ TEST(WhiteScale, PositionOutsideTheSliderLeavesTheScaleUnchanged) {
 }
 
 TEST(CorrectionFactors, ReferenceOverMeasuredTimesTheRedWhite) {
-    GreyColours measured = Uniform(MakeColour(204, 0, 102));
+    // Both wedges end at an unreadable page: nothing past step 23 is read.
+    test::GuardedEnd<GreyColours> guardedMeasured(Uniform(MakeColour(204, 0, 102)));
+    GreyColours& measured = *guardedMeasured;
     measured[10] = MakeColour(51, 255, 1);
-    const GreyColours reference = Uniform(MakeColour(255, 128, 255));
-    const CorrectionFactors factors = ComputeCorrectionFactors(measured, reference);
+    const test::GuardedEnd<GreyColours> reference(Uniform(MakeColour(255, 128, 255)));
+    const CorrectionFactors factors = ComputeCorrectionFactors(measured, *reference);
     const double redWhite = static_cast<double>(0.8f);  // 204 / 255, held in single precision
     EXPECT_DOUBLE_EQ(factors[0][0], 255.0 / 204 * redWhite);
     EXPECT_EQ(factors[0][1], 0.0) << "a channel measured 0 has factor 0";

@@ -10,8 +10,9 @@ namespace {
 
 FakeScanner scanner;
 
-std::uint32_t Connect(std::uint32_t) {
+std::uint32_t Connect(std::uint32_t argument) {
     ++scanner.connects;
+    scanner.connectArguments.push_back(argument);
     return scanner.connectResult;
 }
 std::uint32_t Disconnect() {

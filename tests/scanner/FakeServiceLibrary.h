@@ -29,6 +29,7 @@ struct FakeScanner {
     std::uint32_t uploadResult = 0;
     std::uint32_t uploadWord = 0;
     int connects = 0;
+    std::vector<std::uint32_t> connectArguments;
     int disconnects = 0;
     int reads = 0;
     std::uint32_t uploadKind = 0;
