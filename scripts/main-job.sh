@@ -15,6 +15,7 @@ REFERENCE="$PWD/tests/data/it8/R1.txt"
 WARM_UP_SECONDS="${WARM_UP_SECONDS:-3}"
 
 rm -rf "$RUN" && mkdir -p "$RUN/config/Zelmar GmbH" "$RUN/data" "$RUN/runtime" "$RUN/after"
+chmod 700 "$RUN/runtime"   # a runtime folder is private to its user
 export XDG_DATA_HOME="$RUN/data" XDG_CONFIG_HOME="$RUN/config" XDG_RUNTIME_DIR="$RUN/runtime"
 printf '[Software\\Zelmar GmbH\\Calvix]\r\n"WarmUpTime"=dword:%08x\r\n' "$WARM_UP_SECONDS" \
   > "$RUN/config/Zelmar GmbH/Calvix.reg"
