@@ -110,7 +110,7 @@ private:
             SkipSpace();
             JsonValue member;
             if (!Value(member, depth + 1)) return false;
-            v.members.emplace_back(std::move(name), std::move(member));
+            v.members.push_back(JsonMember{std::move(name), std::move(member)});
             SkipSpace();
             if (i_ < s_.size() && s_[i_] == ',') {
                 ++i_;

@@ -38,6 +38,8 @@ private:
 // A JSON string literal for text, quotes included.
 std::string JsonQuote(std::string_view text);
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Type { Null, Bool, Number, String, Array, Object };
     Type type = Type::Null;
@@ -45,13 +47,19 @@ struct JsonValue {
     double number = 0.0;
     std::string text;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    // Not std::pair: a pair needs its parts complete, and JsonValue is not yet.
+    std::vector<JsonMember> members;
 
     // The member's value, or nullptr when this is no object or has no such member.
     const JsonValue* Find(std::string_view name) const;
     // The member's number, or fallback when it is missing or not a number.
     double NumberOr(std::string_view name, double fallback) const;
     std::string TextOr(std::string_view name, const std::string& fallback) const;
+};
+
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // Nesting deeper than this is refused, so a hostile line cannot exhaust the stack.
