@@ -3,8 +3,7 @@
 // the upload, driven by the unattended operator or by hand where the operator must try again.
 #include "mainform/MainForm.h"
 
-#include "EmulatorProcess.h"
-#include "MainFormFixture.h"
+#include "EmulatorFormTest.h"
 #include "TestData.h"
 #include "assistant/assistent.h"
 #include "calibration/CalibrationLut.h"
@@ -27,21 +26,8 @@ std::string Sheet(const char* face, const std::string& extra = "") {
     return std::string("chart-on=") + face + ",it8=" + kR1 + extra;
 }
 
-class SessionFlowTest : public MainFormTest {
+class SessionFlowTest : public EmulatorFormTest {
 protected:
-    void StartEmulator(std::vector<std::string> args) {
-        emulator = std::make_unique<EmulatorProcess>(dir.File("device.state"), dir.File("emulator.log"), args);
-        ASSERT_TRUE(emulator->Started());
-        address = std::make_unique<ScopedDeviceAddress>(emulator->Address());
-    }
-    void TearDown() override {
-        form.reset();
-        address.reset();
-        if (emulator && emulator->Running()) {
-            EXPECT_EQ(emulator->Stop(), 0);
-        }
-        MainFormTest::TearDown();
-    }
     // The program as an operator starts it: normal mode, the reference installed before.
     void StartCalvix(std::int32_t warmUpTime = 0, bool installed = true) {
         SetStoreValue("WarmUpTime", warmUpTime);
@@ -127,8 +113,6 @@ protected:
     }
 
     HeadlessMessagePump pump{SystemClock()};
-    std::unique_ptr<EmulatorProcess> emulator;
-    std::unique_ptr<ScopedDeviceAddress> address;
 };
 
 TEST_F(SessionFlowTest, ADuplexRunUploadsTheRecordAndLogsTheSessionInOrder) {

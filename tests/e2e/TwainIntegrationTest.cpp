@@ -3,8 +3,7 @@
 // that is down, refused and checked settings, restored settings, and the LUT the device applies.
 #include "mainform/MainForm.h"
 
-#include "EmulatorProcess.h"
-#include "MainFormFixture.h"
+#include "EmulatorFormTest.h"
 #include "TestData.h"
 #include "analysis/ImageChild.h"
 #include "calibration/CalibrationLut.h"
@@ -25,21 +24,8 @@ const std::string kR1 = std::string(CALVIX_TEST_DATA_DIR) + "/it8/R1.txt";
 const std::string kFront = "chart-on=front,it8=" + kR1;
 const std::string kRear = "chart-on=rear,it8=" + kR1;
 
-class TwainIntegrationTest : public MainFormTest {
+class TwainIntegrationTest : public EmulatorFormTest {
 protected:
-    void StartEmulator(std::vector<std::string> args) {
-        emulator = std::make_unique<EmulatorProcess>(dir.File("device.state"), dir.File("emulator.log"), args);
-        ASSERT_TRUE(emulator->Started());
-        address = std::make_unique<ScopedDeviceAddress>(emulator->Address());
-    }
-    void TearDown() override {
-        form.reset();
-        address.reset();
-        if (emulator && emulator->Running()) {
-            EXPECT_EQ(emulator->Stop(), 0);
-        }
-        MainFormTest::TearDown();
-    }
     // The program with its TWAIN library loaded, as the scanner session leaves it.
     Twain& StartCalvix() {
         form = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, SystemClock(), &lock,
@@ -54,8 +40,6 @@ protected:
     std::string EmulatorLog() const { return ReadFileText(dir.File("emulator.log")); }
 
     HeadlessMessagePump pump{SystemClock()};
-    std::unique_ptr<EmulatorProcess> emulator;
-    std::unique_ptr<ScopedDeviceAddress> address;
 };
 
 TEST_F(TwainIntegrationTest, ADuplexSheetGivesFrontThenRearAndTheSidePicksOne) {
