@@ -1,28 +1,11 @@
 // Command-line parsing with CLI11; ranges are checked here so the pipeline sees sane values.
 #include "AnalyzeOptions.h"
 
+#include "FiniteNumberOption.h"
+
 #include <CLI/CLI.hpp>
 
-#include <charconv>
-#include <cmath>
-
 namespace calvix::analyze {
-
-namespace {
-
-// A range check alone lets "nan" through (every comparison with it is false), and the
-// conversion would take it; so the text must first be a finite number.
-const CLI::Validator FiniteNumber(
-    [](std::string& input) {
-        double value = 0.0;
-        const char* end = input.data() + input.size();
-        const auto [next, error] = std::from_chars(input.data(), end, value);
-        if (error != std::errc() || next != end || !std::isfinite(value)) return "not a finite number: " + input;
-        return std::string();
-    },
-    "FINITE");
-
-}  // namespace
 
 int ParseAnalyzeOptions(int argc, char** argv, AnalyzeOptions& options) {
     CLI::App app{

@@ -1,28 +1,13 @@
 // Command-line parsing with CLI11; ranges are checked here so the run sees sane values.
 #include "VerifyOptions.h"
 
+#include "FiniteNumberOption.h"
+
 #include <CLI/CLI.hpp>
 
-#include <charconv>
-#include <cmath>
 #include <vector>
 
 namespace calvix::verify {
-
-namespace {
-
-// A range check alone lets "nan" through; the text must first be a finite number.
-const CLI::Validator FiniteNumber(
-    [](std::string& input) {
-        double value = 0.0;
-        const char* end = input.data() + input.size();
-        const auto [next, error] = std::from_chars(input.data(), end, value);
-        if (error != std::errc() || next != end || !std::isfinite(value)) return "not a finite number: " + input;
-        return std::string();
-    },
-    "FINITE");
-
-}  // namespace
 
 int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
     CLI::App app{
