@@ -2,12 +2,12 @@
 // odd: the rest is a byte stream from the device, decoded into frames and read as a scan's
 // answer (faces checked and gathered into bitmap handles). First byte even: the rest is an
 // application's capability record (cap u16, container type u16, message selector u8, then the
-// container, allocated exactly as large as its item type says so any read beyond shows),
+// container, allocated exactly as large as the input gives it, whatever its item type claims,
+// so any read beyond shows),
 // followed by the same bytes read as the device's capability reply.
 #include "CapabilityCodec.h"
 #include "ScanReceiver.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -59,13 +59,9 @@ void HandleCapability(const std::uint8_t* data, std::size_t size) {
     const std::size_t restSize = size - 5;
 
     unsigned char* container = nullptr;
-    if (restSize >= 2) {
-        TW_UINT16 itemType;
-        std::memcpy(&itemType, rest, 2);
-        const std::size_t exact = 2 + ItemSize(itemType);
-        container = static_cast<unsigned char*>(std::malloc(exact));
-        std::memset(container, 0, exact);
-        std::memcpy(container, rest, std::min(exact, restSize));
+    if (restSize > 0) {
+        container = static_cast<unsigned char*>(std::malloc(restSize));
+        std::memcpy(container, rest, restSize);
     }
     capability.hContainer = container;
     wire::CapRequest request;

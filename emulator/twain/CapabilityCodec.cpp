@@ -57,6 +57,9 @@ constexpr KnownCap kKnownCaps[] = {
     {0x810E, TWTY_BOOL},
 };
 
+// A container whose length nobody can tell is taken to hold what its item type says.
+constexpr std::size_t kUnknownLength = static_cast<std::size_t>(-1);
+
 bool IsString(TW_UINT16 itemType) {
     return itemType == TWTY_STR32 || itemType == TWTY_STR64 || itemType == TWTY_STR128 || itemType == TWTY_STR255;
 }
@@ -99,12 +102,21 @@ TW_UINT16 PrepareCapRequest(TW_UINT16 msg, const TW_CAPABILITY& capability, cons
     if (!capability.hContainer) return TWCC_BADVALUE;
     const auto* bytes = static_cast<const unsigned char*>(memory.lock(capability.hContainer));
     if (!bytes) return TWCC_BADVALUE;
-    TW_UINT16 itemType;
-    std::memcpy(&itemType, bytes, sizeof itemType);
-    const std::size_t size = ItemSize(itemType);
+    // The container's own length, where it can be known: nothing is read past it, not even
+    // the item type.
+    const std::size_t held = bytes == capability.hContainer && memory.size ? memory.size(capability.hContainer)
+                                                                           : kUnknownLength;
+    TW_UINT16 itemType = 0;
+    if (held >= sizeof itemType) std::memcpy(&itemType, bytes, sizeof itemType);
+    const std::size_t size = held >= sizeof itemType ? ItemSize(itemType) : 0;
+    const TW_UINT16 ownType = KnownItemType(capability.Cap);
     TW_UINT16 cc = TWCC_SUCCESS;
     if (size == 0 || itemType == TWTY_HANDLE) {
         // A handle means nothing to a device on the other end of a connection.
+        cc = TWCC_BADVALUE;
+    } else if ((ownType != kUnknownItemType && itemType != ownType) || held - sizeof itemType < size) {
+        // A container that claims another type than the capability's own, or more bytes than
+        // it holds, would be read past its end.
         cc = TWCC_BADVALUE;
     } else {
         const char* item = reinterpret_cast<const char*>(bytes + sizeof itemType);

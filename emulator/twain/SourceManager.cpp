@@ -71,6 +71,11 @@ TW_UINT16 SourceManager::ManagerTriplet(TW_IDENTITY* origin, TW_UINT16 dat, TW_U
             if (!open_) return Fail(TWCC_SEQERROR);
             if (!data) return Fail(TWCC_BADVALUE);
             {
+                // The caller says how large its record is; one too small for every field is
+                // refused rather than written past.
+                TW_UINT32 size = 0;
+                std::memcpy(&size, data, sizeof size);
+                if (size < sizeof(TW_ENTRYPOINT)) return Fail(TWCC_BADVALUE);
                 TW_ENTRYPOINT entry{sizeof(TW_ENTRYPOINT), self_,          DefaultMemAllocate,
                                     DefaultMemFree,        DefaultMemLock, DefaultMemUnlock};
                 std::memcpy(data, &entry, sizeof entry);

@@ -5,6 +5,8 @@
 
 #include "scanner/TwainTypes.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 
 namespace calvix::twain {
@@ -48,6 +50,9 @@ inline void DefaultMemFree(TW_HANDLE handle) { std::free(handle); }
 inline TW_MEMREF DefaultMemLock(TW_HANDLE handle) { return handle; }
 inline void DefaultMemUnlock(TW_HANDLE) {}
 }
+// The bytes a handle's block can hold: at least what was asked for at its allocation (exactly
+// that under the address checker), since every handle here is a calloc'd block.
+inline std::size_t DefaultMemSize(TW_HANDLE handle) { return ::malloc_usable_size(handle); }
 
 // Copies a NUL-terminated text into a fixed TWAIN string field, truncating and terminating.
 template <std::size_t N>
@@ -70,12 +75,16 @@ std::size_t TwainStringLength(const char (&field)[N]) {
 namespace calvix::twain {
 
 // The memory functions a source allocates its handles with: the manager's when it gave them,
-// else this platform's own.
+// else this platform's own. size tells how many bytes a handle that locks to itself holds
+// (nullptr: nobody can tell). The entry-point record has no such function; a manager's
+// functions keep the platform's form, a calloc'd block that free() releases, so the platform's
+// answer holds for them too wherever the lock hands back the handle itself.
 struct MemoryFunctions {
     DSM_MEMALLOCATE allocate = DefaultMemAllocate;
     DSM_MEMFREE release = DefaultMemFree;
     DSM_MEMLOCK lock = DefaultMemLock;
     DSM_MEMUNLOCK unlock = DefaultMemUnlock;
+    std::size_t (*size)(TW_HANDLE) = DefaultMemSize;
 };
 
 }  // namespace calvix::twain

@@ -153,8 +153,14 @@ TEST(ManagerTest, OpensByNameOrDefaultGivesEntryPointsAndClosesAgain) {
     ASSERT_EQ(s.dsm.OpenSource(&s.source, ""), TWRC_SUCCESS);
     EXPECT_STREQ(s.source.ProductName, "Fake alpha");
 
-    // The application may ask for the manager's entry points and use its memory functions.
+    // The application may ask for the manager's entry points and use its memory functions; a
+    // record it calls too small is not written.
     TW_ENTRYPOINT entry{};
+    entry.Size = sizeof(TW_ENTRYPOINT) - 1;
+    EXPECT_EQ(s.dsm.Control(nullptr, DAT_ENTRYPOINT, MSG_GET, &entry), TWRC_FAILURE);
+    EXPECT_EQ(s.dsm.Condition(), TWCC_BADVALUE);
+    EXPECT_EQ(entry.DSM_Entry, nullptr);
+    entry.Size = sizeof(TW_ENTRYPOINT);
     ASSERT_EQ(s.dsm.Control(nullptr, DAT_ENTRYPOINT, MSG_GET, &entry), TWRC_SUCCESS);
     EXPECT_EQ(entry.Size, sizeof(TW_ENTRYPOINT));
     TW_HANDLE handle = entry.DSM_MemAllocate(16);

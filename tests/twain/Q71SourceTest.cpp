@@ -41,9 +41,14 @@ struct Q71Session {
         return rc;
     }
     TW_UINT16 Set(TW_UINT16 cap, TW_UINT16 itemType, const std::string& item, TW_UINT16 conType = TWON_ONEVALUE) {
-        std::string container = Bytes16(itemType) + item;
-        TW_CAPABILITY capability{cap, conType, container.data()};
-        return dsm.Control(&source, DAT_CAPABILITY, MSG_SET, &capability);
+        // A handle is a calloc'd block, as the source may ask the block's length.
+        const std::string bytes = Bytes16(itemType) + item;
+        void* container = std::calloc(1, bytes.size());
+        std::memcpy(container, bytes.data(), bytes.size());
+        TW_CAPABILITY capability{cap, conType, container};
+        const TW_UINT16 rc = dsm.Control(&source, DAT_CAPABILITY, MSG_SET, &capability);
+        std::free(container);
+        return rc;
     }
     // ENABLEDS without UI, then the event loop until the source posts.
     TW_UINT16 Scan(const std::string& answer, bool closeAfter = false) {
