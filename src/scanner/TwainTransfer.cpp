@@ -108,11 +108,10 @@ void Twain::TwainTransferImages() {
     for (int round = 0; round < kMaxTransferRounds; ++round) {
         TW_HANDLE handle = nullptr;
         const TW_UINT16 rc = SourceCall(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
-        if (rc == TWRC_XFERDONE) {
-            slots[index++] = DibHandle::Adopt(handle);
-        } else if (rc != TWRC_CANCEL) {
-            ++index;
-        }
+        if (rc == TWRC_XFERDONE) slots[index] = DibHandle::Adopt(handle);
+        // Each transfer is one side of the sheet, also a cancelled one: the side after it must
+        // not move into its slot, or a rear image would be taken for the front.
+        ++index;
         // A refused end leaves the count at 0, which ends the loop.
         pending = TW_PENDINGXFERS{};
         SourceCall(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);

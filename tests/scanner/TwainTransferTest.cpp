@@ -27,7 +27,8 @@ TEST_F(TwainTest, TransferSlotsTakeFrontThenRearAndTheSidePicksOne) {
         {{front}, 0, -1, 0},  // simplex: no rear
         {{failed, rear}, 1, -1, 0},
         {{failed, rear}, 0, 0x0E, 0},
-        {{cancelled, rear}, 1, 0x0E, 0},  // a cancelled transfer takes no slot
+        {{cancelled, rear}, 1, -1, 0},  // a cancelled front leaves the rear the rear
+        {{cancelled, rear}, 0, 0x0E, 0},
         {{front, rear, front}, 0, 0x0E, 1},
         {std::vector<Transfer>(40, cancelled), 1, -1, 1},  // bounded, the rest reset
     };
