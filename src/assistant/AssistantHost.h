@@ -23,6 +23,9 @@ public:
     virtual int FeederLoaded() = 0;
     // side 1 front, 0 rear; < 0 when the scan failed (the acquisition reported it).
     virtual int AcquireScan(int side) = 0;
+    // Ends a scan that waits for the scanner, so that AcquireScan returns without an image and
+    // without a message; nothing when no scan runs.
+    virtual void AbortScan() {}
     // The chart check of the front or rear scan window; 0 when found and checked.
     virtual int CheckScan(bool front) = 0;
     // Grey-scale evaluation and correction values of the analysed scan; false when a channel's

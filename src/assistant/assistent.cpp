@@ -281,6 +281,9 @@ void TFormAssistent::CloseBoxClick() {
 void TFormAssistent::Close() {
     CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::FormClose");
     closed_ = true;
+    // A scan still waiting for the scanner ends with the wizard; the operator is not kept
+    // waiting for a source that may never answer.
+    context_.host.AbortScan();
     // In normal mode the wizard is the program: closing it, in any way, ends the run.
     if (!context_.host.ExpertMode()) context_.host.SetCloseRequested();
 }

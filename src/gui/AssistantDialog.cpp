@@ -115,7 +115,15 @@ QPushButton* AssistantDialog::AddButton(const WizardButton& button, const char* 
     push->setObjectName(name);
     push->setAutoDefault(false);
     push->setMinimumWidth(96);
-    connect(push, &QPushButton::clicked, this, [this, handler] { Run([this, handler] { (wizard_->*handler)(); }); });
+    connect(push, &QPushButton::clicked, this, [this, handler, &button] {
+        // Abort also works while a scan waits: the wizard ends the acquisition through the core.
+        if (busy_ && wizard_ && &button == &wizard_->ButtonAbort) {
+            (wizard_->*handler)();
+            Refresh();
+            return;
+        }
+        Run([this, handler] { (wizard_->*handler)(); });
+    });
     buttons_.emplace_back(&button, push);
     return push;
 }
@@ -233,7 +241,7 @@ void AssistantDialog::Refresh() {
     for (const auto& [component, label] : labels_) label->setText(Text(*component));
     for (const auto& [button, push] : buttons_) {
         push->setText(Text(button->text));
-        push->setEnabled(button->enabled && !busy_);
+        push->setEnabled(button->enabled && (!busy_ || button == &w.ButtonAbort));
     }
     list_->setEnabled(!busy_);
     if (w.VisiblePage() >= 0) pages_->setCurrentIndex(w.VisiblePage());
@@ -271,12 +279,13 @@ void AssistantDialog::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // A scan in progress finishes first; the wizard decides what a close means.
+    // The wizard decides what a close means; during a scan it also ends the acquisition.
     if (busy_) {
-        event->ignore();
-        return;
+        wizard_->CloseBoxClick();
+        Refresh();
+    } else {
+        Run([this] { wizard_->CloseBoxClick(); });
     }
-    Run([this] { wizard_->CloseBoxClick(); });
     if (wizard_ && !wizard_->Closed())
         event->ignore();
     else

@@ -47,7 +47,7 @@ private:
     QLabel* AddLabel(const FormComponent& component, const char* name, LabelStyle style);
     QPushButton* AddButton(const WizardButton& button, const char* name, void (TFormAssistent::*handler)());
     // Runs one of the wizard's handlers; while it runs (a scan waits in a nested event loop),
-    // the window takes no further action.
+    // the window takes no further action but Abort and the close box.
     template <typename Handler>
     void Run(Handler handler);
     void Refresh();

@@ -23,8 +23,9 @@ int TMainFormular::acquireScan(int side) {
     if (!twainLoaded || !twain_ || !appStrings_) return -1;
     DibHandle image = twain_->TwainGetImage(TwainWindowHandle(), side);
     // The acquisition's event loop lets the window system run; should the main window have
-    // closed meanwhile, there is no one left to show the scan to.
-    if (closed_) return -2;
+    // closed meanwhile, there is no one left to show the scan to; an operator who aborted the
+    // scan needs no message about the image that did not come.
+    if (closed_ || twain_->AcquisitionAborted()) return -2;
     if (image.Empty()) {
         CALVIX_LOG_ERR(unit::MainForm, "(TWAIN) Zero handle from TwainGetImage()", LogErr);
         ports_.desktop.ShowMessage(appStrings_->MsgErrWarmup.caption, appStrings_->MBoxTitleError.caption,

@@ -28,6 +28,9 @@ public:
         return twain ? twain->TwainFeederLoaded(form_.TwainWindowHandle()) : -1;
     }
     int AcquireScan(int side) override { return form_.acquireScan(side); }
+    void AbortScan() override {
+        if (Twain* twain = form_.TwainModule()) twain->TwainAbortAcquisition();
+    }
     int CheckScan(bool front) override {
         ImageWindows& windows = form_.Images();
         return form_.CheckIt8Scan(front ? windows.FrontWindow() : windows.RearWindow(), front);
@@ -60,6 +63,9 @@ void TMainFormular::CreateAssistent() {
 }
 
 void TMainFormular::ReleaseClosedAssistent() {
+    // A wizard closed during its scan is still on the stack below the scan's event loop, in
+    // which this tick runs; it goes at a tick after the scan has returned.
+    if (twain_ && twain_->Acquiring()) return;
     if (assistent_ && assistent_->Closed()) assistent_.reset();
 }
 

@@ -14,6 +14,8 @@ using namespace twain;
 
 namespace {
 
+constexpr const char* kUnit = "Twain";
+
 void CopyText(char* destination, std::size_t capacity, const char* text) {
     std::memset(destination, 0, capacity);
     std::strncpy(destination, text, capacity - 1);
@@ -86,6 +88,12 @@ void Twain::TwainUnloadManager() {
     // The manager must not stay open over its own unloading: a source's worker could still
     // post into unmapped code.
     if (managerOpen_) TwainClose(parent_);
+    if (managerOpen_) {
+        // The source would not close, so its worker may still run inside the manager's
+        // libraries: they stay loaded for the process's life rather than vanish under it.
+        CALVIX_LOG_ERR(kUnit, "TWAIN: source or manager would not close, manager stays loaded", LogErr);
+        return;
+    }
     if (library_) library_->Close();
     entry_ = nullptr;
 }
@@ -111,29 +119,38 @@ bool Twain::TwainOpenSource() {
 }
 
 void Twain::TwainClose(TwainWindow window) {
+    // Closing during an acquisition (the program closes while the source is at work) ends the
+    // acquisition too: its event loop finds the source gone and stops.
+    if (pumping_) abortRequested_ = true;
+    // Whatever state the source is in, it is walked back the standard's way: disabled, closed,
+    // then the manager. A flag is cleared only when its close was accepted: a source that
+    // refused stays open to the manager, which then refuses CLOSEDSM, so it is not asked.
     if (sourceOpen_) {
-        ManagerEntry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &sourceIdentity_);
-        sourceOpen_ = false;
-        sourceEnabled_ = false;
+        DisableSource();
+        if (ManagerEntry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &sourceIdentity_) == TWRC_SUCCESS) {
+            sourceOpen_ = false;
+            sourceEnabled_ = false;
+        }
     }
-    if (managerOpen_) {
+    if (managerOpen_ && !sourceOpen_) {
         parent_ = window;
-        ManagerEntry(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent_);
-        managerOpen_ = false;
+        if (ManagerEntry(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent_) == TWRC_SUCCESS) managerOpen_ = false;
     }
+}
+
+void Twain::DisableSource() {
+    if (sourceEnabled_ && SourceCall(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &userInterface_) == TWRC_SUCCESS)
+        sourceEnabled_ = false;
 }
 
 void Twain::TwainCloseSession(TwainWindow window) {
     // Decision: the source is closed after the restore whether or not the restore worked. Left
-    // open while marked closed, it would keep the manager from closing (a manager refuses
-    // CLOSEDSM with a source open), and the next acquisition's OPENDSM would then fail.
-    // Nothing is sent to a source that is not open.
+    // open, it would keep the manager from closing (a manager refuses CLOSEDSM with a source
+    // open), and the next acquisition's OPENDSM would then fail. Nothing is sent to a source
+    // that is not open, and no value to one still enabled (it would refuse them all).
     if (sourceOpen_) {
-        if (sourceEnabled_) SourceCall(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &userInterface_);
-        sourceEnabled_ = false;
-        TwainApplySettings(saved_);
-        ManagerEntry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &sourceIdentity_);
-        sourceOpen_ = false;
+        DisableSource();
+        if (!sourceEnabled_) TwainApplySettings(saved_);
     }
     TwainClose(window);
 }

@@ -31,8 +31,9 @@ inline constexpr int kFeederQueryFailed = -3;
 inline constexpr int kSettingsInvalid = -1;
 
 // How long an acquisition waits for the source to post a transfer or a close request, and how
-// long each wait for window events may last.
-inline constexpr std::int64_t kTwainEventLimitMs = 5 * 60 * 1000;
+// long each wait for window events may last. One sheet takes under a second to scan; a source
+// silent for a minute will not answer, and the operator is not kept waiting longer.
+inline constexpr std::int64_t kTwainEventLimitMs = 60 * 1000;
 inline constexpr int kTwainPumpWaitMs = 10;
 
 inline constexpr const char* kSourceProductName = "Zelmar Q71 Ethernet";
@@ -72,6 +73,15 @@ public:
     void TwainPumpMessages();
     bool TwainProcessEvent(void* message);
     void TwainTransferImages();
+    // The operator ends a running acquisition: its event loop stops at its next round and the
+    // session is walked back to closed; no image is returned. Nothing happens between
+    // acquisitions.
+    void TwainAbortAcquisition() {
+        if (pumping_) abortRequested_ = true;
+    }
+    bool Acquiring() const { return acquiring_; }
+    // The last acquisition was ended by an abort or by closing the session under it.
+    bool AcquisitionAborted() const { return abortRequested_; }
 
     // A triplet to the manager itself; 1 on success, else 0.
     int TwainManagerCall(twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg, void* data);
@@ -99,6 +109,8 @@ private:
     twain::TW_UINT16 ManagerEntry(twain::TW_IDENTITY* dest, twain::TW_UINT32 dg, twain::TW_UINT16 dat,
                                   twain::TW_UINT16 msg, void* data);
     twain::TW_UINT16 SetFailureCode();
+    void DisableSource();
+    void WaitForSource();
 
     std::unique_ptr<DynamicLibrary> library_;
     std::string systemDir_;
@@ -116,6 +128,8 @@ private:
     bool sourceEnabled_ = false;
     bool sourceChosen_ = false;
     bool acquiring_ = false;
+    bool pumping_ = false;  // the event loop waits for the source
+    bool abortRequested_ = false;
 
     int side_ = 1;
     DibHandle resultImage_;

@@ -38,6 +38,7 @@ DibHandle Twain::TwainGetImage(TwainWindow window, int side) {
     }
     resultImage_.Release();
     side_ = side;
+    abortRequested_ = false;
     if (!TwainOpenManager(window)) return {};
     acquiring_ = true;
     if (TwainOpenSource() && TwainReadCapabilities() == 0) {
@@ -46,10 +47,18 @@ DibHandle Twain::TwainGetImage(TwainWindow window, int side) {
     }
     TwainCloseSession(window);
     acquiring_ = false;
+    // An image that came in with the abort is not what the operator still wants.
+    if (abortRequested_) resultImage_.Release();
     return std::move(resultImage_);
 }
 
 void Twain::TwainPumpMessages() {
+    pumping_ = true;
+    WaitForSource();
+    pumping_ = false;
+}
+
+void Twain::WaitForSource() {
     closeRequested_ = false;
     resultImage_.Release();
     // There is no window message to hand over on this desktop: the source's messages wait in
@@ -58,6 +67,10 @@ void Twain::TwainPumpMessages() {
     std::uint8_t noWindowMessage[32] = {};
     const std::int64_t start = clock_.ElapsedMs();
     for (;;) {
+        if (abortRequested_) {
+            LogStatus("TWAIN: acquisition aborted");
+            return;
+        }
         TwainProcessEvent(noWindowMessage);
         if (closeRequested_ || !resultImage_.Empty()) return;
         if (lastResult_ == TWRC_FAILURE) {

@@ -53,6 +53,7 @@ public:
     bool lutReady = false;
     bool closeRequested = false;
     int helpRequests = 0;
+    int aborts = 0;
     // Runs inside the scan, while the acquisition would wait in its event loop.
     std::function<void()> duringScan;
 
@@ -69,8 +70,9 @@ public:
     int AcquireScan(int) override {
         ++scans;
         if (duringScan) duringScan();
-        return 0;
+        return aborts > 0 ? -2 : 0;
     }
+    void AbortScan() override { ++aborts; }
     int CheckScan(bool) override { return 0; }
     bool StoreScan() override { return true; }
     void SetLutReady() override { lutReady = true; }
@@ -279,33 +281,36 @@ private slots:
         TranslateAll(10000);
     }
 
-    // While a scan waits in its event loop the operator's further clicks and the close box do
-    // nothing; the busy cursor is on through the Qt desktop.
-    void aRunningScanTakesNoFurtherAction() {
-        Run run;
-        QtDesktop qtDesktop;
-        run.Install({"R1.txt"});
-        run.host.led = true;
-        run.Open(10000, 300, &qtDesktop);
-        run.Click("ButtonNext");
-        bool busyCursor = false;
-        bool buttonsOff = false;
-        run.host.duringScan = [&] {
-            busyCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-            buttonsOff = !run.Button("ButtonScanFront")->isEnabled() && !run.Button("ButtonAbort")->isEnabled() &&
-                         !run.Button("ButtonBack")->isEnabled();
-            run.Button("ButtonScanFront")->click();
-            run.Button("ButtonAbort")->click();
-            run.dialog->close();
-        };
-        run.Click("ButtonScanFront");
-        QCOMPARE(run.host.scans, 1);
-        QVERIFY(busyCursor);
-        QVERIFY(buttonsOff);
-        QVERIFY(!QApplication::overrideCursor());
-        QVERIFY(!run.wizard->Closed());
-        QVERIFY(run.dialog->isVisible());
-        QVERIFY(run.Button("ButtonNext")->isEnabled());
+    // While a scan waits in its event loop the operator's further clicks do nothing but Abort
+    // and the close box, which end the scan and the run; the busy cursor is on through the Qt
+    // desktop.
+    void aRunningScanTakesNoFurtherActionButAbortAndTheCloseBox() {
+        for (const bool closeBox : {false, true}) {
+            Run run;
+            QtDesktop qtDesktop;
+            run.Install({"R1.txt"});
+            run.host.led = true;
+            run.Open(10000, 300, &qtDesktop);
+            run.Click("ButtonNext");
+            bool busyCursor = false;
+            bool onlyAbort = false;
+            run.host.duringScan = [&] {
+                busyCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+                onlyAbort = !run.Button("ButtonScanFront")->isEnabled() && run.Button("ButtonAbort")->isEnabled() &&
+                            !run.Button("ButtonBack")->isEnabled();
+                run.Button("ButtonScanFront")->click();
+                QCOMPARE(run.host.aborts, 0);
+                closeBox ? (void)run.dialog->close() : run.Button("ButtonAbort")->click();
+            };
+            run.Click("ButtonScanFront");
+            QCOMPARE(run.host.scans, 1);
+            QCOMPARE(run.host.aborts, 1);
+            QVERIFY(busyCursor);
+            QVERIFY(onlyAbort);
+            QVERIFY(!QApplication::overrideCursor());
+            QVERIFY(run.wizard->Closed() && run.host.closeRequested);
+            QVERIFY(!run.dialog->isVisible());
+        }
     }
 
     void closeBoxEndsTheRunEscapeDoesNot() {

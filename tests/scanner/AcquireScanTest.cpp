@@ -4,7 +4,12 @@
 
 #include "FakeTwainManager.h"
 #include "analysis/BmpReader.h"
+#include "assistant/assistent.h"
+#include "scanner/MessagePump.h"
 #include "scanner/Twain.h"
+
+#include <functional>
+#include <utility>
 
 namespace calvix::test {
 namespace {
@@ -107,6 +112,36 @@ TEST_F(AcquireScanTest, ScansBecomeNumberedScanFilesAndScanWindows) {
     form->SelectTwainSource1Click();
     EXPECT_EQ(manager.Count(DAT_IDENTITY, MSG_GETFIRST), 1u);
     EXPECT_TRUE(form->TwainModule()->SourceChosen());
+}
+
+// The wizard's Abort while the scan waits ends it through the core with no message; the tick
+// in the wait leaves the closed wizard alone and closes the program under the scan, which
+// walks the source back before the manager goes.
+TEST_F(AcquireScanTest, TheWizardsAbortEndsTheWaitAndTheWizardOutlivesTheScan) {
+    struct OperatorPump final : MessagePump {
+        std::function<void()> during;
+        int rounds = 0;
+        bool ProcessEvents(int) override {
+            if (during) std::exchange(during, nullptr)();
+            return ++rounds < 100;  // a bound of its own, whatever the scan does
+        }
+    } pump;
+    form = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, clock, &lock,
+                                                         [this] { return manager.Library(); }, dir.Path(), &pump});
+    form->CreateAppStrings();
+    form->twainLoaded = form->TwainModule()->TwainLoadManager();
+    form->controls.calibrationAssistent.enabled = true;
+    form->MMFileCalibrationAssistentClick();
+    bool kept = false;
+    pump.during = [&] {
+        form->Assistent()->ButtonAbortClick();
+        form->TimerTimer();
+        kept = form->Assistent() != nullptr;
+    };
+    EXPECT_EQ(form->acquireScan(1), -2);
+    EXPECT_TRUE(kept && pump.rounds == 1 && desktop.messages.empty());
+    EXPECT_TRUE(manager.sequenceErrors == 0 && manager.unloadedIn == 2);
+    form.reset();  // before the pump it uses
 }
 
 }  // namespace

@@ -211,16 +211,27 @@ TEST_F(TwainTest, EverySessionEndsWithTheSourcesOwnValuesBackAndEverythingClosed
     EXPECT_EQ(fake.Count(DAT_USERINTERFACE, MSG_ENABLEDS), 1u);
     fake.answers[{DAT_PARENT, MSG_OPENDSM}] = TWRC_FAILURE;
     EXPECT_EQ(module->TwainCheckCapabilities(window), kTwainManagerNotOpen);
+    EXPECT_EQ(fake.sequenceErrors, 0);
+}
 
-    // Unloading closes an enabled source and the manager first.
-    fake.answers.clear();
-    ASSERT_TRUE(module->TwainOpenManager(window) && module->TwainOpenSource() && module->TwainEnableSource(window));
-    fake.calls.clear();
-    module->TwainUnloadManager();
-    ASSERT_EQ(fake.calls.size(), 2u);
-    EXPECT_EQ(fake.calls[0].msg, MSG_CLOSEDS);
-    EXPECT_EQ(fake.calls[1].msg, MSG_CLOSEDSM);
-    EXPECT_FALSE(module->SourceEnabled() || module->ManagerLoaded());
+// An enabled source is disabled before it is closed; one that will not close keeps the
+// manager loaded until a later unload can close it.
+TEST_F(TwainTest, UnloadingWalksAnEnabledSourceBackAndNeverUnloadsUnderAnOpenSource) {
+    for (const TW_UINT16 refused : {TW_UINT16{0}, MSG_CLOSEDS}) {
+        FakeTwainManager fake;
+        auto module = Make(fake, true);
+        ASSERT_TRUE(module->TwainEnableSource(window));
+        fake.calls.clear();
+        if (refused) fake.answers[{DAT_IDENTITY, refused}] = TWRC_FAILURE;
+        module->TwainUnloadManager();
+        EXPECT_EQ(fake.Count(DAT_USERINTERFACE, MSG_DISABLEDS) + fake.Count(DAT_IDENTITY, MSG_CLOSEDS), 2u);
+        EXPECT_EQ(fake.calls.size(), refused ? 2u : 3u);  // no CLOSEDSM with the source still open
+        EXPECT_EQ(fake.unloadedIn, refused ? 0 : 2);
+        fake.answers.clear();
+        module->TwainUnloadManager();
+        EXPECT_EQ(fake.unloadedIn, 2);
+        EXPECT_EQ(fake.sequenceErrors, 0);
+    }
 }
 
 TEST_F(TwainTest, FeederQueryTellsPaperFromEveryFailureAndLeavesTheSourceOpen) {

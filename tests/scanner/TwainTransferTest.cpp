@@ -43,6 +43,7 @@ TEST_F(TwainTest, TransferSlotsTakeFrontThenRearAndTheSidePicksOne) {
         ASSERT_EQ(image.Empty(), c.red < 0);
         if (c.red >= 0) { EXPECT_EQ(image.Data()[40 + 2], c.red); }
         EXPECT_EQ(fake.Count(DAT_PENDINGXFERS, MSG_RESET), c.resets);
+        EXPECT_EQ(fake.sequenceErrors, 0);
     }
 }
 
@@ -59,7 +60,7 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         {{MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, 10, 1, nullptr},
         {{}, TWRC_NOTDSEVENT, true, 10, 1, "STA: TWAIN: application quits, acquisition ended"},
         {{}, TWRC_FAILURE, false, 10, 0, "TWAIN: event query refused, acquisition ended"},
-        {{}, TWRC_NOTDSEVENT, false, 1000, 300, "TWAIN: no transfer from the source within 300 s, acquisition ended"},
+        {{}, TWRC_NOTDSEVENT, false, 1000, 60, "TWAIN: no transfer from the source within 60 s, acquisition ended"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rounds);
@@ -81,6 +82,7 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         for (const TwainCall& call : fake.calls)
             if (call.dat == DAT_EVENT) { EXPECT_TRUE(call.eventGiven); }
         EXPECT_FALSE(module->SourceOpen() || module->ManagerOpen());
+        EXPECT_EQ(fake.sequenceErrors, 0);
     }
 }
 

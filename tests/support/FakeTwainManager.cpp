@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "SourceStates.h"
 #include "scanner/TwainSettings.h"
 
 namespace calvix::test {
@@ -15,9 +16,9 @@ namespace {
 
 FakeTwainManager* g_current = nullptr;
 
-extern "C" TW_UINT16 FakeDsmEntry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32, TW_UINT16 dat, TW_UINT16 msg,
-                                  TW_MEMREF data) {
-    return g_current ? g_current->Entry(origin, dest, dat, msg, data) : TWRC_FAILURE;
+extern "C" TW_UINT16 FakeDsmEntry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
+                                  TW_UINT16 msg, TW_MEMREF data) {
+    return g_current ? g_current->Entry(origin, dest, dg, dat, msg, data) : TWRC_FAILURE;
 }
 
 class FakeLibrary final : public DynamicLibrary {
@@ -28,12 +29,37 @@ public:
         const bool known = open_ && m_.hasEntry && std::strcmp(name, kManagerEntryName) == 0;
         return known ? reinterpret_cast<void*>(&FakeDsmEntry) : nullptr;
     }
-    void Close() override { open_ = false; }
+    void Close() override {
+        if (open_) m_.unloadedIn = m_.state;
+        open_ = false;
+        m_.state = 2;
+    }
 
 private:
     FakeTwainManager& m_;
     bool open_ = false;
 };
+
+// The manager's own steps through the session: the state each needs and the one it leads to.
+constexpr struct Step { TW_UINT16 msg; int from, to; } kSteps[] = {{MSG_OPENDSM, 2, 3}, {MSG_CLOSEDSM, 3, 2}, {MSG_OPENDS, 3, kStateOpen}, {MSG_CLOSEDS, kStateOpen, 3}};
+
+const Step* StepOf(TW_UINT16 msg) {
+    for (const Step& step : kSteps)
+        if (step.msg == msg) return &step;
+    return nullptr;
+}
+
+bool Admits(int state, bool toSource, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg) {
+    if (toSource) return state >= kStateOpen && AllowedInState(dg, dat, msg, state);
+    const Step* step = StepOf(msg);
+    return step ? state == step->from : dat == DAT_STATUS || state >= 3;
+}
+
+int After(int state, bool toSource, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_UINT16 rc, const void* data) {
+    if (!toSource) return rc == TWRC_SUCCESS && StepOf(msg) ? StepOf(msg)->to : state;
+    if (dat != DAT_EVENT) return StateAfter(dg, dat, msg, rc, data, state);
+    return rc == TWRC_DSEVENT ? StateAfterEvent(static_cast<const TW_EVENT*>(data)->TWMessage, state) : state;
+}
 
 void* NewContainer(const CapValue& value) {
     auto* block = static_cast<std::uint8_t*>(std::calloc(1, 2 + std::max<std::size_t>(value.bytes.size(), 4)));
@@ -82,12 +108,19 @@ std::vector<TW_UINT16> FakeTwainManager::Caps(TW_UINT16 msg) const {
     return caps;
 }
 
-TW_UINT16 FakeTwainManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT16 dat, TW_UINT16 msg, void* data) {
+TW_UINT16 FakeTwainManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                                  void* data) {
     TwainCall call;
     call.dat = dat;
     call.msg = msg;
     call.toSource = dest != nullptr;
     if (origin) call.origin = *origin;
+    if (!Admits(state, call.toSource, dg, dat, msg)) {
+        ++sequenceErrors;
+        condition_ = TWCC_SEQERROR;
+        calls.push_back(call);
+        return TWRC_FAILURE;
+    }
     const auto set = answers.find({dat, msg});
     TW_UINT16 rc = set != answers.end() ? set->second : (msg == MSG_GETNEXT ? TWRC_ENDOFLIST : TWRC_SUCCESS);
     if (dat == DAT_PARENT) {
@@ -118,6 +151,7 @@ TW_UINT16 FakeTwainManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UIN
         if (msg == MSG_RESET) transfers.clear();
         static_cast<TW_PENDINGXFERS*>(data)->Count = static_cast<TW_UINT16>(transfers.size());
     }
+    state = After(state, call.toSource, dg, dat, msg, rc, data);
     calls.push_back(call);
     return rc;
 }

@@ -54,6 +54,10 @@ public:
     };
     std::deque<Transfer> transfers;  // the pending count is what is left
     std::vector<TwainCall> calls;
+    // The session's state as the standard numbers it (2 loaded, 3 manager open, 4 source open,
+    // 5 enabled, 6 transfer ready, 7 transferring); a triplet the state does not admit fails
+    // with a sequence error and is counted. unloadedIn: the state at the last unload, 0: none.
+    int state = 2, sequenceErrors = 0, unloadedIn = 0;
 
     void SetNumber(twain::TW_UINT16 cap, twain::TW_UINT16 type, std::uint32_t number);
     std::size_t Count(twain::TW_UINT16 dat, twain::TW_UINT16 msg) const;
@@ -62,8 +66,8 @@ public:
     // the settings table (row n: 0x3F + n, BOOL rows 0x13F + n, the page "own page").
     void FillSource(bool duplex);
 
-    twain::TW_UINT16 Entry(twain::TW_IDENTITY* origin, twain::TW_IDENTITY* dest, twain::TW_UINT16 dat,
-                           twain::TW_UINT16 msg, void* data);
+    twain::TW_UINT16 Entry(twain::TW_IDENTITY* origin, twain::TW_IDENTITY* dest, twain::TW_UINT32 dg,
+                           twain::TW_UINT16 dat, twain::TW_UINT16 msg, void* data);
 
 private:
     twain::TW_UINT16 Capability(TwainCall& call, twain::TW_CAPABILITY& cap);

@@ -6,9 +6,9 @@
 #include "ScanReceiver.h"
 
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 namespace calvix::test {
 namespace {
@@ -79,30 +79,23 @@ TEST(ScanReaderTest, ReadsExactlyTheItemOfEachTypeFromAnExactlySizedContainer) {
 }
 
 TEST(ScanReaderTest, RefusesContainersShorterThanTheirItemOrOfAnotherTypeThanTheirCapability) {
-    const struct {
-        TW_UINT16 cap;
-        std::size_t bytes;  // of the block
-        TW_UINT16 type;
-        bool lengthKnown;
-        TW_UINT16 cc;
-    } cases[] = {
+    // Capability, bytes of the block, the item type it claims, whether its length can be told.
+    const std::tuple<TW_UINT16, std::size_t, TW_UINT16, bool, TW_UINT16> cases[] = {
         {0x8136, 2, TWTY_STR255, true, TWCC_BADVALUE},  // a UINT16 capability
         {0x8136, 3, TWTY_FIX32, true, TWCC_BADVALUE},
         {CAP_SERIALNUMBER, 2, TWTY_STR255, true, TWCC_BADVALUE},  // its own type, no room for it
-        {0x8000, 2, TWTY_STR255, true, TWCC_BADVALUE},            // a capability the source does not know
+        {0x8000, 2, TWTY_STR255, true, TWCC_BADVALUE},            // unknown to the source
         {0x8136, 4, TWTY_UINT16, true, TWCC_SUCCESS},
-        {ICAP_XRESOLUTION, 6, TWTY_FIX32, true, TWCC_SUCCESS},
         {0x8000, 6, TWTY_FIX32, false, TWCC_SUCCESS},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.cap << "/" << c.bytes << "/" << c.type);
-        auto* container = static_cast<unsigned char*>(std::calloc(1, c.bytes));
-        std::memcpy(container, &c.type, std::min<std::size_t>(c.bytes, 2));
+    for (const auto& [cap, bytes, type, lengthKnown, cc] : cases) {
+        auto* container = static_cast<unsigned char*>(std::calloc(1, bytes));
+        std::memcpy(container, &type, 2);
         MemoryFunctions memory;
-        if (!c.lengthKnown) memory.size = nullptr;
-        TW_CAPABILITY capability{c.cap, TWON_ONEVALUE, container};
+        if (!lengthKnown) memory.size = nullptr;
         wire::CapRequest request;
-        EXPECT_EQ(PrepareCapRequest(MSG_SET, capability, memory, &request), c.cc);
+        const TW_CAPABILITY capability{cap, TWON_ONEVALUE, container};
+        EXPECT_EQ(PrepareCapRequest(MSG_SET, capability, memory, &request), cc) << cap << "/" << bytes;
         std::free(container);
     }
 }
