@@ -159,7 +159,7 @@ TEST(ManagerTest, OpensByNameOrDefaultGivesEntryPointsAndClosesAgain) {
     entry.Size = sizeof(TW_ENTRYPOINT) - 1;
     EXPECT_EQ(s.dsm.Control(nullptr, DAT_ENTRYPOINT, MSG_GET, &entry), TWRC_FAILURE);
     EXPECT_EQ(s.dsm.Condition(), TWCC_BADVALUE);
-    EXPECT_EQ(entry.DSM_Entry, nullptr);
+    EXPECT_TRUE(entry.DSM_Entry == nullptr);  // packed: compared, not bound
     entry.Size = sizeof(TW_ENTRYPOINT);
     ASSERT_EQ(s.dsm.Control(nullptr, DAT_ENTRYPOINT, MSG_GET, &entry), TWRC_SUCCESS);
     EXPECT_EQ(entry.Size, sizeof(TW_ENTRYPOINT));
