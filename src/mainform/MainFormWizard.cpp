@@ -52,8 +52,9 @@ private:
 
 void TMainFormular::CreateAssistent() {
     if (!appStrings_) return;
-    // One wizard at a time: a second command while one is open leaves that one as it is.
-    if (assistent_ && !assistent_->Closed()) return;
+    // One wizard at a time: a second command while one is open leaves that one as it is, and
+    // so does one while a closed wizard's scan is still on the stack.
+    if (assistent_ && (!assistent_->Closed() || (twain_ && twain_->Acquiring()))) return;
     assistent_.reset();
     if (!assistentHost_) assistentHost_ = std::make_unique<MainFormAssistantHost>(*this);
     assistent_ = std::make_unique<TFormAssistent>(AssistantContext{*assistentHost_, ports_.desktop, ports_.clock,

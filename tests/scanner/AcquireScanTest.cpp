@@ -133,10 +133,11 @@ TEST_F(AcquireScanTest, TheWizardsAbortEndsTheWaitAndTheWizardOutlivesTheScan) {
     form->controls.calibrationAssistent.enabled = true;
     form->MMFileCalibrationAssistentClick();
     bool kept = false;
-    pump.during = [&] {
-        form->Assistent()->ButtonAbortClick();
+    pump.during = [&, wizard = form->Assistent()] {
+        wizard->ButtonAbortClick();
+        form->MMFileCalibrationAssistentClick();  // the menu command, in the wait
         form->TimerTimer();
-        kept = form->Assistent() != nullptr;
+        kept = form->Assistent() == wizard && wizard->Closed();  // not a new one in its place
     };
     EXPECT_EQ(form->acquireScan(1), -2);
     EXPECT_TRUE(kept && pump.rounds == 1 && desktop.messages.empty());
