@@ -295,6 +295,38 @@ TEST_F(WizardTest, FailedScanAttemptsLeaveNextBlockedAndScanAvailable) {
     }
 }
 
+// "Next >" is used only in a ready state, however the press reaches the wizard.
+TEST_F(WizardTest, APressOnADisabledNextChangesNothing) {
+    const struct {
+        const char* where;
+        int nexts;  // presses that bring the wizard there, each on an enabled button
+        bool warmUp, scanFails, reference;
+    } cases[] = {{"start without a pick", 0, false, false, false},
+                 {"warm-up counting", 1, false, false, true},
+                 {"front not scanned", 2, true, false, true},
+                 {"front scan failed", 2, true, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        host = ScriptedHost{};
+        host.feeder = {c.scanFails ? 0 : 1};
+        TFormAssistent& w = c.reference ? OpenReady() : Open();
+        if (c.warmUp) WarmUp();
+        for (int i = 0; i < c.nexts; ++i) w.ButtonNextClick();
+        if (c.scanFails) w.ButtonScanFrontClick();
+        ASSERT_FALSE(w.ButtonNext.enabled);
+        const std::int32_t state = w.WizardState;
+        const int presses = CountLines("TFormAssistent::ButtonNextClick()");
+        w.ButtonNextClick();
+        EXPECT_EQ(w.WizardState, state);
+        EXPECT_EQ(CountLines("TFormAssistent::ButtonNextClick()"), presses);
+        EXPECT_FALSE(host.lutReady || host.closeRequested || w.Closed());
+        wizard.reset();
+        std::filesystem::remove_all(dataFolder);
+        std::filesystem::create_directories(dataFolder);
+        listIndex = -1;
+    }
+}
+
 TEST_F(WizardTest, TheNextAttemptStartsAgainAtThePaperQuery) {
     host.led = true;
     host.feeder = {0, 1};
@@ -394,6 +426,7 @@ TEST_F(WizardTest, UnreachableStatesKeepTheirOwnTransitionsAndUnknownNumbersRetu
         host.duplex = row.duplex;
         TFormAssistent& w = Open();
         w.WizardState = row.from;
+        w.ButtonNext.enabled = true;
         row.forward ? w.ButtonNextClick() : w.ButtonBackClick();
         EXPECT_EQ(w.WizardState, row.to) << row.from << (row.forward ? " next" : " back");
         EXPECT_TRUE(w.PageVisible(row.to));
