@@ -68,7 +68,8 @@ void TMainFormular::MMFileCalibrationAssistentClick() {
     CreateAssistent();
 }
 
-// The wizard's Help opens the topic of the page shown, from which the contents are one link away.
-void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, assistent_ ? assistent_->helpContext : 0); }
+// The wizard's "Help" opens the contents page of the help in force; the page of the state shown
+// is the context help's (F1), which the window reads from the wizard's help context.
+void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, HelpContentsPage); }
 
 }  // namespace calvix

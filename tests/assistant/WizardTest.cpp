@@ -436,13 +436,26 @@ TEST_F(WizardTest, UnreachableStatesKeepTheirOwnTransitionsAndUnknownNumbersRetu
     EXPECT_EQ(CountLines("STA: Assistent current state: Undefined state!!"), 2);
 }
 
-TEST_F(WizardTest, TextsFollowTheLanguageAndHelpOpensTheContents) {
+// The wizard's texts come in the language it is created in, the untranslated pages stay as
+// designed, and "Finish" and its undoing follow the same language.
+TEST_F(WizardTest, TextsFollowTheLanguage) {
+    host.led = true;
+    host.duplex = false;
+    InstallReference();
+    const TAppStrings french(20000);
     wizard = std::make_unique<TFormAssistent>(
-        AssistantContext{host, desktop, clock, strings, loader, dataFolder, listIndex, 300, 20000});
-    EXPECT_EQ(wizard->ButtonNext.text.caption, "Suivant >");
-    EXPECT_EQ(wizard->LabelSetFrameFront.caption, " Mark corners front");
-    wizard->ButtonHelpClick();
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"help"}));
+        AssistantContext{host, desktop, clock, french, loader, dataFolder, listIndex, 300, 20000});
+    TFormAssistent& w = *wizard;
+    EXPECT_EQ(w.windowTitle, "Assistant de calibrage");
+    EXPECT_EQ(w.LabelTitel.caption, " Démarrer");
+    EXPECT_EQ(w.ButtonScanFront.text.caption, "Numériser");
+    EXPECT_EQ(w.LabelSetFrameFront.caption, " Mark corners front");
+    w.ButtonNextClick();
+    w.ButtonScanFrontClick();
+    w.ButtonNextClick();
+    EXPECT_EQ(w.ButtonNext.text.caption, "Terminer");
+    w.ButtonBackClick();
+    EXPECT_EQ(w.ButtonNext.text.caption, "Suivant >");
 }
 
 }  // namespace

@@ -149,7 +149,14 @@ private slots:
                         !r.Action("MMViewStatusBar")->isChecked();
              }},
             {"HelpContents", nullptr, [](Rig& r) { return r.helpShown == std::vector<int>{0}; }},
-            {"MMHelpAbout", nullptr, [](Rig& r) { return r.aboutShown == 1; }},
+            {"MMHelpAbout", nullptr,
+             [](Rig& r) {
+                 const auto& log = LogWriter.Buffer();
+                 return r.aboutShown == 1 && std::any_of(log.begin(), log.end(), [](const std::string& line) {
+                            return line.find("DBG: call to 'TMainFormular::MMHelpAboutClick()'  ( file MainForm") !=
+                                   std::string::npos;
+                        });
+             }},
         };
         for (const Row& row : rows) {
             Rig rig;

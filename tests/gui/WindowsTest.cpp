@@ -174,6 +174,7 @@ private slots:
         ShowAboutDialog(nullptr, core);
         QWidget* about = TopLevel("AboutBox");
         QVERIFY(about);
+        QVERIFY(about->isVisible() && !about->isModal() && !QApplication::activeModalWidget());
         QCOMPARE(about->findChild<QLabel*>("LabelVersion")->text(),
                  "Version " + QString::fromStdString(core.versionText));
         QVERIFY(about->findChild<QLabel*>("LabelBuild")->text().contains(qVersion()));
