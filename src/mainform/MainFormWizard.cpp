@@ -33,7 +33,7 @@ public:
         return form_.CheckIt8Scan(front ? windows.FrontWindow() : windows.RearWindow(), front);
     }
     bool StoreScan() override {
-        form_.Store();
+        if (!form_.StoreChecked()) return false;
         const ChannelTables& tables = form_.Correction().Tables();
         return std::all_of(tables.begin(), tables.end(), ChannelTableNonDecreasing);
     }

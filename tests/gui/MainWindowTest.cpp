@@ -112,6 +112,44 @@ private slots:
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
+    // In the set-corners mode a click into the picture sets a corner only while the program is
+    // in front; the click that brings it back is no aim, and neither is the one that brings an
+    // image window to the front.
+    void aClickThatActivatesSetsNoCorner() {
+        Rig rig;
+        rig.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        ImageWindow* frame = rig.Open(rig.Picture("a.bmp", 600, 400));
+        QVERIFY(frame);
+        TChildImage& picture = *frame->Window();
+        rig.core->TTabButtonSetMarkerClick();
+        QVERIFY(picture.setCornerMode);
+        QWidget* view = frame->View()->viewport();
+        auto click = [&](QPoint at) {
+            SendMouse(view, QEvent::MouseButtonPress, at);
+            SendMouse(view, QEvent::MouseButtonRelease, at);
+        };
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        click({20, 20});
+        QCOMPARE(picture.cornerSlots[2], NotFound);
+        rig.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        Rig::Settle();
+        click({20, 20});
+        QCOMPARE(picture.cornerSlots[2], (Point{20, 20}));
+        // The frame comes to the front with the press, which only activates it.
+        rig.Open(rig.Picture("b.bmp"));
+        rig.window.ClientArea()->setActiveSubWindow(frame);
+        QCOMPARE(rig.core->ChildImage(), &picture);
+        click({30, 30});
+        QCOMPARE(picture.cornerSlots[2], (Point{20, 20}));
+        click({30, 30});
+        QCOMPARE(picture.cornerSlots[2], (Point{30, 30}));
+    }
+
     // Each command reaches what its handler changes; a fresh window per command.
     void menuCommandsReachTheirHandlers() {
         struct Row {
