@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -35,6 +38,18 @@ std::string HelpFileFor(const QString& suffix) {
     return (QCoreApplication::applicationDirPath() + "/Calvix" + suffix + ".chm").toStdString();
 }
 
+// A core on the Qt desktop in a private data folder.
+struct QtCore {
+    QtCore() { qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data"))); }
+    ~QtCore() { core.Close(); }
+    test::TempDir dir;
+    test::MemoryUserStore store;
+    LinuxSystemInfo system;
+    test::FakeClock clock;
+    QtDesktop desktop;
+    TMainFormular core{MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()}};
+};
+
 QWidget* TopLevel(const char* name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible()) return w;
@@ -47,6 +62,32 @@ class WindowsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { LogWriter.SetEcho(false); }
+
+    // The buttons of the message boxes are Qt's texts, not the table's: they follow the
+    // language in force all the same, back to English too.
+    void messageBoxButtonsFollowTheLanguage() {
+        QtCore rig;
+        TMainFormular& core = rig.core;
+        QtDesktop& desktop = rig.desktop;
+        desktop.Attach(nullptr, &core);
+        const struct {
+            int textBase;
+            const char *retry, *cancel;
+        } rows[] = {{0, "Wiederholen", "Abbrechen"}, {20000, "Réessayer", "Annuler"}, {10000, "Retry", "Cancel"}};
+        for (const auto& r : rows) {
+            core.textBase = r.textBase;
+            QStringList shown;
+            QTimer::singleShot(0, [&shown] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box) return;
+                shown << box->button(QMessageBox::Retry)->text().remove('&')
+                      << box->button(QMessageBox::Cancel)->text().remove('&');
+                box->button(QMessageBox::Cancel)->click();
+            });
+            QCOMPARE(desktop.ShowMessage("text", "title", MessageButtons::RetryCancel), MessageAnswer::Cancel);
+            QCOMPARE(shown, (QStringList{QString::fromUtf8(r.retry), QString::fromUtf8(r.cancel)}));
+        }
+    }
 
     void splashShowsVersionAndTheLogListInNormalModeOnly() {
         for (const bool normal : {true, false}) {
@@ -161,13 +202,8 @@ private slots:
     }
 
     void aboutShowsVersionFilesAndLicences() {
-        test::TempDir dir;
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
-        test::MemoryUserStore store;
-        LinuxSystemInfo system;
-        test::FakeClock clock;
-        QtDesktop desktop;
-        TMainFormular core(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
+        QtCore rig;
+        TMainFormular& core = rig.core;
         core.scannerSerial = "Q71-00042";
         core.duplexScanner = true;
 
@@ -193,7 +229,6 @@ private slots:
         QTest::mouseClick(about->findChild<QAbstractButton*>("ButtonOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!TopLevel("AboutBox"));
-        core.Close();
     }
 };
 
