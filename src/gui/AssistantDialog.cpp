@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -220,7 +221,11 @@ void AssistantDialog::Run(Handler handler) {
     // the page as it was, not for the buttons the handler has just enabled: two Return presses
     // queued during the rear scan would otherwise go to "Next >" and then to "Finish". So the
     // window takes it while it is still busy, and lets it fall.
-    if (wizard_) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (wizard_) {
+        const QPointer<AssistantDialog> self(this);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!self) return;
+    }
     busy_ = false;
     // The handler may have closed the wizard, and its owner may have let it go since.
     if (wizard_) Refresh();
