@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -22,6 +21,7 @@
 #include "gui/AboutDialog.h"
 #include "gui/HelpBrowser.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtTexts.h"
 #include "gui/SplashWindow.h"
 #include "mainform/MainForm.h"
 #include "platform/LinuxSystemInfo.h"
@@ -38,18 +38,6 @@ std::string HelpFileFor(const QString& suffix) {
     return (QCoreApplication::applicationDirPath() + "/Calvix" + suffix + ".chm").toStdString();
 }
 
-// A core on the Qt desktop in a private data folder.
-struct QtCore {
-    QtCore() { qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data"))); }
-    ~QtCore() { core.Close(); }
-    test::TempDir dir;
-    test::MemoryUserStore store;
-    LinuxSystemInfo system;
-    test::FakeClock clock;
-    QtDesktop desktop;
-    TMainFormular core{MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()}};
-};
-
 QWidget* TopLevel(const char* name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible()) return w;
@@ -63,29 +51,13 @@ class WindowsTest : public QObject {
 private slots:
     void init() { LogWriter.SetEcho(false); }
 
-    // The buttons of the message boxes are Qt's texts, not the table's: they follow the
-    // language in force all the same, back to English too.
-    void messageBoxButtonsFollowTheLanguage() {
-        QtCore rig;
-        TMainFormular& core = rig.core;
-        QtDesktop& desktop = rig.desktop;
-        desktop.Attach(nullptr, &core);
-        const struct {
-            int textBase;
-            const char *retry, *cancel;
-        } rows[] = {{0, "Wiederholen", "Abbrechen"}, {20000, "Réessayer", "Annuler"}, {10000, "Retry", "Cancel"}};
-        for (const auto& r : rows) {
-            core.textBase = r.textBase;
-            QStringList shown;
-            QTimer::singleShot(0, [&shown] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (!box) return;
-                shown << box->button(QMessageBox::Retry)->text().remove('&')
-                      << box->button(QMessageBox::Cancel)->text().remove('&');
-                box->button(QMessageBox::Cancel)->click();
-            });
-            QCOMPARE(desktop.ShowMessage("text", "title", MessageButtons::RetryCancel), MessageAnswer::Cancel);
-            QCOMPARE(shown, (QStringList{QString::fromUtf8(r.retry), QString::fromUtf8(r.cancel)}));
+    // Qt's own texts, such as the buttons of the message boxes, follow the language in force.
+    void qtTextsFollowTheLanguage() {
+        const std::pair<int, const char*> rows[] = {{0, "Wiederholen"}, {20000, "Réessayer"}, {10000, "Retry"}};
+        for (const auto& [base, retry] : rows) {
+            FollowLanguageInQtTexts(base);
+            QMessageBox box(QMessageBox::NoIcon, "title", "text", QMessageBox::Retry | QMessageBox::Cancel);
+            QCOMPARE(box.button(QMessageBox::Retry)->text().remove('&'), QString::fromUtf8(retry));
         }
     }
 
@@ -202,15 +174,19 @@ private slots:
     }
 
     void aboutShowsVersionFilesAndLicences() {
-        QtCore rig;
-        TMainFormular& core = rig.core;
+        test::TempDir dir;
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
+        test::MemoryUserStore store;
+        LinuxSystemInfo system;
+        test::FakeClock clock;
+        QtDesktop desktop;
+        TMainFormular core(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
         core.scannerSerial = "Q71-00042";
         core.duplexScanner = true;
 
         ShowAboutDialog(nullptr, core);
         QWidget* about = TopLevel("AboutBox");
-        QVERIFY(about);
-        QVERIFY(about->isVisible() && !about->isModal() && !QApplication::activeModalWidget());
+        QVERIFY(about && !about->isModal() && !QApplication::activeModalWidget());
         QCOMPARE(about->findChild<QLabel*>("LabelVersion")->text(),
                  "Version " + QString::fromStdString(core.versionText));
         QVERIFY(about->findChild<QLabel*>("LabelBuild")->text().contains(qVersion()));
@@ -229,6 +205,7 @@ private slots:
         QTest::mouseClick(about->findChild<QAbstractButton*>("ButtonOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!TopLevel("AboutBox"));
+        core.Close();
     }
 };
 

@@ -2,9 +2,6 @@
 // aspect option, image windows reaching the views through the main window, the corner click,
 // and opening and closing the graph window.
 #include "MainFormFixture.h"
-
-#include <filesystem>
-
 #include "calibration/CalibrationLut.h"
 
 namespace calvix::test {
@@ -59,95 +56,26 @@ TEST_F(MainFormViewsTest, ReleaseInTheSetCornersModeSetsTheCorner) {
     form->Views().ImageWindowResize(window, 400, 300);
     form->TTabButtonSetMarkerClick();
     ASSERT_TRUE(window.setCornerMode);
+    // A release without its press, and the press that activates, set no corner.
+    form->Views().ImageBigMouseUp(window, 350, 250);
+    form->Views().ImageBigMouseDown(window, 350, 250, true);
+    form->Views().ImageBigMouseUp(window, 350, 250);
+    EXPECT_EQ(window.cornerSlots[4], NotFound);
     form->Views().ImageBigMouseDown(window, 350, 250);
     form->Views().ImageBigMouseUp(window, 350, 250);
     EXPECT_EQ(window.cornerSlots[4], (Point{350, 250}));  // lower right of the 400 x 300 client
 }
 
-// Only a press aimed at the current window's picture in the set-corners mode sets a corner at
-// its release: not the press that brought a window or the program to the front, not a release
-// whose press went elsewhere.
-TEST_F(MainFormViewsTest, OnlyAnAimedClickInTheModeSetsACorner) {
-    const struct {
-        const char* what;
-        bool press, activates, pressOnOther;
-        bool set;
-    } rows[] = {{"aimed click", true, false, false, true},
-                {"click that activates", true, true, false, false},
-                {"release alone", false, false, false, false},
-                {"press in another window", false, false, true, false}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
-        Start();
-        TChildImage& other = ScanWindow(800, 600);
-        TChildImage& window = ScanWindow(800, 600);
-        form->Views().ImageWindowResize(window, 400, 300);
-        form->TTabButtonSetMarkerClick();
-        ASSERT_TRUE(window.setCornerMode);
-        if (r.press) form->Views().ImageBigMouseDown(window, 350, 250, r.activates);
-        if (r.pressOnOther) form->Views().ImageBigMouseDown(other, 350, 250);
-        form->Views().ImageBigMouseUp(window, 350, 250);
-        EXPECT_EQ(window.cornerSlots[4], r.set ? (Point{350, 250}) : NotFound);
-        form.reset();
-    }
-}
-
-// "Set" enters the mode and, enabled and pressed, leaves it again, also after the corners came
-// from the search (valid and still pending); the window in front shows its own mode.
-TEST_F(MainFormViewsTest, TheSetCornersModeShowsAndCanBeLeft) {
+// Store on corners that fail the chart check says so and leaves the LUT as it was.
+TEST_F(MainFormViewsTest, StoreRefusesCornersThatFailTheChartCheck) {
     Start();
-    TChildImage& other = ScanWindow(800, 600);
     TChildImage& window = ScanWindow(800, 600);
-    window.cornerSlots = {NotFound, Point{700, 50}, Point{100, 50}, Point{100, 500}, Point{700, 500}};
+    window.cornerSlots = {NotFound, Point{400, 60}, Point{100, 60}, Point{100, 500}, Point{400, 500}};
     window.cornersValid = true;
-    form->ImageWindowActivated(window);
-    const CommandState& set = form->controls.setCornerButton;
-    EXPECT_TRUE(set.enabled);
-    EXPECT_FALSE(form->controls.storeButton.enabled);
-    form->TTabButtonSetMarkerClick();
-    EXPECT_TRUE(window.setCornerMode);
-    EXPECT_TRUE(set.enabled && set.checked);
-    form->ImageWindowActivated(other);
-    EXPECT_FALSE(set.checked);
-    form->ImageWindowActivated(window);
-    EXPECT_TRUE(set.enabled && set.checked);
-    form->TTabButtonSetMarkerClick();
-    EXPECT_FALSE(window.setCornerMode);
-    EXPECT_FALSE(set.enabled || set.checked);
-    EXPECT_TRUE(form->controls.storeButton.enabled);
-}
-
-// Store on corners that fail the chart check tells the operator and leaves the tables, their
-// files and the LUT as they were.
-TEST_F(MainFormViewsTest, StoreOnCornersThatFailTheChartCheckSaysSoAndStoresNothing) {
-    const struct {
-        const char* what;
-        std::array<Point, 5> slots;
-    } rows[] = {
-        {"a corner missing", {NotFound, Point{700, 50}, Point{100, 50}, Point{100, 500}, NotFound}},
-        {"no landscape box", {NotFound, Point{400, 50}, Point{100, 50}, Point{100, 500}, Point{400, 500}}},
-        {"a frame beside the chart", {NotFound, Point{770, 50}, Point{100, 50}, Point{100, 500}, Point{770, 500}}},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
-        SetStoreValue("LanguageAuto", std::int32_t{0});
-        SetStoreValue("Language", std::int32_t{9});
-        Start();
-        TChildImage& window = ScanWindow(800, 600);
-        for (int y = 0; y < 600; ++y)  // red: no grey wedge under any raster
-            for (int x = 0; x < 800; ++x) window.image.SetPixel(x, y, MakeColour(200, 40, 40));
-        window.cornerSlots = r.slots;
-        window.cornersValid = r.slots[4] != NotFound;
-        const auto lut = CalibrationLut.Copy();
-        desktop.messages.clear();
-        EXPECT_FALSE(form->StoreChecked());
-        ASSERT_EQ(desktop.messages.size(), 1u);
-        EXPECT_EQ(desktop.messages[0].text.rfind("The corners do not frame the IT8 chart", 0), 0u);
-        EXPECT_EQ(CalibrationLut.Copy(), lut);
-        EXPECT_FALSE(window.correctionDone);
-        EXPECT_FALSE(std::filesystem::exists(DataFile("gs_rgb_front.csv")));
-        form.reset();
-    }
+    const auto lut = CalibrationLut.Copy();
+    form->Store();
+    EXPECT_EQ(desktop.messages.at(0).text, form->AppStrings()->MsgErrCornersCheck.caption);
+    EXPECT_TRUE(CalibrationLut.Copy() == lut && !window.correctionDone);
 }
 
 TEST_F(MainFormViewsTest, ShowGraphOpensTheWindowOnceAndClosingFreesIt) {
