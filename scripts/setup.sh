@@ -4,7 +4,8 @@
 set -euo pipefail
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev clang libclang-rt-14-dev dpkg-dev file lintian)
+          libbenchmark-dev libcli11-dev clang libclang-rt-14-dev dpkg-dev file lintian
+          qt6-translations-l10n)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

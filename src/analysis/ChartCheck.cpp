@@ -161,6 +161,15 @@ void ChartAnalysis::MarkFrame(TChildImage& helper, const ChartFrame& frame) {
     }
 }
 
+int ChartAnalysis::CheckCornersInForce() {
+    const TChildImage* window = c_.windows.ChildImage();
+    if (window == nullptr || !window->cornersValid) return ChartCornersNotFound;
+    const auto& s = window->cornerSlots;
+    const int geometry = CheckBoxGeometry(s[SlotUpperLeft], s[SlotUpperRight], s[SlotLowerLeft], s[SlotLowerRight]).Code();
+    if (geometry != 0) return geometry;
+    return CheckGreyWedge() == 0 ? 0 : ChartGreyWedgeFailed;
+}
+
 int ChartAnalysis::CheckGreyWedge() {
     TChildImage* window = c_.windows.ChildImage();
     if (window == nullptr) return -1;

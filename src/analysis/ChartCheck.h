@@ -40,6 +40,11 @@ BoxGeometryVerdict CheckBoxGeometry(Point topLeft, Point topRight, Point bottomL
 // Every channel within tolerance of the truncated mean of the three.
 bool IsGrey(PackedColour colour, int tolerance);
 
+// "Set" serves while the window's corners are pending, and always while its set-corners mode
+// is on: the mode is left with the same button, and a greyed-out button would leave every
+// later click on the picture moving a corner.
+inline bool SetCornerButtonEnabled(const TChildImage& window) { return window.cornersPending || window.setCornerMode; }
+
 // A corner label of the IT8 chart page: LabelIT8CUR, LabelIT8CUL, LabelIT8CLL, LabelIT8CLR.
 struct CornerLabel {
     std::string text;
@@ -70,6 +75,10 @@ public:
     // Analyses the given window, or the current one when none is given.
     int CheckIt8Scan(TChildImage* window, bool front);
     int CheckGreyWedge();
+    // The chart check on the corners a window holds, however they were set (by hand, or by an
+    // earlier search): found, the box's geometry, the grey wedge under the raster. 0 or the
+    // codes of CheckIt8Scan; no message, no helper image. Works on the current window.
+    int CheckCornersInForce();
     bool IsGrey(PackedColour colour) const { return calvix::IsGrey(colour, c_.gwTolerance); }
 
     // sender: the identity of the control (or caller) for the window trace line.

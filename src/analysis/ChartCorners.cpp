@@ -36,7 +36,7 @@ void ChartAnalysis::CheckBoxTTabIT8ShowRasterClick(std::uintptr_t sender) {
 
 void ChartAnalysis::UpdateCornersPending(TChildImage& window) {
     if (window.cornersValid) window.cornersPending = false;
-    c_.controls.setCornerButton.enabled = window.cornersPending;
+    c_.controls.setCornerButton.enabled = SetCornerButtonEnabled(window);
 }
 
 // The view shows the cross cursor while the current window's setCornerMode is on.

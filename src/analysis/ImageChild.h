@@ -82,6 +82,8 @@ public:
     bool cornersPending = true;
     bool correctionDone = false;
     bool setCornerMode = false;
+    // The last press on the picture may set a corner at its release (see ImageViews).
+    bool cornerPressArmed = false;
     RasterGeometry raster;
 
     // View state of the zoom view and the overview.

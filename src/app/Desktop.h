@@ -19,6 +19,9 @@ struct FileDialogRequest {
     std::string fileName;              // preset file-name field, e.g. "R*.txt"
 };
 
+// The help context of the help file's contents page.
+inline constexpr int HelpContentsPage = 0;
+
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -40,8 +43,8 @@ public:
     // wizard tells its view when it goes (TFormAssistent::destroyed).
     virtual void ShowAssistant() = 0;
 
-    // The help of the language in force (the main window's help file) at a help context; 0
-    // is the contents page.
+    // The help of the language in force (the main window's help file) at a help context;
+    // HelpContentsPage is the contents page.
     virtual void ShowHelp(const std::string& helpFile, int helpContext) = 0;
 
     // The core finished its shut-down; the desktop ends the message loop.

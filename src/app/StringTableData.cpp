@@ -63,6 +63,10 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Die Service- Schnittstelle ist belegt! Start von Calvix ist nicht möglich.\nBitte beenden Sie andere Serviceprogramme (z.B. Helvane) und \nversuchen Sie es erneut! \nCalvix wird jetzt beendet ...",
          "The Service- Interface is in use! Starting of Calvix is not possible.\nPlease shut down other service applications (e.g. Helvane) and\ntry once more!\nCalvix is shutting down now ...\n",
          "L'interface Service est ouverte! Impossible de démarrer le Calvix.\nVeuillez éteindre les autres applications service (ex. Helvane) et\nréessayez!\n Le Calvix va être fermé ...\n"},
+        {40, // MsgErrCornersCheck
+         "Die Ecken umrahmen die IT8 Karte nicht, die Prüfung der Karte ist gescheitert: nichts wurde gespeichert!\n * Setzen Sie die vier Ecken des schwarzen Rahmens neu!\n",
+         "The corners do not frame the IT8 chart, the chart check failed: nothing was stored!\n * Set the four corners of the black frame again!\n",
+         "Les coins n'encadrent pas la mire IT8, le contrôle de la mire a échoué: rien n'a été enregistré!\n * Placez à nouveau les quatre coins du cadre noir!\n"},
         {1000, // LabelFormTitleAssitant
          "Kalibrier-Assistent",
          "Calibration-Assistant",

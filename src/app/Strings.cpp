@@ -9,7 +9,7 @@ TAppStrings::TAppStrings(int textBase) : form_("TAppStrings") {
     for (FormComponent* c : {&MBoxTitleError, &MBoxTitleHint, &MsgUnspecError, &MsgInsertPaper, &MsgErrSendingLUT,
                              &MsgErrDetectIT8Fields, &MsgErrGreyWedge, &MBoxTitleRequest, &MsgRequConnectAgain,
                              &MsgErrWarmup, &MsgErrBitDepth, &MsgErrParsingIT8, &LblFinish, &MsgServiceInUse,
-                             &LabelFormTitleAssitant})
+                             &MsgErrCornersCheck, &LabelFormTitleAssitant})
         form_.Add(*c);
     TranslateForm(textBase, form_);
     RegisterForm(form_);

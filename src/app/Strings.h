@@ -31,6 +31,8 @@ public:
     FormComponent MsgErrParsingIT8{12, ComponentKind::Label, ""};
     FormComponent LblFinish{13, ComponentKind::Label, "Finish"};
     FormComponent MsgServiceInUse{14, ComponentKind::Label, ""};
+    // Store refused: the corners in force fail the chart check.
+    FormComponent MsgErrCornersCheck{40, ComponentKind::Label, ""};
     FormComponent LabelFormTitleAssitant{1000, ComponentKind::Label, ""};
 
     // The form model that the language code translates.

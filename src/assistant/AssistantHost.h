@@ -34,7 +34,7 @@ public:
 
     virtual void SetLutReady() = 0;
     virtual void SetCloseRequested() = 0;
-    // The application's help, at the topic of the wizard's page.
+    // The contents page of the application's help, in the language in force.
     virtual void ShowHelpContents() = 0;
 };
 

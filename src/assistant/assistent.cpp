@@ -91,7 +91,9 @@ void TFormAssistent::SyncStartReady() {
 }
 
 void TFormAssistent::ButtonNextClick() {
-    if (closed_) return;
+    // "Next >" may only be used in a ready state: a press that reaches a disabled button (a
+    // late or repeated event, a script) must not move the run on, least of all into Finish.
+    if (closed_ || !ButtonNext.enabled) return;
     Transition(true);
 }
 

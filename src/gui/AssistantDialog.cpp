@@ -2,6 +2,9 @@
 #include "gui/AssistantDialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -149,7 +152,8 @@ QWidget* AssistantDialog::BuildPage(int state) {
             list_ = new QListWidget(page);
             list_->setObjectName("ListBoxIT8Installed");
             list_->setMinimumHeight(96);
-            connect(list_, &QListWidget::currentRowChanged, this, &AssistantDialog::ListRowChanged);
+            list_->setSelectionMode(QAbstractItemView::SingleSelection);
+            connect(list_, &QListWidget::itemSelectionChanged, this, &AssistantDialog::ListSelectionChanged);
             add(list_);
             auto* install = new QHBoxLayout;
             install->addStretch();
@@ -220,13 +224,41 @@ void AssistantDialog::Run(Handler handler) {
     busy_ = true;
     Refresh();
     handler();
+    // A handler blocks now and then (the service commands' waits, the transfer), and input of
+    // that time is only read from the window system afterwards, in one burst. It was meant for
+    // the page as it was, not for the buttons the handler has just enabled: two Return presses
+    // queued during the rear scan would otherwise go to "Next >" and then to "Finish". So the
+    // window takes it while it is still busy, and lets it fall.
+    if (wizard_) {
+        const QPointer<AssistantDialog> self(this);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!self) return;
+    }
     busy_ = false;
     // The handler may have closed the wizard, and its owner may have let it go since.
     if (wizard_) Refresh();
 }
 
-void AssistantDialog::ListRowChanged(int row) {
-    if (refreshing_ || row < 0) return;
+void AssistantDialog::keyPressEvent(QKeyEvent* event) {
+    // A held key repeats; Return would go on through every page whose step is ready, and the
+    // last of them is Finish. Only a fresh press acts.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void AssistantDialog::ListSelectionChanged() {
+    // Only a selected line is a pick. The list makes its first line current, unselected,
+    // when it gets the focus (the window activated, a click anywhere, Tab); that is nobody's
+    // choice, and picking it would load a reference the operator never chose.
+    if (refreshing_ || !wizard_) return;
+    const QList<QListWidgetItem*> chosen = list_->selectedItems();
+    if (chosen.isEmpty()) return;
+    const int row = list_->row(chosen.first());
+    if (row == wizard_->ReferenceList().selected) return;
     Run([this, row] {
         wizard_->ReferenceList().selected = row;
         wizard_->ListBoxIT8InstalledClick();
@@ -271,7 +303,12 @@ void AssistantDialog::RefreshList() {
         list_->clear();
         for (const std::string& line : model.lines) list_->addItem(QString::fromStdString(line));
     }
-    if (list_->currentRow() != model.selected) list_->setCurrentRow(model.selected);
+    if (model.selected < 0) {
+        list_->clearSelection();
+        list_->setCurrentRow(-1);
+    } else if (list_->currentRow() != model.selected || !list_->item(model.selected)->isSelected()) {
+        list_->setCurrentRow(model.selected);
+    }
 }
 
 void AssistantDialog::closeEvent(QCloseEvent* event) {

@@ -40,6 +40,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* BuildPage(int state);
@@ -52,7 +53,7 @@ private:
     void Run(Handler handler);
     void Refresh();
     void RefreshList();
-    void ListRowChanged(int row);
+    void ListSelectionChanged();
 
     TFormAssistent* wizard_;
     QStackedWidget* pages_;

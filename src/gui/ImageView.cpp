@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -118,10 +119,25 @@ std::optional<QPoint> ImageView::ImagePoint(const QPointF& viewportPoint) const 
     return p;
 }
 
+void ImageView::NoteActivated() {
+    activatedNow_ = true;
+    // Cleared once the events of this round are through: a later press is the operator's aim.
+    QTimer::singleShot(0, this, [this] { activatedNow_ = false; });
+}
+
+void ImageView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) NoteActivated();
+}
+
 void ImageView::mousePressEvent(QMouseEvent* event) {
     const auto p = ImagePoint(event->position());
     if (!p) return;
-    core_.Views().ImageBigMouseDown(*window_, p->x(), p->y());
+    // The press that activates the program comes before the activation on some desktops, after
+    // it on others; either way it is not aimed at a corner.
+    const bool activates = activatedNow_ || !isActiveWindow();
+    activatedNow_ = false;
+    core_.Views().ImageBigMouseDown(*window_, p->x(), p->y(), activates);
     Acted();
 }
 

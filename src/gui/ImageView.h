@@ -26,9 +26,14 @@ public:
     // Repaints the old and the new place of the zoom source mark when it changed.
     void RefreshMark();
 
+    // The window was brought to the front (its frame, or the program). A press in the same
+    // round of events is the one that did it and only focuses; it sets no corner.
+    void NoteActivated();
+
     std::function<void()> acted;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -37,6 +42,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    bool activatedNow_ = false;
     // Image position under a viewport point, when the point lies on the picture.
     std::optional<QPoint> ImagePoint(const QPointF& viewportPoint) const;
     QRect MarkOnScreen(const QRect& markInImage) const;

@@ -17,6 +17,10 @@ ImageWindow::ImageWindow(TMainFormular& core, TChildImage& window) : core_(core)
         if (acted) acted();
     };
     setWidget(view_);
+    // The click that brings the window to the front reaches the view right after.
+    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+        if (!(before & Qt::WindowActive) && (now & Qt::WindowActive)) view_->NoteActivated();
+    });
     view_->SetWindow(window_);
     SyncFromCore();
 }

@@ -11,6 +11,7 @@
 #include "mainform/MainForm.h"
 #include "gui/HelpBrowser.h"
 #include "gui/MainWindow.h"
+#include "gui/QtTexts.h"
 #include "gui/SplashWindow.h"
 
 namespace calvix {
@@ -48,6 +49,7 @@ void QtDesktop::Attach(MainWindow* window, TMainFormular* core) {
 }
 
 MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) {
+    if (core_) FollowLanguageInQtTexts(core_->textBase);
     QMessageBox box(window_);
     box.setObjectName("MessageBox");
     box.setWindowTitle(QString::fromStdString(title));
@@ -62,6 +64,7 @@ MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string&
 }
 
 std::optional<std::string> QtDesktop::OpenFileDialog(const FileDialogRequest& request) {
+    if (core_) FollowLanguageInQtTexts(core_->textBase);
     QStringList filters;
     for (const std::string& f : request.filters) {
         const auto bar = f.find('|');

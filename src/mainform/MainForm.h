@@ -127,6 +127,8 @@ public:
 
     // Grey-scale correction of the current image window.
     void Store();
+    // Store, false when it refused (no window, corners that fail the chart check).
+    bool StoreChecked();
     int whiteAdaptionPosition = 0;  // the white-adaption slider, 0-4
     const GreyCorrection& Correction() const { return correction_; }
 

@@ -51,7 +51,9 @@ void TMainFormular::CloseImageWindowsStep() {
 }
 
 void TMainFormular::ImageWindowActivated(TChildImage& window) {
-    controls.setCornerButton.enabled = window.cornersPending;
+    controls.setCornerButton.enabled = SetCornerButtonEnabled(window);
+    // The button shows the mode of the window in front; each window keeps its own.
+    controls.setCornerButton.checked = window.setCornerMode;
     controls.storeButton.enabled = !window.cornersPending;
     controls.graphButton.enabled = window.correctionDone;
     if (chart_) {

@@ -36,7 +36,7 @@ public:
         return form_.CheckIt8Scan(front ? windows.FrontWindow() : windows.RearWindow(), front);
     }
     bool StoreScan() override {
-        form_.Store();
+        if (!form_.StoreChecked()) return false;
         const ChannelTables& tables = form_.Correction().Tables();
         return std::all_of(tables.begin(), tables.end(), ChannelTableNonDecreasing);
     }
@@ -75,7 +75,8 @@ void TMainFormular::MMFileCalibrationAssistentClick() {
     CreateAssistent();
 }
 
-// The wizard's Help opens the topic of the page shown, from which the contents are one link away.
-void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, assistent_ ? assistent_->helpContext : 0); }
+// The wizard's "Help" opens the contents page of the help in force; the page of the state shown
+// is the context help's (F1), which the window reads from the wizard's help context.
+void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, HelpContentsPage); }
 
 }  // namespace calvix

@@ -104,7 +104,10 @@ void ImageViews::ImageWindowScroll(TChildImage& window, int scrollX, int scrollY
     window.viewport.scrollY = std::max(scrollY, 0);
 }
 
-void ImageViews::ImageBigMouseDown(TChildImage& window, int x, int y) {
+void ImageViews::ImageBigMouseDown(TChildImage& window, int x, int y, bool activates) {
+    // A corner is set by a click the operator aims at the picture of the current window in the
+    // set-corners mode; a click that only reaches the window, or the program, moves none.
+    window.cornerPressArmed = window.setCornerMode && !activates && &window == c_.windows.ChildImage();
     window.zoomCentre = {x - window.viewport.scrollX, y - window.viewport.scrollY};
     UpdateZoom(window);
     window.dragging = true;
@@ -122,8 +125,10 @@ void ImageViews::ImageBigMouseMove(TChildImage& window, int x, int y) {
 
 void ImageViews::ImageBigMouseUp(TChildImage& window, int x, int y) {
     window.dragging = false;
+    const bool armed = window.cornerPressArmed;
+    window.cornerPressArmed = false;
     // Setting the corner redraws the zoom view as its last step.
-    if (window.setCornerMode && c_.setCornerAt) {
+    if (armed && window.setCornerMode && c_.setCornerAt) {
         c_.setCornerAt(window, x, y, window.viewport.clientWidth, window.viewport.clientHeight);
     }
 }

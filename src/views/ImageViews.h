@@ -72,8 +72,10 @@ public:
     void ImageWindowResize(TChildImage& window, int clientWidth, int clientHeight);
     void ImageWindowScroll(TChildImage& window, int scrollX, int scrollY);
 
-    // Mouse on the image, at image position (x, y).
-    void ImageBigMouseDown(TChildImage& window, int x, int y);
+    // Mouse on the image, at image position (x, y). A press that brings its window to the
+    // front or gives the program the focus (`activates`) is only that: its release sets no
+    // corner, and neither does a release without a press in the same window.
+    void ImageBigMouseDown(TChildImage& window, int x, int y, bool activates = false);
     void ImageBigMouseMove(TChildImage& window, int x, int y);
     void ImageBigMouseUp(TChildImage& window, int x, int y);
 

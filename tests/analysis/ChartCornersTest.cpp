@@ -122,6 +122,13 @@ TEST_F(CornerMode, CornersBecomeValidWithTheFourthSlotAndEnableTheRasterOption) 
     EXPECT_EQ(window_->image.Pixel(30, 150), MakeColour(255, 0, 0));  // left raster line
 }
 
+// On valid corners (found by the search) the mode is entered and left with the same button.
+TEST_F(CornerMode, EnteringOnValidCornersKeepsSetToLeaveBy) {
+    window_->cornersValid = true;
+    rig_.analysis.TTabButtonSetMarkerClick();
+    EXPECT_TRUE(rig_.controls.setCornerButton.enabled && rig_.controls.setCornerButton.checked);
+}
+
 TEST_F(CornerMode, LeavingWithCornersMissingKeepsThemPending) {
     rig_.analysis.TTabButtonSetMarkerClick();
     rig_.analysis.SetCornerAt(*window_, 30, 20, 400, 300);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "MainFormFixture.h"
+#include "assistant/assistent.h"
 #include "views/DrawList.h"
 
 namespace calvix::test {
@@ -135,13 +136,16 @@ TEST_F(MainFormCommandsTest, SplitterMoveRedrawsTheZoomViewAtItsNewSize) {
     EXPECT_EQ(fill.rect, (ViewRect{0, 0, 100, 80}));
 }
 
-TEST_F(MainFormCommandsTest, AboutCommandIsTraced) {
+// The wizard's Help opens the contents page, whatever page it shows, of the language in force.
+TEST_F(MainFormCommandsTest, WizardHelpOpensTheContents) {
+    SetStoreValue("LanguageAuto", std::int32_t{0});
+    SetStoreValue("Language", std::int32_t{12});
     Start();
-    form->MMHelpAboutClick();
-    const auto texts = LogTexts();
-    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
-        return t.rfind("DBG: call to 'TMainFormular::MMHelpAboutClick()'  ( file MainForm, line ", 0) == 0;
-    }));
+    form->controls.calibrationAssistent.enabled = true;
+    form->MMFileCalibrationAssistentClick();
+    form->Assistent()->ButtonHelpClick();
+    EXPECT_EQ(desktop.helpShown.at(0).helpContext, HelpContentsPage);
+    EXPECT_TRUE(desktop.helpShown.at(0).helpFile.ends_with("/Calvix_fr.chm"));
 }
 
 }  // namespace

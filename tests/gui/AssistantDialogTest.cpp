@@ -2,6 +2,7 @@
 // captions and enabled buttons follow the core through a whole run; the warm-up bar, the list
 // pick, a language change, the busy window during a scan, and the ways the window closes.
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -244,6 +245,9 @@ private slots:
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->currentRow(), -1);
         QVERIFY(!run.Button("ButtonNext")->isEnabled());
+        QFocusEvent focus(QEvent::FocusIn, Qt::ActiveWindowFocusReason);  // makes a line current, picks none
+        QApplication::sendEvent(list, &focus);
+        QVERIFY(run.wizard->ReferenceList().selected == -1 && !run.Button("ButtonNext")->isEnabled());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
         QCOMPARE(run.listIndex, 1);
         QCOMPARE(run.wizard->ReferenceList().selected, 1);
@@ -295,6 +299,7 @@ private slots:
         QtDesktop qtDesktop;
         run.Install({"R1.txt"});
         run.host.led = true;
+        run.host.duplex = false;
         run.Open(10000, 300, &qtDesktop);
         run.Click("ButtonNext");
         bool busyCursor = false;
@@ -305,8 +310,15 @@ private slots:
                          !run.Button("ButtonBack")->isEnabled();
             run.Button("ButtonScanFront")->click();
             closeBox ? (void)run.dialog->close() : run.Button("ButtonAbort")->click();
+            for (bool repeat : {false, false, true})  // read after the scan, and a held key: no Finish
+                QCoreApplication::postEvent(run.dialog.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return,
+                                                                            Qt::NoModifier, "\r", repeat));
         };
         run.Click("ButtonScanFront");
+        QCoreApplication::processEvents();
+        QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+        QApplication::sendEvent(run.dialog.get(), &held);
+        QCOMPARE(run.Page(), QString("PanelScanFront"));
         QCOMPARE(run.host.scans, 1);
         QVERIFY(busyCursor);
         QVERIFY(buttonsOff);

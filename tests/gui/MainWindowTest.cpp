@@ -112,6 +112,26 @@ private slots:
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
+    // In the set-corners mode the click that brings the program, or an image window, to the
+    // front sets no corner; the next one does.
+    void aClickThatActivatesSetsNoCorner() {
+        Rig rig;
+        ImageWindow* frame = rig.Open(rig.Picture("a.bmp"));
+        rig.core->TTabButtonSetMarkerClick();
+        auto click = [&](int at) {
+            for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) SendMouse(frame->View()->viewport(), type, {at, at});
+        };
+        QApplication::setActiveWindow(nullptr);
+        click(20);
+        QApplication::setActiveWindow(&rig.window);
+        rig.Open(rig.Picture("b.bmp"));
+        rig.window.ClientArea()->setActiveSubWindow(frame);
+        click(25);
+        QCOMPARE(frame->Window()->cornerSlots[2], NotFound);
+        click(30);
+        QCOMPARE(frame->Window()->cornerSlots[2], (Point{30, 30}));
+    }
+
     // Each command reaches what its handler changes; a fresh window per command.
     void menuCommandsReachTheirHandlers() {
         struct Row {
@@ -149,7 +169,10 @@ private slots:
                         !r.Action("MMViewStatusBar")->isChecked();
              }},
             {"HelpContents", nullptr, [](Rig& r) { return r.helpShown == std::vector<int>{0}; }},
-            {"MMHelpAbout", nullptr, [](Rig& r) { return r.aboutShown == 1; }},
+            {"MMHelpAbout", nullptr, [](Rig& r) {
+                 const auto& log = LogWriter.Buffer();  // traced, and the window opened
+                 return r.aboutShown == 1 && log.back().find("'TMainFormular::MMHelpAboutClick()'") != std::string::npos;
+             }},
         };
         for (const Row& row : rows) {
             Rig rig;

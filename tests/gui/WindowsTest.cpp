@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -19,6 +21,7 @@
 #include "gui/AboutDialog.h"
 #include "gui/HelpBrowser.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtTexts.h"
 #include "gui/SplashWindow.h"
 #include "mainform/MainForm.h"
 #include "platform/LinuxSystemInfo.h"
@@ -47,6 +50,16 @@ class WindowsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { LogWriter.SetEcho(false); }
+
+    // Qt's own texts, such as the buttons of the message boxes, follow the language in force.
+    void qtTextsFollowTheLanguage() {
+        const std::pair<int, const char*> rows[] = {{0, "Wiederholen"}, {20000, "Réessayer"}, {10000, "Retry"}};
+        for (const auto& [base, retry] : rows) {
+            FollowLanguageInQtTexts(base);
+            QMessageBox box(QMessageBox::NoIcon, "title", "text", QMessageBox::Retry | QMessageBox::Cancel);
+            QCOMPARE(box.button(QMessageBox::Retry)->text().remove('&'), QString::fromUtf8(retry));
+        }
+    }
 
     void splashShowsVersionAndTheLogListInNormalModeOnly() {
         for (const bool normal : {true, false}) {
@@ -173,7 +186,7 @@ private slots:
 
         ShowAboutDialog(nullptr, core);
         QWidget* about = TopLevel("AboutBox");
-        QVERIFY(about);
+        QVERIFY(about && !about->isModal() && !QApplication::activeModalWidget());
         QCOMPARE(about->findChild<QLabel*>("LabelVersion")->text(),
                  "Version " + QString::fromStdString(core.versionText));
         QVERIFY(about->findChild<QLabel*>("LabelBuild")->text().contains(qVersion()));

@@ -2,6 +2,7 @@
 // aspect option, image windows reaching the views through the main window, the corner click,
 // and opening and closing the graph window.
 #include "MainFormFixture.h"
+#include "calibration/CalibrationLut.h"
 
 namespace calvix::test {
 namespace {
@@ -55,9 +56,26 @@ TEST_F(MainFormViewsTest, ReleaseInTheSetCornersModeSetsTheCorner) {
     form->Views().ImageWindowResize(window, 400, 300);
     form->TTabButtonSetMarkerClick();
     ASSERT_TRUE(window.setCornerMode);
+    // A release without its press, and the press that activates, set no corner.
+    form->Views().ImageBigMouseUp(window, 350, 250);
+    form->Views().ImageBigMouseDown(window, 350, 250, true);
+    form->Views().ImageBigMouseUp(window, 350, 250);
+    EXPECT_EQ(window.cornerSlots[4], NotFound);
     form->Views().ImageBigMouseDown(window, 350, 250);
     form->Views().ImageBigMouseUp(window, 350, 250);
     EXPECT_EQ(window.cornerSlots[4], (Point{350, 250}));  // lower right of the 400 x 300 client
+}
+
+// Store on corners that fail the chart check says so and leaves the LUT as it was.
+TEST_F(MainFormViewsTest, StoreRefusesCornersThatFailTheChartCheck) {
+    Start();
+    TChildImage& window = ScanWindow(800, 600);
+    window.cornerSlots = {NotFound, Point{400, 60}, Point{100, 60}, Point{100, 500}, Point{400, 500}};
+    window.cornersValid = true;
+    const auto lut = CalibrationLut.Copy();
+    form->Store();
+    EXPECT_EQ(desktop.messages.at(0).text, form->AppStrings()->MsgErrCornersCheck.caption);
+    EXPECT_TRUE(CalibrationLut.Copy() == lut && !window.correctionDone);
 }
 
 TEST_F(MainFormViewsTest, ShowGraphOpensTheWindowOnceAndClosingFreesIt) {
