@@ -8,6 +8,7 @@
 #include "VerifySummary.h"
 #include "analysis/BmpWriter.h"
 #include "app/AtomicFile.h"
+#include "app/RegularFile.h"
 #include "it8ref/It8ReadReport.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
@@ -160,6 +161,13 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     result.adaptD65 = options.adaptD65;
     result.thresholds = options.thresholds;
     result.scanner.offline = options.offline;
+    // Before anything is scanned or written: neither report file may stand in for a device,
+    // FIFO or folder, and a refused certificate must not leave its JSON behind.
+    if (!options.report.empty()) {
+        for (const std::string& target : {options.report, ReportJsonPath(options.report)})
+            if (const std::string why = ReplaceTargetProblem(target); !why.empty())
+                return Fail(env, ExitOutput, "will not write the report '" + target + "': " + why);
+    }
     std::string error;
     if (!LoadReference(options, result, error)) return Fail(env, ExitInput, error);
     if (!options.record.empty()) {
