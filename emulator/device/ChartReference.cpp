@@ -36,9 +36,12 @@ bool LoadChartColours(const std::string& path, ChartColours* colours, std::strin
         *error = "reference file larger than 1 MB: " + path;
         return false;
     }
+    // A file that merely reads to its end (any text does) is no reference: the chart's greys
+    // must all come from it, as the calibration demands, or the sheet would show zeros.
     const auto reference = std::make_unique<TIT8Ref>();
-    if (reference->LoadFile(path) != 0) {
-        *error = "cannot read IT8 reference file " + path;
+    It8ReadReport report;
+    if (reference->LoadCalibrationReference(path, report) != 0) {
+        *error = "not an IT8 reference: '" + path + "' " + DescribeIt8Fault(report);
         return false;
     }
     *colours = ChartColoursFromReference(*reference);

@@ -172,6 +172,12 @@ bool DeviceState::Load(const std::string& path, std::string* error) {
 }
 
 bool DeviceState::Save(const std::string& path, std::string* error) const {
+    // The rename would put the state in place of a device or FIFO named as the state file.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        if (error) *error = "state file " + path + ": not a regular file";
+        return false;
+    }
     const std::string text = Serialise();
     const std::string temp = path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -7,6 +7,7 @@
 #include "analysis/BmpFormat.h"
 #include "analysis/FileBytes.h"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstdio>
@@ -122,19 +123,43 @@ std::string ReadLayout(std::span<const std::uint8_t> file, long long maxPixels, 
     return {};
 }
 
+// Where the stored palette entries are: their count, size and first byte.
+struct PaletteSpan {
+    std::uint32_t entries = 0;
+    std::size_t entrySize = 0;
+    std::size_t start = 0;
+    std::size_t End() const { return start + entries * entrySize; }
+};
+
+PaletteSpan PaletteOf(const Layout& layout) {
+    if (!layout.paletted) return {};
+    const bool core = layout.info.size == BmpCoreHeaderSize;
+    const std::uint32_t maxEntries = 1u << layout.bits;
+    const std::uint32_t entries = core || layout.info.clrUsed == 0 ? maxEntries : layout.info.clrUsed;
+    return {std::min(entries, maxEntries), std::size_t{core ? 3u : 4u}, BmpFileHeaderSize + layout.info.size};
+}
+
+// Rows of the file: the stride, and the end of the pixel data, whose last row may lack its
+// padding.
+struct PixelSpan {
+    std::uint64_t stride = 0;
+    std::uint64_t end = 0;
+};
+
+PixelSpan PixelsOf(const Layout& layout, std::uint64_t offBits) {
+    const std::uint64_t rowBits = static_cast<std::uint64_t>(layout.width) * layout.bits;
+    const std::uint64_t stride = (rowBits + 31) / 32 * 4;
+    return {stride, offBits + stride * static_cast<std::uint64_t>(layout.height - 1) + (rowBits + 7) / 8};
+}
+
 // The palette as packed colours; indices beyond the stored entries read as black.
 std::string ReadPalette(std::span<const std::uint8_t> file, const Layout& layout,
                         std::vector<PackedColour>& palette) {
-    const bool core = layout.info.size == BmpCoreHeaderSize;
-    const std::size_t entrySize = core ? 3 : 4;
-    const std::uint32_t maxEntries = 1u << layout.bits;
-    std::uint32_t entries = core || layout.info.clrUsed == 0 ? maxEntries : layout.info.clrUsed;
-    if (entries > maxEntries) entries = maxEntries;
-    const std::size_t start = BmpFileHeaderSize + layout.info.size;
-    if (start + entries * entrySize > file.size()) return "file truncated inside the BMP palette";
-    palette.assign(maxEntries, MakeColour(0, 0, 0));
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        const std::uint8_t* e = file.data() + start + i * entrySize;
+    const PaletteSpan span = PaletteOf(layout);
+    if (span.End() > file.size()) return "file truncated inside the BMP palette";
+    palette.assign(std::size_t{1} << layout.bits, MakeColour(0, 0, 0));
+    for (std::uint32_t i = 0; i < span.entries; ++i) {
+        const std::uint8_t* e = file.data() + span.start + i * span.entrySize;
         palette[i] = MakeColour(e[2], e[1], e[0]);
     }
     return {};
@@ -189,14 +214,10 @@ PictureResult DecodeBmp(std::span<const std::uint8_t> file, const LoadProgressFn
         if (!problem.empty()) return PictureResult::Failure(problem);
     }
 
-    const std::uint64_t rowBits = static_cast<std::uint64_t>(layout.width) * layout.bits;
-    const std::uint64_t stride = (rowBits + 31) / 32 * 4;
-    const std::uint64_t lastRowBytes = (rowBits + 7) / 8;
     const std::uint64_t offBits = ParseBmpFileHeader(file).offBits;
-    // The last row may lack its padding; everything before it must be whole.
-    if (offBits + stride * static_cast<std::uint64_t>(layout.height - 1) + lastRowBytes > file.size()) {
-        return PictureResult::Failure("file truncated: BMP pixel data incomplete");
-    }
+    const PixelSpan pixels = PixelsOf(layout, offBits);
+    const std::uint64_t stride = pixels.stride;
+    if (pixels.end > file.size()) return PictureResult::Failure("file truncated: BMP pixel data incomplete");
 
     char startMessage[96];
     std::snprintf(startMessage, sizeof startMessage, "BMP %d x %d, %d bits per pixel",
@@ -224,10 +245,18 @@ PictureResult DecodeBmp(std::span<const std::uint8_t> file, const LoadProgressFn
     return result;
 }
 
+std::string BmpFileExtent(std::span<const std::uint8_t> head, std::uint64_t& needed) {
+    Layout layout;
+    std::string problem = ReadLayout(head, MaxPicturePixels, layout);
+    if (!problem.empty()) return problem;
+    needed = std::max<std::uint64_t>(PixelsOf(layout, ParseBmpFileHeader(head).offBits).end, PaletteOf(layout).End());
+    return {};
+}
+
 PictureResult LoadBmpFile(const std::string& path, const LoadProgressFn& progress) {
     ImageBytes bytes;
     std::string error;
-    if (!ReadFileBytes(path, bytes, error)) return PictureResult::Failure(error);
+    if (!ReadFileBytes(path, bytes, error, MaxPictureFileBytes, BmpFileExtent)) return PictureResult::Failure(error);
     return DecodeBmp(bytes, progress);
 }
 

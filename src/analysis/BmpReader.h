@@ -20,7 +20,11 @@ inline constexpr long long MaxPicturePixels = 300LL * 1000 * 1000;
 PictureResult DecodeBmp(std::span<const std::uint8_t> file, const LoadProgressFn& progress = {},
                         long long maxPixels = MaxPicturePixels);
 
-// Reads the file (bounded) and decodes it.
+// The bytes that a BMP file's content takes, judged from its head alone (a HeadCheck): what
+// DecodeBmp would refuse from the headers is refused before the rest of the file is read.
+std::string BmpFileExtent(std::span<const std::uint8_t> head, std::uint64_t& needed);
+
+// Reads the file, no further than its headers say the content goes, and decodes it.
 PictureResult LoadBmpFile(const std::string& path, const LoadProgressFn& progress = {});
 
 }  // namespace calvix

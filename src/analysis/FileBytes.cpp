@@ -1,11 +1,12 @@
 // Bounded whole-file reads for the picture decoders. Only regular files are read (a FIFO or
-// a device could block or never end); reads go in chunks until end of file rather than
-// trusting the size, so a file that grows meanwhile still keeps the bound.
+// a device could block or never end); the head is read first, so a format whose header gives
+// its size is refused or read to that size before any more is read.
 
 #include "analysis/FileBytes.h"
 
 #include "app/RegularFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -13,8 +14,28 @@
 
 namespace calvix {
 
-bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& error,
-                   std::size_t maxBytes) {
+namespace {
+
+// Appends up to count bytes (stopping at end of file) in chunks; false on a read error.
+bool ReadUpTo(std::FILE* file, ImageBytes& bytes, std::size_t count) {
+    constexpr std::size_t chunk = 1 << 20;
+    while (count > 0) {
+        const std::size_t have = bytes.size();
+        const std::size_t want = std::min(chunk, count);
+        // Image memory: the chunk is not zero-filled before the read overwrites it.
+        bytes.resize(have + want);
+        const std::size_t got = std::fread(bytes.data() + have, 1, want, file);
+        bytes.resize(have + got);
+        if (got < want) return std::ferror(file) == 0;
+        count -= got;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& error, std::size_t maxBytes,
+                   const HeadCheck& check) {
     bytes.clear();
     std::string reason;
     std::FILE* file = OpenRegularFile(path, reason);
@@ -22,36 +43,38 @@ bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& erro
         error = "cannot open '" + path + "': " + reason;
         return false;
     }
-    constexpr std::size_t chunk = 1 << 20;
+    const std::string tooLarge = "file '" + path + "' is too large";
     bool ok = true;
     try {
-        // The size query only sizes the buffer once; the reads below still keep the bound.
+        // The size decides nothing but the buffer and an early refusal; the reads keep the
+        // bound themselves, so a file that grows meanwhile is still cut off.
         struct stat info {};
-        if (::fstat(::fileno(file), &info) == 0 && info.st_size >= 0 &&
-            static_cast<std::size_t>(info.st_size) <= maxBytes)
-            bytes.reserve(static_cast<std::size_t>(info.st_size) + chunk);
-        for (;;) {
-            const std::size_t have = bytes.size();
-            if (have > maxBytes) {
-                error = "file '" + path + "' is too large";
-                ok = false;
-                break;
-            }
-            // Image memory: the chunk is not zero-filled before the read overwrites it.
-            bytes.resize(have + chunk);
-            const std::size_t got = std::fread(bytes.data() + have, 1, chunk, file);
-            bytes.resize(have + got);
-            if (got < chunk) {
-                if (std::ferror(file)) {
-                    error = "cannot read '" + path + "'";
-                    ok = false;
-                }
-                break;
-            }
-        }
-        if (ok && bytes.size() > maxBytes) {
-            error = "file '" + path + "' is too large";
+        const bool sized = ::fstat(::fileno(file), &info) == 0 && info.st_size >= 0;
+        const auto size = static_cast<std::uint64_t>(sized ? info.st_size : 0);
+        ok = ReadUpTo(file, bytes, FileHeadBytes);
+        std::uint64_t needed = 0;
+        const std::string refusal = ok && check ? check(bytes, needed) : std::string();
+        if (!refusal.empty()) {
+            error = refusal;
             ok = false;
+        } else if (!ok) {
+            error = "cannot read '" + path + "'";
+        } else if (needed > maxBytes || (needed == 0 && size > maxBytes)) {
+            // Known from the header or the file's size: refused before the rest is read.
+            error = tooLarge;
+            ok = false;
+        } else {
+            const std::uint64_t limit = needed != 0 ? needed : maxBytes + std::uint64_t{1};
+            if (limit > bytes.size()) {
+                // One chunk beyond the size: the last read, which finds the end, needs no move.
+                bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(limit, size + (1 << 20))));
+                ok = ReadUpTo(file, bytes, static_cast<std::size_t>(limit - bytes.size()));
+                if (!ok) error = "cannot read '" + path + "'";
+            }
+            if (ok && bytes.size() > maxBytes) {
+                error = tooLarge;
+                ok = false;
+            }
         }
     } catch (const std::bad_alloc&) {
         error = "not enough memory to read '" + path + "'";

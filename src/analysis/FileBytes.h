@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "analysis/ImageMemory.h"
@@ -13,9 +15,16 @@ namespace calvix {
 // Larger than any scan this program makes (A4 at 600 dpi, 24 bits, is about 100 MB).
 inline constexpr std::size_t MaxPictureFileBytes = std::size_t{1} << 30;
 
+// How many bytes of a file its first bytes call for. Given the head of the file (at most
+// FileHeadBytes, fewer when the file is shorter), returns a reason to refuse the file, or
+// empty and sets needed to the bytes its content takes (0: the whole file).
+using HeadCheck = std::function<std::string(std::span<const std::uint8_t> head, std::uint64_t& needed)>;
+inline constexpr std::size_t FileHeadBytes = 256;
+
 // Returns false with a message in error when the file cannot be opened or read, is not a
-// regular file, or is larger than maxBytes.
+// regular file, is larger than maxBytes, or its head is refused by check. With a check that
+// knows the content's size only that much is read, however large the file is.
 bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& error,
-                   std::size_t maxBytes = MaxPictureFileBytes);
+                   std::size_t maxBytes = MaxPictureFileBytes, const HeadCheck& check = {});
 
 }  // namespace calvix

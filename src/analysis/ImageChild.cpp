@@ -90,6 +90,7 @@ int TChildImage::LoadChildImage(const std::string& path) {
     ImageHost& host = services_.host;
 
     filePath = path;
+    loadError.clear();
     const LoadProgressFn progress = ProgressLogger();
     // Only the generic picture loader reports progress to the log; a file named as JPEG goes
     // straight to the JPEG decoder, as it always has.
@@ -101,6 +102,7 @@ int TChildImage::LoadChildImage(const std::string& path) {
         infoLines.clear();
         infoLines.push_back("Filename: " + FileNamePart(path));
         infoLines.push_back("Error: " + picture.error);
+        loadError = picture.error;
         host.ShowInfoLines(infoLines);
         return LoadDecodeFailed;
     }
@@ -113,6 +115,7 @@ int TChildImage::LoadChildImage(const std::string& path) {
     if (HasBmpExtension(path)) {
         BmpHeaderDump dump;
         if (!DumpBmpHeaders(path, dump)) {
+            loadError = "the file cannot be opened again for its header";
             topDown = false;
             ready = true;
             return LoadHeaderDumpFailed;

@@ -59,6 +59,8 @@ public:
     // Loads an image file: 0, LoadHeaderDumpFailed or LoadDecodeFailed (window left empty;
     // the caller should close it).
     int LoadChildImage(const std::string& path);
+    // Why the last load failed (the decoder's reason); empty after a successful one.
+    std::string loadError;
     // Takes a copy of a scan that the acquisition delivered.
     void ScanChildImage(const std::string& scanPath, const ScanBitmap& scan);
     // Takes a copy of the helper image and saves it to helperPath; false when the save failed.

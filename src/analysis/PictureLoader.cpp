@@ -26,7 +26,11 @@ PictureResult LoadPicture(const std::string& path, PictureFormatLoader* otherFor
                           const LoadProgressFn& progress) {
     ImageBytes bytes;
     std::string error;
-    if (!ReadFileBytes(path, bytes, error)) return PictureResult::Failure(error);
+    // A BMP's headers give its size: a huge or sparse file is judged before it is read.
+    const HeadCheck bmpExtent = [](std::span<const std::uint8_t> head, std::uint64_t& needed) {
+        return StartsWith(head, {'B', 'M'}) ? BmpFileExtent(head, needed) : std::string();
+    };
+    if (!ReadFileBytes(path, bytes, error, MaxPictureFileBytes, bmpExtent)) return PictureResult::Failure(error);
     if (StartsWith(bytes, {'B', 'M'})) return DecodeBmp(bytes, progress);
     if (StartsWith(bytes, {0xFF, 0xD8, 0xFF})) {
         // JPEG data under another name: the platform would hold it as a JPEG graphic.

@@ -14,6 +14,9 @@
 namespace calvix {
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
+    // Refused before the temporary file exists, so nothing is left beside a device's node.
+    refusal_ = ReplaceTargetProblem(path_);
+    if (!refusal_.empty()) return;
     fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         openError_ = errno;
@@ -38,12 +41,17 @@ bool AtomicFileWriter::WriteZeros(std::size_t count) { return out_ && out_->Writ
 bool AtomicFileWriter::WriteGather(std::span<const struct iovec> pieces) { return out_ && out_->WriteGather(pieces); }
 
 bool AtomicFileWriter::Fail(const char* what, int code, std::string* error) {
+    return Fail(what, std::string(std::strerror(code)), error);
+}
+
+bool AtomicFileWriter::Fail(const char* what, const std::string& reason, std::string* error) {
     Discard();
-    if (error) *error = std::string(what) + " '" + path_ + "': " + std::strerror(code);
+    if (error) *error = std::string(what) + " '" + path_ + "': " + reason;
     return false;
 }
 
 bool AtomicFileWriter::Commit(std::string* error) {
+    if (!refusal_.empty()) return Fail("will not replace", refusal_, error);
     if (fd_ < 0) return Fail("cannot create", openError_ != 0 ? openError_ : EBADF, error);
     if (!out_->Flush()) return Fail("cannot write", out_->Error(), error);
     // mkstemp creates the file 0600; settings, logs and images are ordinary user files.
@@ -54,6 +62,11 @@ bool AtomicFileWriter::Commit(std::string* error) {
         const int code = errno;
         ::unlink(temp_.c_str());
         return Fail("cannot close", code, error);
+    }
+    // Once more just before the rename: the node may have appeared while the content was written.
+    if (refusal_ = ReplaceTargetProblem(path_); !refusal_.empty()) {
+        ::unlink(temp_.c_str());
+        return Fail("will not replace", refusal_, error);
     }
     if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
         const int code = errno;

@@ -12,7 +12,8 @@ namespace calvix {
 
 // A file written piece by piece into a temporary file beside the target, which Commit renames
 // over the target. Whatever fails, the target is never half written: an uncommitted or failed
-// temporary file is removed. The rename replaces a symbolic link rather than writing through it.
+// temporary file is removed. The rename replaces a symbolic link rather than writing through it;
+// a target that is a folder, device, FIFO or socket (itself or behind a link) is refused.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
@@ -30,12 +31,14 @@ public:
 
 private:
     bool Fail(const char* what, int code, std::string* error);
+    bool Fail(const char* what, const std::string& reason, std::string* error);
     void Discard();
 
     std::string path_;
     std::string temp_;
     int fd_ = -1;
     int openError_ = 0;
+    std::string refusal_;
     std::optional<BufferedFdWriter> out_;
 };
 

@@ -37,4 +37,11 @@ std::FILE* OpenRegularFile(const std::string& path, std::string& error) {
     return file;
 }
 
+std::string ReplaceTargetProblem(const std::string& path) {
+    struct stat info {};
+    // stat follows a link, so a link is judged by what it names; a dangling one names nothing.
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return {};
+    return S_ISDIR(info.st_mode) ? "is a folder, not a file" : "not a regular file (a device, FIFO or socket)";
+}
+
 }  // namespace calvix

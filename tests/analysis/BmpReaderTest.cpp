@@ -6,6 +6,7 @@
 #include "BmpTestFiles.h"
 #include "TempDir.h"
 #include "analysis/BmpWriter.h"
+#include "analysis/PictureLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -353,6 +354,22 @@ TEST(BmpReader, ProgressRunsFromStartToEnd) {
         EXPECT_EQ(reports[i].first, LoadStage::Running);
         EXPECT_GT(reports[i].second, reports[i - 1].second);
         EXPECT_LT(reports[i].second, 100);
+    }
+}
+
+// A huge header is refused from the first bytes, and a small image heading a huge sparse file is read alone.
+TEST(BmpReader, FilesAreJudgedByTheirHeadersBeforeTheyAreRead) {
+    BmpBuilder huge;
+    huge.width = 30000, huge.height = 20000;
+    for (const auto& [head, error] : {std::pair{huge.Build(), "BMP size 30000 x 20000 is too large"},
+                                      std::pair{Bmp24(Pattern(4, 3)).Build(), ""}}) {
+        test::TempDir dir;
+        test::WriteFileText(dir.File("a.bmp"), std::string(head.begin(), head.end()));
+        std::filesystem::resize_file(dir.File("a.bmp"), std::uint64_t{2} << 30);
+        for (const PictureResult& r : {LoadBmpFile(dir.File("a.bmp")), LoadPicture(dir.File("a.bmp"), nullptr)}) {
+            EXPECT_EQ(r.error, error);
+            EXPECT_EQ(r.image, *error ? ScanBitmap() : Pattern(4, 3));
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 namespace calvix {
 namespace {
@@ -114,6 +115,22 @@ TEST(ChartRenderer, NoiseAndDustAreDeterministicPerSeed) {
     const PackedColour plain = clean.image.Pixel(patch.centre.x, patch.centre.y);
     EXPECT_NEAR(GreenOf(noisy), GreenOf(plain), 1);
     EXPECT_EQ(first.greyRaw, clean.greyRaw);
+}
+
+// A speck is a disc of radius 1, 2 or 3: 5, 13 or 29 dark pixels, each size on some page.
+TEST(ChartRenderer, DustSpecksAreDiscsOfRadiusOneToThree) {
+    RenderOptions options{64, 64};
+    const ScanBitmap paper = RenderBlankPage(options);
+    std::set<int> sizes;
+    for (options.dustSpecks = 1; options.seed <= 40; ++options.seed) {
+        const ScanBitmap page = RenderBlankPage(options);
+        int dark = 0, edge = 0;  // a speck that the border may cut is not counted
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                if (page.Pixel(x, y) != paper.Pixel(x, y)) ++dark, edge += x % 63 == 0 || y % 63 == 0;
+        if (edge == 0) sizes.insert(dark);
+    }
+    EXPECT_EQ(sizes, (std::set<int>{5, 13, 29}));
 }
 
 }  // namespace

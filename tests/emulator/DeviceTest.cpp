@@ -9,6 +9,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace calvix::device {
 namespace {
 
@@ -142,6 +144,10 @@ TEST(DeviceStateTest, AFolderIsNoStateFile) {
     std::string error;
     EXPECT_FALSE(state.Load(dir.Path(), &error));
     EXPECT_EQ(error, "state file " + dir.Path() + ": not a regular file");
+    // Nor is a FIFO replaced by the state when it is saved.
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(state.Save(dir.File("fifo"), &error));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo")));
 }
 
 TEST(ValueTextTest, QuotedOnlyWhenNeededAndBadQuotesRefused) {

@@ -59,6 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
         SheetCase{"chart-on=front,it8=" + kR1 + ",shift-y=1.5", "shift", false},
         SheetCase{"chart-on=front,it8=" + kR1 + ",size=2", "unknown key", false},
         SheetCase{"chart-on=front,it8=/dev/zero", "not a readable regular file", false},
+        // Any text, or random bytes, is read to its end; a reference must give every grey.
+        SheetCase{"chart-on=front,it8=" + std::string(CALVIX_TEST_DATA_DIR) + "/images/ok_info_8.bmp",
+                  "not an IT8 reference: '" + std::string(CALVIX_TEST_DATA_DIR) + "/images/ok_info_8.bmp' has no", false},
         SheetCase{"chart-on=front,it8=" + std::string(CALVIX_TEST_DATA_DIR), "not a readable regular file", false},
         SheetCase{"chart-on=front,it8=" + kR1 + std::string(5000, ' '), "too long", false},
         // At the limit the line is read (and found wrong for what it says).

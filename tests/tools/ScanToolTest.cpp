@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "TempDir.h"
 #include "analysis/BmpReader.h"
 #include "scanner/Twain.h"
+
+#include <unistd.h>
 
 namespace calvix::test {
 namespace {
@@ -80,6 +83,9 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
          },
          scan::ExitBadImage, "rows run past the block"},
         {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput, "cannot write"},
+        // A device named as the output (only ever /dev/null behind a link) stays what it is.
+        {[&dir](auto&, auto& o) { ::symlink("/dev/null", (o.output = dir.File("n.bmp")).c_str()); }, scan::ExitOutput,
+         "not a regular file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -88,8 +94,11 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
         const ToolRun run = RunWith(dir, c.setUp, options);
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_FALSE(FileExists(options.output));
+        EXPECT_FALSE(std::filesystem::is_regular_file(std::filesystem::symlink_status(options.output)));
     }
+    char program[] = "q71-scan", flag[] = "-o", empty[] = "", *argv[] = {program, flag, empty};
+    scan::ScanOptions options;
+    EXPECT_EQ(scan::ParseScanOptions(3, argv, options), scan::ExitUsage);
 }
 
 TEST(ScanTool, WritesTheChosenSideAndListsWhatTheSourceReported) {

@@ -32,6 +32,10 @@ const De2000Pair kPairs[] = {
     {30, {36.4612, 47.8580, 18.3852}, {36.2715, 50.5065, 21.2231}, 1.4146},
     {33, {6.7747, -0.2908, -2.4247}, {5.8714, -0.0985, -2.2286}, 0.6377},
     {34, {2.0776, 0.0795, -1.1350}, {0.9033, -0.0636, -0.5514}, 0.9082},
+    // Not published (0): b* = 0 with a* < 0 is hue 180, with a* > 0 hue 0 and not 360, which
+    // decides the mean hue when the hues lie 180 apart. Worked from the formula on its own.
+    {0, {50.0, 10.0, 0.0}, {50.0, -10.0, 0.0}, 26.0273},
+    {0, {50.0, -10.0, 0.0}, {50.0, -10.0, 5.0}, 3.9760},
 };
 
 TEST(DeltaE2000, MatchesThePublishedPairsBothWays) {

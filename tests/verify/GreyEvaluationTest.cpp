@@ -2,6 +2,7 @@
 #include "GreyEvaluation.h"
 
 #include "calibration/ReferenceColours.h"
+#include "it8ref/It8Ref.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ TEST(GreyEvaluation, PassRuleAndTheNamedPatches) {
         {"mean above the limit",
          {{1, {0, 0, 2}}, {2, {0, 0, 2}}, {3, {0, 0, 2}}, {4, {0, 0, 2}}, {5, {0, 0, 2}}, {6, {0, 0, 2}},
           {7, {0, 0, 2}}, {8, {0, 0, 2}}, {9, {0, 0, 2}}, {10, {0, 0, 2}}, {11, {0, 0, 2}}, {12, {0, 0, 2}},
-          {13, {0, 0, 3}}},
+          {13, {0, 0, 3}}, {14, {0, 0, 1}}},  // GS14 exactly at the limit is not above it
          false, {}, {"GS1", "GS2", "GS3", "GS4", "GS5", "GS6", "GS7", "GS8", "GS9", "GS10", "GS11", "GS12", "GS13"}},
     };
     for (const Case& c : cases) {
@@ -75,11 +76,17 @@ TEST(ReferenceEncoding, DecodesTheReferenceLevelsBackToTheirGreys) {
     // GS0 at 255 and GS23 at 0 decode to the reference greys' own lightness: the end points of
     // the stretch, whatever the gamma.
     for (const double gamma : {1.0, 2.2}) {
-        GreyTable greys = DefaultReferenceGrey;
+        TIT8Ref reference;  // Y = 83 and Y = 3: L* 93.0144 and 20.0439 by the CIE formula
+        std::copy_n(std::array{80.0f, 83.0f, 68.0f}.begin(), 3, reference.greyXYZ[0]);
+        std::copy_n(std::array{2.9f, 3.0f, 2.5f}.begin(), 3, reference.greyXYZ[23]);
+        reference.SetGamma(static_cast<float>(gamma));
+        const GreyTable greys = ReferenceGreyTable;
+        ResetReferenceGrey();
         const ReferenceEncoding encoding(greys, PlainMatrix, gamma);
         const Lab light = encoding.Decode({255, 255, 255});
         const Lab dark = encoding.Decode({0, 0, 0});
-        EXPECT_GT(light.L, dark.L + 50.0) << gamma;
+        EXPECT_NEAR(light.L, 93.0144, 0.01) << gamma;
+        EXPECT_NEAR(dark.L, 20.0439, 0.01) << gamma;
         double previous = light.L;
         for (int level = 254; level >= 0; level -= 10) {
             const double l = encoding.Decode({level, level, level}).L;

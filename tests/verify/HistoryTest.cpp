@@ -49,10 +49,13 @@ TEST(History, ThreeRunsGiveThreeLinesAndATrend) {
     ASSERT_TRUE(AppendHistory(path, Line("2026-01-01T10:00:00Z", 0.25, 1, 0.5, 2), error)) << error;
     ASSERT_TRUE(AppendHistory(path, Line("2026-02-01T10:00:00Z", 0.5, 2, 0.5, 2), error)) << error;
     ASSERT_TRUE(AppendHistory(path, Line("2026-03-01T10:00:00Z", 0.75, 3, 0.5, 2), error)) << error;
+    std::string other = Line("2026-03-02T10:00:00Z", 9, 9, 9, 9);  // another scanner's, in a file shared before
+    ASSERT_TRUE(AppendHistory(path, other.replace(other.find("Q71-1"), 5, "Q71:1"), error)) << error;
     HistoryRead history;
-    ASSERT_TRUE(ReadHistory(path, history, error)) << error;
+    ASSERT_TRUE(ReadHistory(path, history, error, "Q71-1")) << error;
     ASSERT_EQ(history.entries.size(), 3u);
     EXPECT_EQ(history.skipped, 0);
+    EXPECT_EQ(history.otherScanner, 1);
     EXPECT_EQ(history.entries[2].verifiedAt, "2026-03-01T10:00:00Z");
     EXPECT_DOUBLE_EQ(history.entries[2].Side("front")->mean, 0.75);
     EXPECT_DOUBLE_EQ(history.entries[2].Side("rear")->max, 2.0);
@@ -123,10 +126,13 @@ TEST(History, SerialMadeSafeAsAFileName) {
     const struct {
         const char* serial;
         const char* name;
-    } cases[] = {{"Q71-000123", "Q71-000123"}, {"../../etc/passwd", "_._.._etc_passwd"}, {".hidden", "_hidden"},
-                 {"", "unknown"}, {"a b/c\\d\xC3\xA4", "a_b_c_d__"}};
+    } cases[] = {{"Q71-000123", "Q71-000123"}, {"Q71_1", "Q71_1"}, {"Q71:1", "Q71%3A1"}, {"Q71/1", "Q71%2F1"},
+                 {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd"}, {".hidden", "%2Ehidden"}, {"v1.2", "v1.2"},
+                 {"100%", "100%25"}, {"", "%unknown"}, {"a b/c\\d\xC3\xA4", "a%20b%2Fc%5Cd%C3%A4"}};
     for (const auto& c : cases) EXPECT_EQ(SafeSerialName(c.serial), c.name) << c.serial;
-    EXPECT_EQ(SafeSerialName(std::string(100, 'x')).size(), 64u);
+    // Not cut at 64: the whole serial names the file, and one too long for a folder entry none.
+    EXPECT_EQ(SafeSerialName(std::string(83, ':')).size(), 249u);
+    EXPECT_EQ(SafeSerialName(std::string(84, ':')) + HistoryPath("/d", std::string(250, 'x')), "");
     EXPECT_DOUBLE_EQ(SlopePerRun({}), 0.0);
     EXPECT_DOUBLE_EQ(SlopePerRun({4.0}), 0.0);
     EXPECT_DOUBLE_EQ(SlopePerRun({1.0, 2.0, 3.0, 4.0}), 1.0);

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 namespace calvix::verify {
 namespace {
 
@@ -149,12 +151,17 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         std::string reference, front, record;
         int status;
         const char* says;
+        std::string report = {};
     } cases[] = {
         {"missing reference", dir.File("none.txt"), folder_->File("front.bmp"), "", ExitInput, "IT8 reference file"},
         {"short record", kR1, folder_->File("front.bmp"), dir.File("short.bin"), ExitInput, "has 3 bytes, not 6227"},
-        {"unreadable scan", kR1, dir.File("noise.bmp"), "", ExitInput, "front: cannot read scan"},
+        {"unreadable scan", kR1, dir.File("noise.bmp"), "", ExitInput, "picture (file too short for a BMP header)"},
+        // Checked before the scan: a FIFO as the JSON beside the certificate stays a FIFO.
+        {"report onto a FIFO", kR1, folder_->File("front.bmp"), "", ExitOutput, "json': not a regular file",
+         dir.File("r.pdf")},
         {"blank page", kR1, dir.File("blank.bmp"), "", ExitChartFailed, "verdict: FAIL: front: chart check failed"},
     };
+    ASSERT_EQ(::mkfifo(dir.File("r.json").c_str(), 0600), 0);
     std::string error;
     ASSERT_TRUE(SaveBmpFile(RenderBlankPage(RenderOptions{}), dir.File("blank.bmp"), error));
     for (const Case& c : cases) {
@@ -163,6 +170,7 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         options.offlineFront = c.front;
         options.record = c.record;
         options.noHistory = true;
+        options.report = c.report;
         const OfflineRun run = RunOffline(options, dir.Path());
         EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << "\n" << run.out;

@@ -155,11 +155,7 @@ SideReport AnalyseSide(Session& session, const AnalyzeOptions& options, const st
         session.windows.SetRearWindow(&scan);
     }
     if (scan.LoadChildImage(path) != 0 || scan.image.Empty()) {
-        side.loadError = "cannot read scan '" + path + "' as a BMP or JPEG picture";
-        // The window keeps the decoder's reason among its information lines.
-        for (const std::string& line : scan.infoLines) {
-            if (line.rfind("Error: ", 0) == 0) side.loadError += " (" + line.substr(7) + ")";
-        }
+        side.loadError = "cannot read scan '" + path + "' as a BMP or JPEG picture (" + scan.loadError + ")";
         session.windows.Close(scan);
         return side;
     }

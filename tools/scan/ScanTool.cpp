@@ -22,7 +22,9 @@ int ParseScanOptions(int argc, char** argv, ScanOptions& options) {
     app.add_option("--side", options.side, "Side of the sheet to write")
         ->check(CLI::IsMember({"front", "rear"}))
         ->capture_default_str();
-    app.add_option("-o,--output", options.output, "BMP file to write (default: Scan_<side>.bmp here)");
+    // An empty name would fall back to the default file without a word: a slip, not a choice.
+    app.add_option("-o,--output", options.output, "BMP file to write (default: Scan_<side>.bmp here)")
+        ->check([](const std::string& name) { return name.empty() ? std::string("the file name is empty") : ""; });
     app.add_flag("-v,--verbose", options.verbose, "Echo the acquisition's log lines to standard output");
     try {
         app.parse(argc, argv);

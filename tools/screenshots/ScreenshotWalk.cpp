@@ -2,9 +2,13 @@
 // message boxes run their nested event loops.
 #include "ScreenshotWalk.h"
 
+#include "app/AtomicFile.h"
+
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QWidget>
 
 #include <cstdio>
@@ -14,7 +18,16 @@ namespace calvix {
 
 namespace {
 constexpr int kTickMs = 100;
+
+// Through the program's replacing writer, which refuses a device or FIFO where a picture goes.
+bool SavePng(const QPixmap& picture, const QString& file) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) return false;
+    return WriteFileAtomically(file.toStdString(), std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
+}  // namespace
 
 QWidget* ShownWindow(const char* objectName) {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -59,7 +72,7 @@ void ScreenshotWalk::Shot(std::string name, std::function<QWidget*()> window, in
             if (stage) stage(true);
             const QPixmap picture = w->grab();
             if (stage) stage(false);
-            if (picture.save(file)) {
+            if (SavePng(picture, file)) {
                 saved_.push_back(name);
                 std::printf("  saved %s\n", qPrintable(file));
             } else {
@@ -117,7 +130,7 @@ void ScreenshotWalk::SaveOpenMessages() {
         auto* box = qobject_cast<QMessageBox*>(w);
         if (!box || !box->isVisible()) continue;
         std::printf("  open message box: %s: %s\n", qPrintable(box->windowTitle()), qPrintable(box->text()));
-        box->grab().save(outDir_ + QString("/unexpected-message-%1.png").arg(++n));
+        SavePng(box->grab(), outDir_ + QString("/unexpected-message-%1.png").arg(++n));
     }
 }
 

@@ -7,7 +7,10 @@
 #include "AuditLevels.h"
 #include "CertificatePlots.h"
 #include "VerifySummary.h"
+#include "app/AtomicFile.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
@@ -16,10 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <system_error>
-#include <unistd.h>
 
 namespace calvix::verify {
 
@@ -230,9 +230,13 @@ bool WriteCertificate(const VerifyResult& result, const HistoryRead& history, co
     static char* argv[] = {name, nullptr};
     if (QGuiApplication::instance() == nullptr) app = std::make_unique<QGuiApplication>(argc, argv);
 
-    const std::string temp = path + ".tmp-" + std::to_string(::getpid());
+    // Drawn into memory (a certificate is a few hundred kilobytes) and written by the program's
+    // one replacing writer, which also refuses a device or FIFO named as the report.
+    QByteArray pdf;
     {
-        QPdfWriter writer(Q(temp));
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setResolution(static_cast<int>(Dpi));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -240,8 +244,7 @@ bool WriteCertificate(const VerifyResult& result, const HistoryRead& history, co
         writer.setCreator("calvix-verify");
         QPainter painter;
         if (!painter.begin(&writer)) {
-            error = "the PDF file cannot be opened for writing";
-            std::filesystem::remove(temp);
+            error = "the PDF cannot be drawn";
             return false;
         }
         painter.setRenderHint(QPainter::Antialiasing);
@@ -256,23 +259,14 @@ bool WriteCertificate(const VerifyResult& result, const HistoryRead& history, co
         }
         if (!painter.end()) {
             error = "the PDF could not be completed";
-            std::filesystem::remove(temp);
             return false;
         }
     }
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(temp, ec) || std::filesystem::file_size(temp, ec) == 0) {
+    if (pdf.isEmpty()) {
         error = "the PDF was not written";
-        std::filesystem::remove(temp, ec);
         return false;
     }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        error = ec.message();
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, std::string(pdf.constData(), static_cast<std::size_t>(pdf.size())), &error);
 }
 
 }  // namespace calvix::verify

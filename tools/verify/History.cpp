@@ -50,19 +50,32 @@ const HistorySide* HistoryEntry::Side(const std::string& name) const {
     return nullptr;
 }
 
+// Decision: serials become file names by percent-encoding, so that no two serials share a file
+// and the serial can be read back from the name. Letters, digits, '-', '_' and '.' stay as they
+// are, so the files of serials made of these keep the names they always had; every other byte,
+// '%' included, and a leading '.' (no hidden file, no "." or "..") become %XX. Nothing is cut:
+// a name longer than a folder entry can hold is refused rather than shortened into another's.
+// The empty serial gets "%unknown", which no serial encodes to.
 std::string SafeSerialName(const std::string& serial) {
+    if (serial.empty()) return "%unknown";
+    static constexpr char Hex[] = "0123456789ABCDEF";
     std::string name;
-    for (char c : serial) {
-        if (name.size() == 64) break;
+    for (const char c : serial) {
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
                            c == '_' || (c == '.' && !name.empty());
-        name += plain ? c : '_';
+        if (plain) {
+            name += c;
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            name += {'%', Hex[byte >> 4], Hex[byte & 15]};
+        }
     }
-    return name.empty() ? "unknown" : name;
+    return name.size() > MaxSerialNameBytes ? std::string() : name;
 }
 
 std::string HistoryPath(const std::string& dataHome, const std::string& serial) {
-    return dataHome + "/Zelmar GmbH/Calvix/history/" + SafeSerialName(serial) + ".jsonl";
+    const std::string name = SafeSerialName(serial);
+    return name.empty() ? std::string() : dataHome + "/Zelmar GmbH/Calvix/history/" + name + ".jsonl";
 }
 
 bool AppendHistory(const std::string& path, const std::string& line, std::string& error) {
@@ -120,7 +133,8 @@ bool ParseHistoryLine(const std::string& line, HistoryEntry& entry) {
     return true;
 }
 
-bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error) {
+bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error,
+                 const std::optional<std::string>& serial) {
     history = HistoryRead{};
     std::string reason;
     std::FILE* file = OpenRegularFile(path, reason);
@@ -159,8 +173,11 @@ bool ReadHistory(const std::string& path, HistoryRead& history, std::string& err
         if (line.empty()) continue;
         HistoryEntry entry;
         // A last line without its line end was cut off while it was written.
-        if (complete && ParseHistoryLine(line, entry)) history.entries.push_back(std::move(entry));
-        else ++history.skipped;
+        if (!complete || !ParseHistoryLine(line, entry)) ++history.skipped;
+        // Files of older versions could hold several scanners whose serials differed only in
+        // what the name could not show; each keeps only its own lines.
+        else if (serial && entry.serial != *serial) ++history.otherScanner;
+        else history.entries.push_back(std::move(entry));
     }
     return true;
 }
@@ -216,6 +233,9 @@ void PrintTrend(const HistoryRead& history, const std::string& serial, const std
     if (history.skipped > 0)
         std::fprintf(out, "skipped %d line%s that could not be read (cut off by a crash, or not an entry)\n",
                      history.skipped, history.skipped == 1 ? "" : "s");
+    if (history.otherScanner > 0)
+        std::fprintf(out, "left out %d line%s of other scanners (a file shared by an older version)\n",
+                     history.otherScanner, history.otherScanner == 1 ? "" : "s");
     if (history.olderLeftOut) std::fprintf(out, "older runs at the start of the file were left out\n");
 }
 

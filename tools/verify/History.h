@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,19 +34,27 @@ struct HistoryEntry {
 struct HistoryRead {
     std::vector<HistoryEntry> entries;  // oldest first
     int skipped = 0;                    // lines cut off, too long or not an entry
+    int otherScanner = 0;               // entries of another serial than the one asked for
     bool olderLeftOut = false;          // the file was longer than what is read
 };
 
-// The serial made safe as a file name: letters, digits, '-', '_' and '.' kept (a leading '.'
-// and everything else become '_'), at most 64 characters; "unknown" when empty.
+// Longest file name a serial may get, so that it and ".jsonl" fit a folder entry (255 bytes).
+inline constexpr std::size_t MaxSerialNameBytes = 249;
+
+// The serial as a file name of its own, reversibly: letters, digits, '-', '_' and '.' kept, a
+// leading '.' and every other byte as %XX; "%unknown" when empty; empty when the name would be
+// longer than MaxSerialNameBytes.
 std::string SafeSerialName(const std::string& serial);
-// dataHome + "/Zelmar GmbH/Calvix/history/" + SafeSerialName(serial) + ".jsonl"
+// dataHome + "/Zelmar GmbH/Calvix/history/" + SafeSerialName(serial) + ".jsonl"; empty when
+// the serial has no file name.
 std::string HistoryPath(const std::string& dataHome, const std::string& serial);
 
 // Appends line (without line end) and a line end, creating folders and file as needed.
 bool AppendHistory(const std::string& path, const std::string& line, std::string& error);
-// False with a reason when the file cannot be read (missing included).
-bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error);
+// False with a reason when the file cannot be read (missing included). With a serial, the
+// entries of other serials are left out.
+bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error,
+                 const std::optional<std::string>& serial = std::nullopt);
 // One history line into an entry; false when it is not one.
 bool ParseHistoryLine(const std::string& line, HistoryEntry& entry);
 

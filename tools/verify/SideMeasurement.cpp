@@ -51,7 +51,7 @@ SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool
     if (scan != nullptr) {
         window.ScanChildImage(scanPath, *scan);
     } else if (window.LoadChildImage(scanPath) != 0 || window.image.Empty()) {
-        side.error = "cannot read scan '" + scanPath + "' as a BMP or JPEG picture";
+        side.error = "cannot read scan '" + scanPath + "' as a BMP or JPEG picture (" + window.loadError + ")";
         return side;
     }
 

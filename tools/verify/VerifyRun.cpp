@@ -8,6 +8,7 @@
 #include "VerifySummary.h"
 #include "analysis/BmpWriter.h"
 #include "app/AtomicFile.h"
+#include "app/RegularFile.h"
 #include "it8ref/It8ReadReport.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
@@ -60,6 +61,10 @@ bool ReferenceGreysUsable(const GreyTable& greys) {
 int Fail(const VerifyEnvironment& env, int status, const std::string& reason) {
     std::fprintf(env.err, "calvix-verify: %s\n", reason.c_str());
     return status;
+}
+
+std::string TooLongForHistory(const std::string& serial) {
+    return "the serial (" + std::to_string(serial.size()) + " bytes) is too long to name a history file";
 }
 
 bool LoadReference(const VerifyOptions& options, VerifyResult& result, std::string& error) {
@@ -122,6 +127,8 @@ int WriteOutputs(const VerifyOptions& options, VerifyEnvironment& env, const Ver
     if (!options.noHistory) {
         if (env.dataHome.empty()) {
             status = Fail(env, ExitOutput, "no data folder (neither XDG_DATA_HOME nor HOME): history not written");
+        } else if (historyPath.empty()) {
+            status = Fail(env, ExitOutput, TooLongForHistory(result.scanner.serial) + ": history not written");
         } else if (!AppendHistory(historyPath, HistoryLine(result), error)) {
             status = Fail(env, ExitOutput, error);
         } else {
@@ -130,7 +137,8 @@ int WriteOutputs(const VerifyOptions& options, VerifyEnvironment& env, const Ver
     }
     if (options.report.empty()) return status;
     // The certificate's chart shows what the file holds; a missing file is simply no runs.
-    if (!env.dataHome.empty()) ReadHistory(historyPath, history, error);
+    if (!env.dataHome.empty() && !historyPath.empty())
+        ReadHistory(historyPath, history, error, result.scanner.serial);
     const std::string jsonPath = ReportJsonPath(options.report);
     if (!WriteFileAtomically(jsonPath, ReportJson(result) + "\n", &error))
         return Fail(env, ExitOutput, "cannot write '" + jsonPath + "': " + error);
@@ -160,6 +168,13 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     result.adaptD65 = options.adaptD65;
     result.thresholds = options.thresholds;
     result.scanner.offline = options.offline;
+    // Before anything is scanned or written: neither report file may stand in for a device,
+    // FIFO or folder, and a refused certificate must not leave its JSON behind.
+    if (!options.report.empty()) {
+        for (const std::string& target : {options.report, ReportJsonPath(options.report)})
+            if (const std::string why = ReplaceTargetProblem(target); !why.empty())
+                return Fail(env, ExitOutput, "will not write the report '" + target + "': " + why);
+    }
     std::string error;
     if (!LoadReference(options, result, error)) return Fail(env, ExitInput, error);
     if (!options.record.empty()) {
@@ -202,9 +217,10 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
 int PrintHistory(const std::string& serial, const VerifyEnvironment& env) {
     if (env.dataHome.empty()) return Fail(env, ExitInput, "no data folder (neither XDG_DATA_HOME nor HOME)");
     const std::string path = HistoryPath(env.dataHome, serial);
+    if (path.empty()) return Fail(env, ExitInput, TooLongForHistory(serial));
     HistoryRead history;
     std::string error;
-    if (!ReadHistory(path, history, error)) return Fail(env, ExitInput, error);
+    if (!ReadHistory(path, history, error, serial)) return Fail(env, ExitInput, error);
     PrintTrend(history, serial, path, env.out);
     return ExitPass;
 }
