@@ -17,6 +17,17 @@ namespace {
 constexpr std::string_view kSeparator =
     "===============================================================================";
 static_assert(kSeparator.size() == 79);
+
+// Seconds of a local civil time since 1970-01-01 00:00 of the same calendar.
+std::int64_t LocalSeconds(const CivilTime& t) {
+    const int year = t.year - (t.month <= 2);
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = era * 146097 + dayOfEra - 719468;
+    return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
 }  // namespace
 
 TFormStatus::~TFormStatus() {
@@ -59,7 +70,10 @@ void TFormStatus::ResetForTest() {
     Construct(Log());
 }
 
-void TFormStatus::SetClock(Clock* clock) { clock_ = clock; }
+void TFormStatus::SetClock(Clock* clock) {
+    clock_ = clock;
+    if (log_) log_->timeAnchored = false;  // another clock, another time line
+}
 void TFormStatus::SetFileName(const std::string& path) {
     Record& log = Log();
     log.fileName = path;
@@ -80,12 +94,22 @@ bool TFormStatus::Accepts(const Record& log, std::uint32_t mask) const {
 
 std::string TFormStatus::TimePrefix() const {
     const Clock& clock = clock_ ? *clock_ : SystemClock();
-    const CivilTime now = clock.LocalNow();
-    // The millisecond field is the process's elapsed time, not the wall clock's, so it runs
-    // independently of the seconds field.
-    const long long ms = clock.ElapsedMs() % 1000;
+    Record& log = Log();
+    const std::int64_t elapsed = clock.ElapsedMs();
+    // One source for the whole stamp: the wall clock's time of day, counted on by the process
+    // clock. The milliseconds stay the process's elapsed time modulo 1000 and now carry into
+    // the seconds, so a later line never shows an earlier time. The wall clock is followed
+    // only forwards, once it is more than a second ahead (a suspend, a clock set on).
+    const std::int64_t base = LocalSeconds(clock.LocalNow()) - elapsed / 1000;
+    if (!log.timeAnchored || base > log.timeBase + 1) {
+        log.timeBase = base;
+        log.timeAnchored = true;
+    }
+    const std::int64_t seconds = log.timeBase + elapsed / 1000;
+    const int ofDay = static_cast<int>((seconds % 86400 + 86400) % 86400);
     char prefix[48];
-    std::snprintf(prefix, sizeof prefix, " %02d:%02d:%02d.%03lld > ", now.hour, now.minute, now.second, ms);
+    std::snprintf(prefix, sizeof prefix, " %02d:%02d:%02d.%03lld > ", ofDay / 3600, ofDay / 60 % 60, ofDay % 60,
+                  static_cast<long long>(elapsed % 1000));
     return prefix;
 }
 

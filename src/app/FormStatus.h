@@ -115,6 +115,9 @@ private:
         bool timestamp = false;
         std::string scratch;
         std::string lastFlushError;
+        // The time prefix's local seconds at elapsed time 0, once the first stamp was taken.
+        std::int64_t timeBase = 0;
+        bool timeAnchored = false;
     };
     // The log record, constructed with its header at the first call.
     Record& Log() const;

@@ -27,6 +27,9 @@ public:
     // The key at path (e.g. "\\Software\\Zelmar GmbH\\Calvix"), or nullptr when it does not exist
     // and create is false (or it cannot be created). Writes reach the store at once.
     virtual std::unique_ptr<UserStoreKey> OpenKey(const std::string& path, bool create) = 0;
+    // Why the store as a whole cannot be read (it then opens no key and must be left as it
+    // is); empty when it can be, also when it does not exist yet.
+    virtual std::string ReadError() const { return {}; }
 };
 
 }  // namespace calvix

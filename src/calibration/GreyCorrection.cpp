@@ -1,5 +1,5 @@
 // The evaluation order of a grey wedge: reference colours, grey-step file, white adaption,
-// colour display, factors, tables, table file, LUT record.
+// colour display, factors, tables, table file, LUT record (only for tables that never fall).
 #include "calibration/GreyCorrection.h"
 
 #include "app/FormStatus.h"
@@ -7,6 +7,8 @@
 #include "calibration/CorrectionFactors.h"
 #include "calibration/CorrectionFiles.h"
 #include "calibration/ReferenceColours.h"
+
+#include <algorithm>
 
 namespace calvix {
 
@@ -38,7 +40,17 @@ void GreyCorrection::Evaluate(const GreyWedgeInput& input, CalibrationLutRecord&
     tables_ = BuildChannelTables(measured_, reference_, whiteScale_);
     const bool tablesWritten = WriteTableFile(input.dataFolder, input.isFront, tables_, &error);
     files_.push_back(Written(TableFilePath(input.dataFolder, input.isFront), tablesWritten, error));
-    lut.SetSideTables(input.isFront ? LutSide::Front : LutSide::Rear, tables_);
+    // A falling table turns lighter greys darker; the device must never get one, whoever
+    // asked for the evaluation, so the side's earlier tables stay in the record.
+    tablesUsable_ = std::all_of(tables_.begin(), tables_.end(), ChannelTableNonDecreasing);
+    if (tablesUsable_) {
+        lut.SetSideTables(input.isFront ? LutSide::Front : LutSide::Rear, tables_);
+    } else {
+        CALVIX_LOG_ERR(unit::MainForm,
+                       input.isFront ? "Correction tables of the front side fall, not taken into the LUT!"
+                                     : "Correction tables of the rear side fall, not taken into the LUT!",
+                       LogErrBar);
+    }
 }
 
 }  // namespace calvix

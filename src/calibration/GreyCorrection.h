@@ -34,7 +34,7 @@ public:
     using ColourDisplay = std::function<void(const GreyColours& measured, const GreyColours& reference)>;
 
     // Runs the whole evaluation and copies the three tables into lut by side; the other side
-    // of lut stays as it is.
+    // of lut stays as it is. Tables of which one falls somewhere are kept out of lut.
     void Evaluate(const GreyWedgeInput& input, CalibrationLutRecord& lut = CalibrationLut,
                   const ColourDisplay& showColours = {});
 
@@ -43,6 +43,8 @@ public:
     const CorrectionFactors& Factors() const { return factors_; }
     const WhiteScale& whiteScale() const { return whiteScale_; }
     const ChannelTables& Tables() const { return tables_; }
+    // The last evaluation's tables never fall and went into the record.
+    bool TablesUsable() const { return tablesUsable_; }
     // The grey-step file and the table file of the last evaluation, in that order.
     const std::vector<EvaluationFile>& Files() const { return files_; }
 
@@ -53,6 +55,7 @@ private:
     // No adaption until a slider position inside 0-4 has been applied.
     WhiteScale whiteScale_{1.0, 1.0, 1.0};
     ChannelTables tables_{};
+    bool tablesUsable_ = false;
     std::vector<EvaluationFile> files_;
 };
 

@@ -64,6 +64,11 @@ MainWindow::MainWindow() {
     timer_->setInterval(200);
     connect(timer_, &QTimer::timeout, this, [this] {
         if (!core_) return;
+        // In normal mode the core closes from a tick; no tick belongs under its shut-down.
+        if (core_->ShuttingDown()) {
+            timer_->stop();
+            return;
+        }
         core_->TimerTimer();
         Sync();
     });
@@ -244,8 +249,13 @@ void MainWindow::ShowGraphWindow() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    timer_->stop();
     if (core_) core_->Close();
+    // Asked during a message box, the core closes at the tick after its answer.
+    if (core_ && !core_->ShuttingDown()) {
+        event->ignore();
+        return;
+    }
+    timer_->stop();
     event->accept();
 }
 

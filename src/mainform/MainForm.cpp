@@ -17,7 +17,19 @@
 
 namespace calvix {
 
-TMainFormular::TMainFormular(MainFormPorts ports) : ports_(ports) {
+namespace {
+
+// The caller's ports, with the desktop replaced by its counting stand-in.
+MainFormPorts Counted(const MainFormPorts& ports, Desktop& desktop) {
+    MainFormPorts counted{desktop,           ports.userStore, ports.system,       ports.clock, ports.serviceLock,
+                          ports.makeLibrary, ports.systemDir, ports.messagePump, ports.makeTwainLibrary};
+    return counted;
+}
+
+}  // namespace
+
+TMainFormular::TMainFormular(MainFormPorts ports)
+    : countingDesktop_(ports.desktop, loops_), ports_(Counted(ports, countingDesktop_)) {
     LogWriter.SetDisplay(this);
     images_ = std::make_unique<ImageWindows>(ImageServices{*this, ports_.clock});
     CreateViews();

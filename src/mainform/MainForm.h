@@ -19,6 +19,7 @@
 #include "it8ref/ReferenceLoader.h"
 #include "it8ref/ReferenceOptions.h"
 #include "mainform/MainWindowLayout.h"
+#include "mainform/NestedLoops.h"
 #include "views/ImageViews.h"
 #include "views/graph.h"
 
@@ -67,10 +68,14 @@ public:
 
     void Startup();
     void TimerTimer();
-    // Closes the main window: runs the shut-down once and tells the desktop.
+    // Closes the main window: runs the shut-down once and tells the desktop. Asked while a
+    // message box or file dialog is open, it waits for the answer: the first tick after it
+    // carries the close out, so the handler that opened the box finishes first.
     void Close();
     void FormClose();
     bool Closed() const { return closed_; }
+    // The shut-down has begun or is done: the tick has nothing left to do.
+    bool ShuttingDown() const { return closing_ || closed_; }
 
     // Settings (INI and user store).
     void ReadSettings();
@@ -279,7 +284,11 @@ private:
     void CreateTwain();
     void CreateAssistent();
     void ReleaseClosedAssistent();
+    bool WizardOnStack() const;
 
+    // Before the ports, which hand it on in place of the caller's desktop.
+    NestedLoops loops_;
+    CountingDesktop countingDesktop_;
     MainFormPorts ports_;
     // Declared before what refers to it, so it goes last.
     std::unique_ptr<TAppStrings> appStrings_;
@@ -302,6 +311,7 @@ private:
     bool windowShown_ = false;
     bool closed_ = false;
     bool closing_ = false;
+    bool closePending_ = false;  // a close asked for while a dialog was open
     std::int16_t tickCount_ = 0;
     std::uint16_t spinner_ = 0;
     bool flushFailureReported_ = false;

@@ -27,6 +27,24 @@ std::string ReadTextOrEmpty(const UserStoreKey& key, const std::string& name) {
     return key.ValueExists(name) ? key.ReadString(name) : std::string();
 }
 
+// Stands in for a store that cannot be read: every value is missing, so each takes the default
+// it would take in an empty key, and nothing is written over the file.
+class DefaultsOnlyKey final : public UserStoreKey {
+public:
+    bool ValueExists(const std::string&) const override { return false; }
+    std::int32_t ReadInteger(const std::string& name) const override { throw Missing(name); }
+    bool ReadBool(const std::string& name) const override { throw Missing(name); }
+    std::string ReadString(const std::string& name) const override { throw Missing(name); }
+    void WriteInteger(const std::string&, std::int32_t) override {}
+    void WriteBool(const std::string&, bool) override {}
+    void WriteString(const std::string&, const std::string&) override {}
+
+private:
+    static ERegistryException Missing(const std::string& name) {
+        return ERegistryException("Invalid registry data type or missing value '" + name + "'");
+    }
+};
+
 }  // namespace
 
 void TMainFormular::ReadSettings() {
@@ -111,6 +129,14 @@ void TMainFormular::ReadIniFile() {
 void TMainFormular::ReadRegistry() {
     LogStatus("reading registry ...");
     std::unique_ptr<UserStoreKey> key = ports_.userStore.OpenKey(RegistryKey, false);
+    // A store that exists but cannot be read is not a missing key: taken as one, every setting
+    // would read as its start value and the scanner would not even be searched.
+    const std::string unreadable = key ? std::string() : ports_.userStore.ReadError();
+    if (!unreadable.empty()) {
+        CALVIX_LOG_ERR(unit::MainForm, "Reading registry failed!", LogErr);
+        CALVIX_LOG_ERR(unit::MainForm, unreadable + " (left untouched, the defaults apply)", LogErr);
+        key = std::make_unique<DefaultsOnlyKey>();
+    }
     if (key) {
         key->WriteString("LanguagesImplemented", kLanguagesImplemented);
         if (key->ValueExists("LanguageAuto")) {
@@ -184,7 +210,7 @@ void TMainFormular::ReadRegistry() {
             controls.dragFullWindows.checked = value != 0;
         }
     }
-    LogStatus("  ... ok!");
+    if (unreadable.empty()) LogStatus("  ... ok!");
 }
 
 void TMainFormular::CheckBoxDragFullWindowsClick() {
@@ -203,6 +229,8 @@ void TMainFormular::WriteSettings() {
             key->WriteInteger("Language", Language);
         } else {
             CALVIX_LOG_ERR(unit::MainForm, "Writing registry failed!", LogErr);
+            if (const std::string why = ports_.userStore.ReadError(); !why.empty())
+                CALVIX_LOG_ERR(unit::MainForm, why + " (left untouched)", LogErr);
         }
     } catch (const Exception& e) {
         // The INI file and the rest of the shut-down must not be lost to a store that fails.

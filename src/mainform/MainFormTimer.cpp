@@ -13,7 +13,12 @@ constexpr const char* kSpinner = "/-\\|/-\\|";
 }  // namespace
 
 void TMainFormular::TimerTimer() {
-    if (closed_) return;
+    // The shut-down's own message boxes let ticks in; none of the steps may run under it.
+    if (ShuttingDown()) return;
+    if (closePending_ && loops_.dialogs == 0) {
+        Close();
+        return;
+    }
     ReleaseClosedAssistent();
     if (splashPending) {
         splash_ = std::make_unique<TFormSplash>(versionText, !ExpertMode);
@@ -31,6 +36,7 @@ void TMainFormular::TimerTimer() {
     if (ExpertMode && tickCount_ > 30) CloseSplash();
     if (imageCount == 0) controls.closeFile.enabled = false;
     if (!serviceChecked) ServiceStep();
+    if (ShuttingDown()) return;  // the service interface was refused
 
     if (!LogWriter.Flush()) {
         // An unwritable log must not stop the run or flood it: say so once, keep the lines in
@@ -45,7 +51,9 @@ void TMainFormular::TimerTimer() {
 
     if (!imageOpen && autoloadOnStart && autoloadPending) StartupLoadStep();
     if (!ExpertMode && closeRequested) Close();
+    if (ShuttingDown()) return;
     if (SearchScanner && !retryDialogOpen && !closeRequested && startupReady) ConnectStep();
+    if (ShuttingDown()) return;  // the operator gave up on the scanner
     SetStatusPanel(4, std::string(1, kSpinner[spinner_ & 7]));
     ++spinner_;
 }
@@ -53,7 +61,15 @@ void TMainFormular::TimerTimer() {
 void TMainFormular::Close() {
     // The close handler runs once: a tick after a refused start-up would otherwise close again.
     if (closed_ || closing_) return;
+    if (loops_.dialogs > 0) {
+        // The box's handler goes on once it is answered and may still use what the shut-down
+        // frees (the image windows, TWAIN): the request waits for the first tick after it.
+        closePending_ = true;
+        closeRequested = true;
+        return;
+    }
     closing_ = true;
+    closePending_ = false;
     FormClose();
     closed_ = true;
     ports_.desktop.MainWindowClosed();

@@ -2,13 +2,10 @@
 // creation by the scanner session and the menu command, and its end.
 #include "mainform/MainForm.h"
 
-#include <algorithm>
-
 #include "app/Clock.h"
 #include "app/Desktop.h"
 #include "assistant/AssistantHost.h"
 #include "assistant/assistent.h"
-#include "calibration/ChannelTable.h"
 #include "scanner/Twain.h"
 
 namespace calvix {
@@ -37,8 +34,7 @@ public:
     }
     bool StoreScan() override {
         if (!form_.StoreChecked()) return false;
-        const ChannelTables& tables = form_.Correction().Tables();
-        return std::all_of(tables.begin(), tables.end(), ChannelTableNonDecreasing);
+        return form_.Correction().TablesUsable();
     }
     void SetLutReady() override { form_.lutReady = true; }
     void SetCloseRequested() override { form_.closeRequested = true; }
@@ -53,8 +49,8 @@ private:
 void TMainFormular::CreateAssistent() {
     if (!appStrings_) return;
     // One wizard at a time: a second command while one is open leaves that one as it is, and
-    // so does one while a closed wizard's scan is still on the stack.
-    if (assistent_ && (!assistent_->Closed() || (twain_ && twain_->Acquiring()))) return;
+    // so does one while a closed wizard's handler is still on the stack.
+    if (assistent_ && (!assistent_->Closed() || WizardOnStack())) return;
     assistent_.reset();
     if (!assistentHost_) assistentHost_ = std::make_unique<MainFormAssistantHost>(*this);
     assistent_ = std::make_unique<TFormAssistent>(AssistantContext{*assistentHost_, ports_.desktop, ports_.clock,
@@ -64,11 +60,12 @@ void TMainFormular::CreateAssistent() {
 }
 
 void TMainFormular::ReleaseClosedAssistent() {
-    // A wizard closed during its scan is still on the stack below the scan's event loop, in
-    // which this tick runs; it goes at a tick after the scan has returned.
-    if (twain_ && twain_->Acquiring()) return;
-    if (assistent_ && assistent_->Closed()) assistent_.reset();
+    if (assistent_ && assistent_->Closed() && !WizardOnStack()) assistent_.reset();
 }
+
+// A wizard closed during its scan or under one of its message boxes is still on the stack
+// below the nested loop in which a tick or a menu command runs; it goes after that returns.
+bool TMainFormular::WizardOnStack() const { return loops_.dialogs > 0 || (twain_ && twain_->Acquiring()); }
 
 void TMainFormular::MMFileCalibrationAssistentClick() {
     if (!controls.calibrationAssistent.enabled) return;

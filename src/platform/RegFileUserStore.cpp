@@ -9,7 +9,6 @@
 
 #include "app/AtomicFile.h"
 #include "app/Exceptions.h"
-#include "app/FormStatus.h"
 
 namespace calvix {
 namespace {
@@ -67,7 +66,7 @@ private:
 
 }  // namespace
 
-std::optional<RegFileDocument> RegFileUserStore::Load() const {
+std::optional<RegFileDocument> RegFileUserStore::Load(std::string* cause) const {
     std::string error;
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
@@ -82,13 +81,15 @@ std::optional<RegFileDocument> RegFileUserStore::Load() const {
     } else if (auto document = RegFileDocument::Parse(*bytes, error)) {
         return document;
     }
-    const std::string cause = path_ + ": " + error + " (left untouched)";
-    if (cause != reported_) {
-        reported_ = cause;
-        CALVIX_LOG_ERR(unit::MainForm, "Reading registry failed!", LogErr);
-        CALVIX_LOG_ERR(unit::MainForm, cause, LogErr);
-    }
+    if (cause) *cause = path_ + ": " + error;
     return std::nullopt;
+}
+
+// The caller says it: a store read before the log is set up would otherwise go unreported.
+std::string RegFileUserStore::ReadError() const {
+    std::string cause;
+    Load(&cause);
+    return cause;
 }
 
 bool RegFileUserStore::Save(const RegFileDocument& document, std::string& error) const {

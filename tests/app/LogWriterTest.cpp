@@ -114,14 +114,29 @@ TEST_F(LogWriterTest, CategorySwitchesGateTheirLines) {
     EXPECT_EQ(Lines().size(), 1u);
 }
 
-TEST_F(LogWriterTest, MillisecondFieldIsElapsedProcessTimeModulo1000) {
+// The milliseconds are the process's elapsed time modulo 1000 and carry into the seconds; the
+// wall clock is followed forwards only, so no later line shows an earlier time.
+TEST_F(LogWriterTest, TimeStampNeverRunsBackwards) {
     LogWriter.SetActive(true);
     LogWriter.SetTimestamp(true);
-    clock.elapsedMs = 1999;
-    LogWriter.WriteLine("a", LogSta);
-    clock.elapsedMs = 2000;  // the wall clock's second has not changed
-    LogWriter.WriteLine("b", LogSta);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{" 10:30:15.999 > a", " 10:30:15.000 > b"}));
+    const struct {
+        std::int64_t elapsedMs;
+        CivilTime local;
+        const char* prefix;
+    } steps[] = {
+        {1999, {2026, 12, 7, 10, 30, 15}, " 10:30:15.999 > "},
+        {2000, {2026, 12, 7, 10, 30, 15}, " 10:30:16.000 > "},  // the wall second has not turned yet
+        {2500, {2026, 12, 7, 10, 30, 10}, " 10:30:16.500 > "},  // the wall clock set back
+        {3000, {2026, 12, 7, 10, 31, 0}, " 10:31:00.000 > "},   // far ahead: followed
+        {90000, {2026, 12, 7, 23, 59, 59}, " 23:59:59.000 > "},
+        {91000, {2026, 12, 7, 23, 59, 59}, " 00:00:00.000 > "},
+    };
+    for (const auto& step : steps) {
+        clock.elapsedMs = step.elapsedMs;
+        clock.local = step.local;
+        LogWriter.WriteLine("x", LogSta);
+        EXPECT_EQ(Lines().back(), std::string(step.prefix) + "x") << step.elapsedMs;
+    }
 }
 
 TEST_F(LogWriterTest, StatusBarAndSplashListAreFedIndependentlyOfTheGate) {

@@ -34,6 +34,17 @@ TEST_F(MainFormTest, NormalModeStaysTransparentAndClosesOnRequest) {
     EXPECT_TRUE(desktop.mainWindowClosed);
 }
 
+TEST_F(MainFormTest, TheStartUpLoadRunsOnlyWhenScheduledAndNoImageIsOpen) {
+    for (const auto& [scheduled, open] : {std::pair{true, false}, {false, false}, {true, true}}) {
+        Start();
+        form->autoloadOnStart = scheduled, form->imageOpen = open;
+        form->TimerTimer();
+        EXPECT_EQ(form->autoloadPending, !scheduled || open) << scheduled << open;
+        form.reset();
+        LogWriter.ResetForTest();
+    }
+}
+
 TEST_F(MainFormTest, ShutDownRunsOnceInItsOrderAndSavesTheSplashLog) {
     SetStoreValue("SearchScanner", 0);  // no scanner search lines on the splash
     Start();

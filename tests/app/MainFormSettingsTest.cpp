@@ -7,6 +7,8 @@
 #include "MainFormFixture.h"
 #include "app/Exceptions.h"
 #include "app/IniFile.h"
+#include "app/StringTable.h"
+#include "platform/RegFileUserStore.h"
 
 namespace calvix::test {
 namespace {
@@ -187,6 +189,19 @@ TEST_F(MainFormTest, UnreadableIniGivesItsDefaultsLogsWhyAndIsLeftAlone) {
         LogWriter.ResetForTest();
         c.folder ? ::rmdir(ini.c_str()) : ::unlink(ini.c_str());
     }
+}
+
+// A store that is there but cannot be read is no missing key: the defaults apply, it stays.
+TEST_F(MainFormTest, UnreadableStoreIsReportedItsDefaultsApplyAndItIsLeftAlone) {
+    RegFileUserStore file(dir.Path());  // a folder
+    form = std::make_unique<TMainFormular>(MainFormPorts{desktop, file, system, clock, &lock, nullptr, ""});
+    EXPECT_TRUE(form->SearchScanner && form->WarmUpTime == 300 && form->ListIT8Index == -1);
+    EXPECT_EQ(form->textBase, TextBaseEnglish);  // the system's language, not text base 0
+    const long at = IndexOf("STA: reading registry ...");
+    EXPECT_THAT(LogTexts()[at + 1], MatchesRegex("ERR: error 'Reading registry failed!'  \\( file MainForm, line [0-9]+\\)"));
+    EXPECT_THAT(LogTexts()[at + 2], HasSubstr(dir.Path() + ": not a regular file"));
+    EXPECT_EQ(LogTexts()[at + 3], "STA: mode: Normal!");
+    EXPECT_NE(LogTexts()[at + 4], "STA:   ... ok!");
 }
 
 TEST_F(MainFormTest, UnusableDataFolderIsReportedAndTheRunGoesOn) {

@@ -102,6 +102,22 @@ TEST_F(GreyCorrectionTest, RearEvaluationLeavesTheFrontUntouched) {
     EXPECT_EQ(lut.Table(LutSide::Rear, ColourChannel::Red)[4 * 210], 255);
 }
 
+// Greys out of order make tables that fall: the side's earlier tables stay, in every caller.
+TEST_F(GreyCorrectionTest, TablesThatFallNeverReachTheRecord) {
+    CalibrationLutRecord lut;
+    GreyCorrection correction;
+    for (const bool front : {true, false}) {
+        correction.Evaluate(Input(front, 0, 240), lut);
+        const CalibrationLutRecord::Bytes good = lut.Copy();
+        GreyWedgeInput falling = Input(front, 0, 230);
+        std::swap(falling.referenceGreys[3], falling.referenceGreys[20]);
+        correction.Evaluate(falling, lut);
+        EXPECT_FALSE(correction.TablesUsable() || ChannelTableNonDecreasing(correction.Tables()[0]));
+        EXPECT_EQ(lut.Copy(), good) << front;
+    }
+    EXPECT_EQ(LogLinesContaining(" side fall, not taken into the LUT!"), 2u);
+}
+
 TEST_F(GreyCorrectionTest, SliderOutsideItsRangeKeepsTheLastScale) {
     CalibrationLutRecord lut;
     GreyCorrection correction;

@@ -47,7 +47,7 @@ protected:
     }
     // Ticks without waiting for the 200 ms in between, until the condition holds.
     bool TickUntil(const std::function<bool()>& done, int limit = 60) {
-        for (int i = 0; i < limit && !form->Closed(); ++i) {
+        for (int i = 0; i < limit && !form->Closed() && InTime(); ++i) {
             if (done()) return true;
             form->TimerTimer();
         }
@@ -102,7 +102,7 @@ protected:
     // Runs the unattended operator until the program has ended.
     UnattendedResult RunOperator(UnattendedOptions options = {}) {
         UnattendedOperator op(*form, desktop, SystemClock(), options, nullptr);
-        for (int i = 0; i < 400 && !op.Finished(); ++i) {
+        for (int i = 0; i < 400 && !op.Finished() && InTime(); ++i) {
             form->TimerTimer();
             if (TFormAssistent* w = form->Assistent(); w && !form->Closed()) w->TimerWarmUpTimer();
             op.Act();
@@ -112,7 +112,12 @@ protected:
         return op.Result();
     }
 
-    HeadlessMessagePump pump{SystemClock()};
+    // The test's own bound on its ticks and on every TWAIN wait, so that a program which waits
+    // far longer (a source that never answers, a scanner found again at every tick) fails the
+    // test instead of stalling it; a whole run takes a few seconds.
+    const std::int64_t deadlineMs = SystemClock().ElapsedMs() + 30000;
+    bool InTime() const { return SystemClock().ElapsedMs() < deadlineMs; }
+    HeadlessMessagePump pump{SystemClock(), [this] { return !InTime(); }};
 };
 
 TEST_F(SessionFlowTest, ADuplexRunUploadsTheRecordAndLogsTheSessionInOrder) {
