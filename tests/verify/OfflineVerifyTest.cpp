@@ -71,7 +71,7 @@ TEST_F(OfflineVerifyTest, ReportJsonHoldsTheMeasuredValues) {
     VerifyOptions options;
     options.reference = kR1;
     options.offlineFront = folder_->File("front.bmp");
-    options.serial = "Q71-77";
+    options.serial = "Q71-\xFF" "77";  // a byte that is no UTF-8: U+FFFD in the JSON and the history
     options.report = dir.File("cert.pdf");
     options.thresholds.maxLevels = 255;
     options.thresholds.meanLevels = 255.0;
@@ -87,7 +87,7 @@ TEST_F(OfflineVerifyTest, ReportJsonHoldsTheMeasuredValues) {
     ASSERT_TRUE(ParseJson(test::ReadFileText(dir.File("cert.json")), json, error)) << error;
     EXPECT_EQ(json.TextOr("schema", ""), "calvix-verify-report/1");
     EXPECT_EQ(json.TextOr("verified_at", ""), "2026-05-01T09:30:00Z");
-    EXPECT_EQ(json.Find("scanner")->TextOr("serial", ""), "Q71-77");
+    EXPECT_EQ(json.Find("scanner")->TextOr("serial", ""), "Q71-\uFFFD77");
     EXPECT_EQ(json.Find("reference")->Find("batch")->TextOr("SERIAL", ""), "R1");
     EXPECT_EQ(json.TextOr("verdict", ""), "pass");
     const JsonValue& s = json.Find("sides")->items.at(0);
@@ -118,7 +118,7 @@ TEST_F(OfflineVerifyTest, ReportJsonHoldsTheMeasuredValues) {
 
     // The same run went into the history as one line.
     HistoryRead history;
-    ASSERT_TRUE(ReadHistory(HistoryPath(dir.File("data"), "Q71-77"), history, error)) << error;
+    ASSERT_TRUE(ReadHistory(HistoryPath(dir.File("data"), options.serial), history, error, options.serial)) << error;
     ASSERT_EQ(history.entries.size(), 1u);
     EXPECT_DOUBLE_EQ(history.entries[0].Side("front")->max, WorstMax(side.grey));
 }

@@ -157,6 +157,9 @@ bool ReadHistory(const std::string& path, HistoryRead& history, std::string& err
         text.append(chunk, n);
     }
     std::fclose(file);
+    // Compared as a line holds it: the JSON text keeps bytes that are no UTF-8 as U+FFFD.
+    JsonValue stored;
+    if (serial && !ParseJson(JsonQuote(*serial), stored, reason)) stored.text = *serial;
     std::size_t pos = 0;
     // Reading from the middle of the file begins inside a line: it belongs to the older runs.
     if (history.olderLeftOut) {
@@ -176,7 +179,7 @@ bool ReadHistory(const std::string& path, HistoryRead& history, std::string& err
         if (!complete || !ParseHistoryLine(line, entry)) ++history.skipped;
         // Files of older versions could hold several scanners whose serials differed only in
         // what the name could not show; each keeps only its own lines.
-        else if (serial && entry.serial != *serial) ++history.otherScanner;
+        else if (serial && entry.serial != stored.text) ++history.otherScanner;
         else history.entries.push_back(std::move(entry));
     }
     return true;
