@@ -21,7 +21,6 @@ bool TMainFormular::storeLUT() {
 }
 
 CalibModeCheck TMainFormular::checkCalibMode(bool tellOperator) {
-    if (tellOperator || !tellOperator) return CalibModeCheck::Holds;
     const CalibModeCheck result = calibModeWatch.Check(*ethernet_, duplexScanner);
     if (result == CalibModeCheck::Lost) calibModeOn = false;
     if (result != CalibModeCheck::Holds && tellOperator && appStrings_)

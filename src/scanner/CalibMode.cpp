@@ -25,8 +25,8 @@ constexpr const char* kTokenSeparators = ":\",=";
 bool ReplyRead(std::uint8_t status) { return status != 0 && status != kReplyReadFailed; }
 // Entering the mode also needs the reply in time: a late one would be taken for the answer to
 // the next command.
-
-
+bool ReplyCame(std::uint8_t status) { return ReplyRead(status) && status != kReplyTimedOut; }
+bool ReplyAccepted(std::uint8_t status) { return status == kReplyAcceptedStatus; }
 
 using ReplyCheck = bool (*)(std::uint8_t status);
 
@@ -90,8 +90,8 @@ bool setCalibMode(CEthernetCmd& ethernet, Clock& clock, bool duplex, bool& ledSc
     ethernet.FlushReplies(scratch);
 
     if (ethernet.SendCommand("get_params\r\n", scratch) != 0 ||
-        !ReplyRead(ethernet.ReadReply(kReplyTimeoutMs, ethernet.Reply())) ||
-        !ReplyRead(ethernet.ReadReply(kReplyTimeoutMs, ethernet.Reply()))) {
+        !ReplyCame(ethernet.ReadReply(kReplyTimeoutMs, ethernet.Reply())) ||
+        !ReplyCame(ethernet.ReadReply(kReplyTimeoutMs, ethernet.Reply()))) {
         ethernet.Disconnect();
         return false;
     }
@@ -99,7 +99,7 @@ bool setCalibMode(CEthernetCmd& ethernet, Clock& clock, bool duplex, bool& ledSc
     LogStatus(ledScanner ? " ... LED Scanner detected!" : " ... Non LED Scanner detected!", LogSta);
 
     static constexpr std::string_view kCommands[] = {"lamps:1\r\n", "lut_bypass:1,0\r\n", "lut_bypass:1,1\r\n"};
-    if (!RunSequence(ethernet, clock, kCommands, duplex ? 3 : 2, ReplyRead)) return false;
+    if (!RunSequence(ethernet, clock, kCommands, duplex ? 3 : 2, ReplyAccepted)) return false;
     ethernet.Disconnect();
     LogStatus("... exit setCalibMode() normally!", LogSta);
     return true;

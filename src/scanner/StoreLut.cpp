@@ -36,7 +36,7 @@ LutUpload storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> r
     const std::string error = LogWriter.Printf("  ... error! (upload failed, UploadLut() rcode 0x%X fcode 0x%X)",
                                                result, resultWord);
     CALVIX_LOG_ERR(unit::MainForm, error, LogErr);
-    return LutUpload::Refused;
+    if (result != servicelib::kUploadNoAnswer) return LutUpload::Refused;
     CALVIX_LOG_ERR(unit::MainForm, "  ... no answer from the scanner to the upload, the LUT may be stored in it!", LogErr);
     return LutUpload::Unanswered;
 }
