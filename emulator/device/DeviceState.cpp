@@ -4,6 +4,7 @@
 #include "ValueText.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -77,8 +78,10 @@ LutCheck CheckLutModule(std::uint32_t kind, std::span<const std::uint8_t> module
 std::string DeviceState::ParamsText() const {
     if (!model.paramsText.empty()) return model.paramsText;
     char text[256];
-    std::snprintf(text, sizeof text, "Q71:SN=\"%s\",SF=%u,DX=%d,LAMPS=%d,FW=\"2.31\"",
-                  model.serial.c_str(), SfValue(), model.duplex ? 1 : 0, lamps ? 1 : 0);
+    std::snprintf(text, sizeof text,
+                  "Q71:SN=\"%s\",SF=%u,DX=%d,LAMPS=%d,BYPASS_F=%d,BYPASS_R=%d,MODE_CHANGES=%u,FW=\"2.31\"",
+                  model.serial.c_str(), SfValue(), model.duplex ? 1 : 0, lamps ? 1 : 0, lutBypass[0] ? 1 : 0,
+                  lutBypass[1] ? 1 : 0, modeChanges);
     return text;
 }
 
@@ -98,6 +101,7 @@ std::string DeviceState::Serialise() const {
         << "lamps=" << (lamps ? 1 : 0) << '\n'
         << "lut_bypass_front=" << (lutBypass[0] ? 1 : 0) << '\n'
         << "lut_bypass_rear=" << (lutBypass[1] ? 1 : 0) << '\n'
+        << "mode_changes=" << modeChanges << '\n'
         << "lut=" << hex << '\n';
     for (const auto& [key, value] : otherKeys) out << key << '=' << value << '\n';
     return out.str();
@@ -131,6 +135,9 @@ bool DeviceState::Parse(std::string_view text, std::string* error) {
             ok = ParseFlag(value, &lutBypass[0]);
         } else if (key == "lut_bypass_rear") {
             ok = ParseFlag(value, &lutBypass[1]);
+        } else if (key == "mode_changes") {
+            const auto [last, ec] = std::from_chars(value.data(), value.data() + value.size(), modeChanges);
+            ok = !value.empty() && ec == std::errc() && last == value.data() + value.size();
         } else if (key == "lut") {
             ok = ParseHexLut(value, &lut);
         } else {

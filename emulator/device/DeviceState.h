@@ -49,6 +49,11 @@ public:
     DeviceModel model;
     bool lamps = false;
     bool lutBypass[2] = {false, false};
+    // Counts every change of the lamps or of a side's bypass. The parameter reply carries it,
+    // so a host that calibrates can tell whether anyone switched the calibration mode between
+    // two of its looks, even when the mode is back as it was: the scanner is shared over the
+    // network and no host lock reaches the others.
+    std::uint32_t modeChanges = 0;
     std::vector<std::uint8_t> lut;  // empty until a module was stored, else kLutModuleLength bytes
     // Lines of the state file this version does not know, kept as read and written back, so a
     // state file of a newer emulator loses nothing here.

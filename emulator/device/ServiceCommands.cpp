@@ -51,6 +51,7 @@ CommandOutcome ExecuteServiceCommand(DeviceState& state, std::string_view line, 
             outcome.replies.push_back(ReplyLine('E', kReplyBadArgument, "bad argument"));
         } else {
             outcome.stateChanged = state.lamps != on;
+            if (outcome.stateChanged) ++state.modeChanges;
             state.lamps = on;
             outcome.replies.push_back(ReplyLine('A', kReplyOk, "OK"));
         }
@@ -66,6 +67,7 @@ CommandOutcome ExecuteServiceCommand(DeviceState& state, std::string_view line, 
         } else {
             bool& bypass = state.lutBypass[rear ? 1 : 0];
             outcome.stateChanged = bypass != on;
+            if (outcome.stateChanged) ++state.modeChanges;
             bypass = on;
             outcome.replies.push_back(ReplyLine('A', kReplyOk, "OK"));
         }

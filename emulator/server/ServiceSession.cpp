@@ -4,6 +4,7 @@
 
 #include "ServiceCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace calvix::emulator {
@@ -248,6 +249,14 @@ void ServiceSession::HandleUpload(const std::string& payload, std::vector<Outgoi
     }
     char text[64];
     std::snprintf(text, sizeof text, "-> upload result %u, word %u", result, word);
+    // An unanswered upload plays a device that goes down right after storing: the module is
+    // kept and the connection ends without its result, so the library need not wait its time.
+    if (std::find(scenario_.commands.unanswered.begin(), scenario_.commands.unanswered.end(), "upload") !=
+        scenario_.commands.unanswered.end()) {
+        Log(std::string("fault: upload unanswered, closing (") + (text + 3) + " withheld)");
+        close_ = true;
+        return;
+    }
     Log(text);
     out->push_back({wire::EncodeFrame(wire::FrameType::UploadResult, U32Pair(result, word)), scenario_.replyDelayMs});
 }

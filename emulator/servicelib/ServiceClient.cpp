@@ -127,12 +127,14 @@ std::uint32_t ServiceClient::Upload(std::uint32_t kind, const void* data, std::s
     if (fd_ < 0) return wire::kUploadNotConnected;
     if (length > wire::kMaxFramePayload - 4) return wire::kUploadBadArguments;
     Pump(0);
-    if (peerClosed_) return wire::kUploadConnectionLost;
+    // Until the whole frame is out the device cannot have the module: that is not connected.
+    // Lost from then on, the answer is missing and the module may be stored.
+    if (peerClosed_) return wire::kUploadNotConnected;
     std::string payload;
     wire::PutU32(payload, kind);
     payload.append(static_cast<const char*>(data), length);
     haveUploadResult_ = false;
-    if (!SendAll(wire::EncodeFrame(wire::FrameType::Upload, payload))) return wire::kUploadConnectionLost;
+    if (!SendAll(wire::EncodeFrame(wire::FrameType::Upload, payload))) return wire::kUploadNotConnected;
     const std::int64_t deadline = NowMs() + timeoutMs;
     while (!haveUploadResult_) {
         const std::int64_t left = deadline - NowMs();

@@ -62,8 +62,8 @@ inline constexpr std::uint32_t kUploadRefused = 1;   // result word: the device'
 inline constexpr std::uint32_t kUploadInvalid = 2;   // result word: which check failed
 inline constexpr std::uint32_t kUploadNotSaved = 3;  // the state file could not be written
 // Result codes the library itself gives when no device answer could be had.
-inline constexpr std::uint32_t kUploadNotConnected = 0x10;
-inline constexpr std::uint32_t kUploadConnectionLost = 0x11;
+inline constexpr std::uint32_t kUploadNotConnected = 0x10;    // the module did not leave whole
+inline constexpr std::uint32_t kUploadConnectionLost = 0x11;  // sent, unanswered: it may be stored
 inline constexpr std::uint32_t kUploadBadArguments = 0x12;
 
 inline bool IsKnownType(std::uint8_t type) {

@@ -20,6 +20,8 @@
 #include "it8ref/ReferenceOptions.h"
 #include "mainform/MainWindowLayout.h"
 #include "mainform/NestedLoops.h"
+#include "scanner/CalibModeWatch.h"
+#include "scanner/StoreLut.h"
 #include "views/ImageViews.h"
 #include "views/graph.h"
 
@@ -141,6 +143,11 @@ public:
     bool setCalibMode(bool duplex);
     bool clearCalibMode(bool duplex);
     bool storeLUT();
+    // Before and after each calibration scan: whether the scanner is still in this run's
+    // calibration mode. A mode found lost clears calibModeOn; tellOperator shows the error
+    // box of a failed scan step when it does not hold.
+    CalibModeCheck checkCalibMode(bool tellOperator = false);
+    CalibModeWatch calibModeWatch;
     CEthernetCmd& Ethernet() { return *ethernet_; }
 
     // TWAIN acquisition; the module exists once the message texts do (CreateAppStrings).
@@ -162,6 +169,7 @@ public:
     void ShowHelpContents();
     // storeLUT's result at shut-down: whether the device took the record.
     bool lutSent = false;
+    LutUpload lutUpload = LutUpload::NotSent;
 
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }

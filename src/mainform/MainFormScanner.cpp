@@ -15,8 +15,18 @@ bool TMainFormular::clearCalibMode(bool duplex) { return calvix::clearCalibMode(
 bool TMainFormular::storeLUT() {
     if (!appStrings_) return false;
     const auto copy = CalibrationLut.Copy();
-    return calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227), ports_.desktop,
-                            *appStrings_);
+    lutUpload = calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227), ports_.desktop,
+                                 *appStrings_);
+    return lutUpload == LutUpload::Stored;
+}
+
+CalibModeCheck TMainFormular::checkCalibMode(bool tellOperator) {
+    const CalibModeCheck result = calibModeWatch.Check(*ethernet_, duplexScanner);
+    if (result == CalibModeCheck::Lost) calibModeOn = false;
+    if (result != CalibModeCheck::Holds && tellOperator && appStrings_)
+        ports_.desktop.ShowMessage(appStrings_->MsgUnspecError.caption, appStrings_->MBoxTitleError.caption,
+                                   MessageButtons::Ok);
+    return result;
 }
 
 }  // namespace calvix

@@ -20,11 +20,18 @@ public:
     bool TwainDuplex() const override { return form_.TwainModule() && form_.TwainModule()->twainDuplex(); }
     bool ExpertMode() const override { return form_.ExpertMode; }
     std::int32_t WarmUpStart() const override { return form_.warmUpStart; }
+    // A calibration scan is only worth analysing when it came raw, so the calibration mode is
+    // confirmed before the paper query (a failed query's message follows) and after the scan.
     int FeederLoaded() override {
         Twain* twain = form_.TwainModule();
+        if (form_.checkCalibMode() != CalibModeCheck::Holds) return -1;
         return twain ? twain->TwainFeederLoaded(form_.TwainWindowHandle()) : -1;
     }
-    int AcquireScan(int side) override { return form_.acquireScan(side); }
+    int AcquireScan(int side) override {
+        const int result = form_.acquireScan(side);
+        if (result < 0 || form_.checkCalibMode(true) == CalibModeCheck::Holds) return result;
+        return -4;
+    }
     void AbortScan() override {
         if (Twain* twain = form_.TwainModule()) twain->TwainAbortAcquisition();
     }

@@ -3,6 +3,7 @@
 // TMainFormular::setCalibMode and clearCalibMode forward to these.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace calvix {
@@ -14,6 +15,8 @@ inline constexpr int kReplyTimeoutMs = 2000;
 inline constexpr int kCommandGapMs = 50;
 inline constexpr std::size_t kMaxParamsText = 512;
 inline constexpr unsigned long kLedSourceBit = 0x200000;
+// The status character of a reply that says the command was carried out.
+inline constexpr std::uint8_t kReplyAcceptedStatus = 'A';
 
 // True when the mode is set. Sets ledScanner from the parameter reply's SF value when it has
 // one; leaves it alone otherwise.
@@ -23,5 +26,9 @@ bool clearCalibMode(CEthernetCmd& ethernet, Clock& clock, bool duplex);
 // Reads the SF value from a parameter reply text: true with the LED flag in ledScanner when an
 // "SF" token (the first one) has a value after it.
 bool ParseLedFlag(std::string_view paramsText, bool& ledScanner);
+
+// The decimal value after the first token equal to key in a parameter reply text (its first
+// 512 characters); false when there is no such token or nothing after it.
+bool FindParam(std::string_view paramsText, std::string_view key, unsigned long& value);
 
 }  // namespace calvix

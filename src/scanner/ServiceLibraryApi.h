@@ -22,6 +22,11 @@ using GetSharedHostIPFn = std::uint32_t (*)(char* buffer, std::uint32_t size);
 using GetSharedScannerIPFn = std::uint32_t (*)(char* buffer, std::uint32_t size);
 using DoOneFakeScanFn = std::uint32_t (*)();
 
+// UploadModule results the library gives of its own, below them the device's. After
+// kUploadNoAnswer the module went out whole and no answer came: the scanner may hold it.
+inline constexpr std::uint32_t kUploadNotConnected = 0x10;
+inline constexpr std::uint32_t kUploadNoAnswer = 0x11;
+
 // Resolved in this order; a missing one gives library status -102 plus its index.
 inline constexpr const char* kEntryPointNames[12] = {
     "ConnectToScanner", "DisconnectScanner", "UploadModule",   "ReadLUTData",

@@ -6,15 +6,16 @@
 #include "app/FormStatus.h"
 #include "app/Strings.h"
 #include "scanner/EthernetCmd.h"
+#include "scanner/ServiceLibraryApi.h"
 
 namespace calvix {
 
-bool storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
+LutUpload storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
               const TAppStrings& strings) {
     CALVIX_LOG_DBG(unit::MainForm, "TMainFormular::storeLUT()");
     if (ethernet.Connect() != 0) {
         CALVIX_LOG_ERR(unit::MainForm, "Connect to scanner failed!", LogErr);
-        return false;
+        return LutUpload::NotConnected;
     }
     LogStatus("  ... connection established!", LogSta);
 
@@ -23,7 +24,7 @@ bool storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record
     if (result == 0) {
         LogStatus("  ... LUT upload to scanner done!", LogSta);
         ethernet.Disconnect();
-        return true;
+        return LutUpload::Stored;
     }
 
     const std::string& title = strings.MBoxTitleError.caption;
@@ -35,7 +36,9 @@ bool storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record
     const std::string error = LogWriter.Printf("  ... error! (upload failed, UploadLut() rcode 0x%X fcode 0x%X)",
                                                result, resultWord);
     CALVIX_LOG_ERR(unit::MainForm, error, LogErr);
-    return false;
+    if (result != servicelib::kUploadNoAnswer) return LutUpload::Refused;
+    CALVIX_LOG_ERR(unit::MainForm, "  ... no answer from the scanner to the upload, the LUT may be stored in it!", LogErr);
+    return LutUpload::Unanswered;
 }
 
 }  // namespace calvix

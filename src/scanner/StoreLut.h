@@ -11,8 +11,12 @@ class CEthernetCmd;
 class Desktop;
 class TAppStrings;
 
-// True when the scanner stored the record. TMainFormular::storeLUT forwards here.
-bool storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
+// How an upload ended. Unanswered: the record went out and no answer came, so the scanner
+// may hold it; the operator must not be told that it does not.
+enum class LutUpload { NotSent, Stored, NotConnected, Refused, Unanswered };
+
+// TMainFormular::storeLUT forwards here.
+LutUpload storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
               const TAppStrings& strings);
 
 }  // namespace calvix

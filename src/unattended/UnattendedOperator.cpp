@@ -203,8 +203,22 @@ void UnattendedOperator::Scan(TFormAssistent& wizard, bool front) {
         return;
     }
     const std::string reason = MessagesSince(before);
+    // The scanner's state decides before the side's own failure: a scanner gone or a mode lost
+    // is what failed, whatever box the scan step showed for it.
+    const std::string what = std::string("the ") + side + " scan failed: ";
+    switch (form_.calibModeWatch.Last()) {
+    case CalibModeCheck::Unreachable:
+        Fail(UnattendedResult::ScannerNotReached, what + "the scanner is gone: " + form_.calibModeWatch.Reason());
+        return;
+    case CalibModeCheck::Lost:
+        Fail(UnattendedResult::CalibrationMode,
+             what + "calibration mode no longer holds: " + form_.calibModeWatch.Reason());
+        return;
+    case CalibModeCheck::Holds:
+        break;
+    }
     Fail(front ? UnattendedResult::FrontSide : UnattendedResult::RearSide,
-         std::string("the ") + side + " scan failed: " + (reason.empty() ? "see the log" : reason));
+         what + (reason.empty() ? "see the log" : reason));
 }
 
 void UnattendedOperator::Fail(UnattendedResult result, const std::string& reason) {
@@ -238,7 +252,19 @@ void UnattendedOperator::Conclude() {
         Say(line);
     } else if (form_.lutReady) {
         result_ = UnattendedResult::Upload;
-        Say("FAILED: the scanner did not take the LUT (see the log)");
+        switch (form_.lutUpload) {
+        case LutUpload::Unanswered:
+            Say("FAILED: no answer came from the scanner to the upload; it may have stored the LUT (check it with "
+                "calvix-verify)");
+            break;
+        case LutUpload::NotConnected:
+        case LutUpload::NotSent:
+            Say("FAILED: the scanner could not be reached for the upload; the LUT was not sent");
+            break;
+        default:
+            Say("FAILED: the scanner did not take the LUT (see the log)");
+            break;
+        }
     } else if (serviceRefused_) {
         result_ = UnattendedResult::StartRefused;
         Say("FAILED: the service interface is in use by another program");

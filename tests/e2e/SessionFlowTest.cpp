@@ -10,6 +10,8 @@
 #include "DeviceState.h"
 #include "platform/DlDynamicLibrary.h"
 #include "platform/HeadlessMessagePump.h"
+#include "scanner/CalibMode.h"
+#include "scanner/EthernetCmd.h"
 #include "unattended/UnattendedOperator.h"
 
 #include <gtest/gtest.h>
@@ -196,6 +198,43 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ScannerKindTest,
                                                        2,
                                                        true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Another host calibrating the same scanner between this run's front and rear scans: it leaves
+// calibration mode as its run ends, or leaves and enters it again for its next run.
+class OtherHostTest : public SessionFlowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OtherHostTest, ARunWhoseModeWasSwitchedByAnotherHostStopsBeforeUsingItsScans) {
+    StartEmulator({"--led", "1", "--feed", Sheet("front"), "--feed", Sheet("rear")});
+    StartCalvix();
+    TFormAssistent& w = Wizard();
+    w.ButtonNextClick();
+    w.ButtonScanFrontClick();
+    ASSERT_EQ(w.stepReady[StateScanFront], 0);
+    w.ButtonNextClick();
+    ASSERT_EQ(w.WizardState, StateScanRear);
+
+    CEthernetCmd other(std::make_unique<DlDynamicLibrary>(), CALVIX_SYSTEM_DIR_BUILD, SystemClock());
+    bool led = false;
+    ASSERT_TRUE(clearCalibMode(other, SystemClock(), true));
+    if (GetParam()) ASSERT_TRUE(setCalibMode(other, SystemClock(), true, led));
+    EXPECT_EQ(RunOperator(), UnattendedResult::CalibrationMode);
+    EXPECT_FALSE(form->calibModeOn);
+    EXPECT_FALSE(std::filesystem::exists(DataFile("Scan_rear_2.bmp")));  // the wizard is gone with the run
+    EXPECT_EQ(desktop.messages.back().text, "An unspecified error has been occured!");
+    EXPECT_EQ(CountContaining("Calibration mode not confirmed: "), 1);
+    EXPECT_TRUE(Device().lut.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(LeftOrSwitched, OtherHostTest, ::testing::Bool());
+
+TEST_F(SessionFlowTest, AScannerGoneBeforeTheScanEndsTheRunAsNotReached) {
+    StartEmulator({"--feed", Sheet("front")});
+    StartCalvix();
+    Wizard();
+    EXPECT_EQ(emulator->Stop(), 0);
+    EXPECT_EQ(RunOperator(), UnattendedResult::ScannerNotReached);
+    EXPECT_EQ(CountContaining("Calibration mode not confirmed: the scanner cannot be reached"), 1);
+}
 
 TEST_F(SessionFlowTest, AFailedScanCanBeRepeatedOnceTheSheetIsRight) {
     // No paper first, then a sheet put in sideways, then the right one.

@@ -21,6 +21,7 @@ struct RunCase {
     std::vector<std::string> calvixArgs;
     int status;
     const char* says;
+    const char* registry = "";
 };
 
 class UnattendedRunTest : public ::testing::TestWithParam<RunCase> {};
@@ -33,7 +34,8 @@ TEST_P(UnattendedRunTest, EndsWithTheStatusOfTheStepThatDecidedIt) {
     ScopedDeviceAddress address(emulator.Address());
     std::filesystem::create_directories(dir.File("config/Zelmar GmbH"));
     std::ofstream(dir.File("config/Zelmar GmbH/Calvix.reg")) << "[Software\\Zelmar GmbH\\Calvix]\r\n"
-                                                               << "\"WarmUpTime\"=dword:00000000\r\n";
+                                                               << "\"WarmUpTime\"=dword:00000000\r\n"
+                                                               << c.registry;
     ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
@@ -63,7 +65,17 @@ INSTANTIATE_TEST_SUITE_P(
                 "the rear scan failed: Insert paper!"},
         RunCase{"UploadRefused",
                 {"--led", "1", "--duplex", "0", "--refuse-upload", "42", "--feed", "chart-on=front,it8=" + kR1},
-                {"--reference", kR1}, 9, "the scanner did not take the LUT"}),
+                {"--reference", kR1}, 9, "the scanner did not take the LUT"},
+        RunCase{"UploadUnanswered",
+                {"--led", "1", "--duplex", "0", "--no-reply", "upload", "--feed", "chart-on=front,it8=" + kR1},
+                {"--reference", kR1}, 9, "no answer came from the scanner to the upload; it may have stored the LUT"},
+        RunCase{"BypassRefused", {"--refuse-command", "lut_bypass"}, {"--reference", kR1}, 5, "refused calibration mode"},
+        RunCase{"BypassUnanswered", {"--no-reply", "lut_bypass", "--duplex", "0"}, {"--reference", kR1}, 5,
+                "refused calibration mode"},
+        RunCase{"LampsRefused", {"--refuse-command", "lamps"}, {"--reference", kR1}, 5, "refused calibration mode"},
+        RunCase{"ExpertMode", {"--led", "1", "--duplex", "0", "--feed", "chart-on=front,it8=" + kR1},
+                {"--reference", kR1}, 0, "LUT uploaded and acknowledged by the scanner",
+                "\"ExpertMode\"=dword:00000001\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -61,6 +61,7 @@ TEST(DeviceStateTest, StateFileRoundTrip) {
     state.model = {"Q71-XYZ", false, true, ""};
     state.lamps = true;
     state.lutBypass[1] = true;
+    state.modeChanges = 7;
     state.lut = ValidModule();
     std::string error;
     ASSERT_TRUE(state.Save(dir.File("s"), &error)) << error;
@@ -69,6 +70,7 @@ TEST(DeviceStateTest, StateFileRoundTrip) {
     DeviceState loaded;
     ASSERT_TRUE(loaded.Load(dir.File("s"), &error)) << error;
     EXPECT_EQ(loaded.Serialise(), state.Serialise());
+    EXPECT_EQ(loaded.modeChanges, 7u);
     EXPECT_EQ(loaded.lut, state.lut);
     EXPECT_EQ(loaded.SfValue() & kSfLedBit, kSfLedBit);
 }
@@ -166,7 +168,10 @@ TEST(ValueTextTest, QuotedOnlyWhenNeededAndBadQuotesRefused) {
 TEST(DeviceStateTest, ParameterLineCarriesTheModel) {
     DeviceState state;
     state.model.led = true;
-    EXPECT_EQ(state.ParamsText(), "Q71:SN=\"Q71-000123\",SF=2097171,DX=1,LAMPS=0,FW=\"2.31\"");
+    state.lutBypass[1] = true;
+    state.modeChanges = 4294967295u;
+    EXPECT_EQ(state.ParamsText(), "Q71:SN=\"Q71-000123\",SF=2097171,DX=1,LAMPS=0,BYPASS_F=0,BYPASS_R=1,"
+                                  "MODE_CHANGES=4294967295,FW=\"2.31\"");
     state.model.paramsText = "SF=1";
     EXPECT_EQ(state.ParamsText(), "SF=1");
 }
@@ -192,6 +197,7 @@ TEST_P(Commands, ReplyAndState) {
     EXPECT_EQ(state.lutBypass[0], c.front);
     EXPECT_EQ(state.lutBypass[1], c.rear);
     EXPECT_EQ(outcome.stateChanged, c.lamps || c.front || c.rear);
+    EXPECT_EQ(state.modeChanges, outcome.stateChanged ? 1u : 0u);
 }
 
 const std::string kOk = "A000 OK\r\n";

@@ -1,6 +1,7 @@
 // Calibration mode against a scripted library: the command sequences in both directions for
 // duplex and simplex scanners, their pauses and log lines, LED detection, failing steps.
 #include "scanner/CalibMode.h"
+#include "scanner/CalibModeWatch.h"
 
 #include "FakeClock.h"
 #include "FakeServiceLibrary.h"
@@ -160,14 +161,37 @@ TEST_F(CalibModeTest, UnusableLibraryFailsAtConnect) {
     EXPECT_EQ(Scanner().connects, 0);
 }
 
-TEST_F(CalibModeTest, MissingReplyTimesOutAndTheSequenceGoesOn) {
-    Scanner().replies["lamps:1\r\n"] = {};
-    EXPECT_TRUE(setCalibMode(*cmd, clock, true, led));
-    EXPECT_EQ(Scanner().sent.size(), 4u);
-    // 300 ms of pauses, the empty read that ends the flush and each of the four fetches that
-    // bring a reply, and the 2001 empty reads of the time-out.
-    EXPECT_EQ(clock.elapsedMs, 300 + 5 + 2001);
+// Entering the mode needs every reply in time and the lamps and bypass commands accepted;
+// leaving it goes on past a refusal, so the bypass still ends.
+struct ReplyCase {
+    bool set;
+    const char* command;
+    std::vector<std::string> replies;  // empty: unanswered
+    bool ok;
+    std::size_t commandsSent;
+};
+
+class Replies : public CalibModeTest, public ::testing::WithParamInterface<ReplyCase> {};
+
+TEST_P(Replies, DecideTheStep) {
+    const ReplyCase& c = GetParam();
+    Scanner().replies[c.command] = c.replies;
+    EXPECT_EQ(c.set ? setCalibMode(*cmd, clock, true, led) : clearCalibMode(*cmd, clock, true), c.ok);
+    EXPECT_EQ(Scanner().sent.size(), c.commandsSent);
+    EXPECT_EQ(Scanner().disconnects, 1);
 }
+
+const std::vector<std::string> kRefused = {"E010 refused\r\n"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, Replies,
+    ::testing::Values(ReplyCase{true, "lamps:1\r\n", {}, false, 2}, ReplyCase{true, "lamps:1\r\n", kRefused, false, 2},
+                      ReplyCase{true, "lut_bypass:1,0\r\n", kRefused, false, 3},
+                      ReplyCase{true, "lut_bypass:1,1\r\n", {}, false, 4},
+                      ReplyCase{true, "lut_bypass:1,1\r\n", {"a000 OK\r\n"}, false, 4},
+                      ReplyCase{true, "get_params\r\n", {"A000 OK\r\n"}, false, 1},
+                      ReplyCase{true, "get_params\r\n", {"E010 refused\r\n", "E010 refused\r\n"}, true, 4},
+                      ReplyCase{false, "lamps:0\r\n", kRefused, true, 3}));
 
 // Empty reads move the clock by 1 ms each. A reply that shows after exactly the time-out is
 // still read (here a reply too short to carry a status, which fails its step at once); one
@@ -201,6 +225,59 @@ TEST_F(CalibModeTest, LeftoversOfEarlierExchangesAreFlushed) {
     Scanner().batchReplies = true;  // both parameter lines arrive in one read
     EXPECT_TRUE(setCalibMode(*cmd, clock, true, led));
     EXPECT_TRUE(led);
+}
+
+// Looks at the mode in a row, each with the parameter reply given (empty: unanswered); the
+// last look's result.
+struct WatchCase {
+    const char* name;
+    bool duplex;
+    std::vector<std::vector<std::string>> looks;
+    CalibModeCheck last;
+};
+
+const std::string kMode = "A000 Q71:SN=\"Q\",SF=19,LAMPS=1,BYPASS_F=1,BYPASS_R=1,MODE_CHANGES=3\r\n";
+std::vector<std::string> Look(std::string line) { return {"A000 OK\r\n", std::move(line)}; }
+std::string With(const char* from, const char* to) {
+    std::string line = kMode;
+    return line.replace(line.find(from), std::string(from).size(), to);
+}
+
+class Watch : public CalibModeTest, public ::testing::WithParamInterface<WatchCase> {};
+
+TEST_P(Watch, ConfirmsTheModeOnlyWhileNobodyHasSwitchedIt) {
+    const WatchCase& c = GetParam();
+    CalibModeWatch watch;
+    for (const auto& replies : c.looks) {
+        Scanner().replies["get_params\r\n"] = replies;
+        watch.Check(*cmd, c.duplex);
+    }
+    EXPECT_EQ(watch.Last(), c.last);
+    EXPECT_EQ(watch.Reason().empty(), c.last == CalibModeCheck::Holds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, Watch,
+    ::testing::Values(
+        WatchCase{"Holds", true, {Look(kMode), Look(kMode)}, CalibModeCheck::Holds},
+        WatchCase{"RearLeft", true, {Look(With("BYPASS_R=1", "BYPASS_R=0"))}, CalibModeCheck::Lost},
+        WatchCase{"RearIgnoredOnSimplex", false, {Look(With("BYPASS_R=1", "BYPASS_R=0"))}, CalibModeCheck::Holds},
+        WatchCase{"FrontLeft", false, {Look(With("BYPASS_F=1", "BYPASS_F=0"))}, CalibModeCheck::Lost},
+        WatchCase{"LampsOff", false, {Look(With("LAMPS=1", "LAMPS=0"))}, CalibModeCheck::Lost},
+        WatchCase{"NotReported", false, {Look(With("MODE_CHANGES", "MODE"))}, CalibModeCheck::Lost},
+        WatchCase{"Refused", false, {{"A000 OK\r\n", "E" + kMode.substr(1)}}, CalibModeCheck::Lost},
+        WatchCase{"Unanswered", false, {{"A000 OK\r\n"}}, CalibModeCheck::Unreachable},
+        WatchCase{"SwitchedBetween", false, {Look(kMode), Look(With("=3", "=5"))}, CalibModeCheck::Lost},
+        WatchCase{"LostStaysLost", false, {Look(kMode), Look(With("=3", "=5")), Look(kMode)}, CalibModeCheck::Lost},
+        WatchCase{"CountTakenOnceFound", false, {{"A000 OK\r\n"}, Look(With("=3", "=5")), Look(With("=3", "=5"))},
+                  CalibModeCheck::Holds}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CalibModeTest, WatchWithoutAConnectionFindsTheScannerGone) {
+    Scanner().connectResult = 111;
+    CalibModeWatch watch;
+    EXPECT_EQ(watch.Check(*cmd, true), CalibModeCheck::Unreachable);
+    EXPECT_THAT(log.Lines().back(), ::testing::HasSubstr("Calibration mode not confirmed: the scanner cannot be reached"));
 }
 
 }  // namespace

@@ -44,13 +44,21 @@ protected:
 TEST_F(FaultTest, UploadDroppedShowsTheErrorAndTheNextUploadIsStored) {
     Start({"--drop-after", "1"});
     const auto record = test::ValidRecord();
-    EXPECT_FALSE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Unanswered);
     EXPECT_EQ(desktop.messages.size(), 1u);
-    EXPECT_THAT(log.Lines().back(), HasSubstr("rcode 0x11 fcode 0x0)"));
+    EXPECT_THAT(log.Lines().at(log.Lines().size() - 2), HasSubstr("rcode 0x11 fcode 0x0)"));
     EXPECT_TRUE(State().lut.empty());
 
-    EXPECT_TRUE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Stored);
     EXPECT_TRUE(DeviceHolds(record));
+}
+
+TEST_F(FaultTest, AnUploadStoredButUnansweredIsToldApartFromARefusal) {
+    Start({"--no-reply", "upload"});
+    const auto record = test::ValidRecord();
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Unanswered);
+    EXPECT_TRUE(DeviceHolds(record));
+    EXPECT_THAT(EmulatorLog(), HasSubstr("fault: upload unanswered, closing (upload result 0, word 0 withheld)"));
 }
 
 TEST_F(FaultTest, RefusedConnectionFailsEveryOperationAtConnect) {
@@ -58,7 +66,7 @@ TEST_F(FaultTest, RefusedConnectionFailsEveryOperationAtConnect) {
     bool led = false;
     EXPECT_FALSE(setCalibMode(*cmd, SystemClock(), true, led));
     EXPECT_FALSE(clearCalibMode(*cmd, SystemClock(), true));
-    EXPECT_FALSE(storeLUT(*cmd, test::ValidRecord(), desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, test::ValidRecord(), desktop, strings), LutUpload::NotConnected);
     EXPECT_TRUE(desktop.messages.empty());
     EXPECT_THAT(log.Lines().back(), HasSubstr("'Connect to scanner failed!'"));
 }

@@ -85,14 +85,18 @@ TEST_F(ServicePathTest, FiveCharacterRepliesFailSixPass) {
     cmd->Disconnect();
 }
 
-TEST_F(ServicePathTest, MissingReplyTimesOutAndTheSequenceGoesOn) {
+TEST_F(ServicePathTest, AnUnansweredOrRefusedModeCommandFailsTheMode) {
     // The one test that waits the real two seconds.
     Start({"--no-reply", "lamps"});
     const std::int64_t start = SystemClock().ElapsedMs();
-    EXPECT_TRUE(setCalibMode(*cmd, SystemClock(), true, led));
+    EXPECT_FALSE(setCalibMode(*cmd, SystemClock(), true, led));
     EXPECT_GT(SystemClock().ElapsedMs() - start, kReplyTimeoutMs);
-    EXPECT_THAT(ReceivedCommands(), ElementsAre("get_params", "lamps:1", "lut_bypass:1,0", "lut_bypass:1,1"));
+    EXPECT_THAT(ReceivedCommands(), ElementsAre("get_params", "lamps:1"));
     EXPECT_THAT(EmulatorLog(), HasSubstr("-> (no reply)"));
+
+    Start({"--refuse-command", "lut_bypass"});
+    EXPECT_FALSE(setCalibMode(*cmd, SystemClock(), true, led));
+    EXPECT_THAT(ReceivedCommands(), ElementsAre("get_params", "lamps:1", "get_params", "lamps:1", "lut_bypass:1,0"));
 }
 
 TEST_F(ServicePathTest, LinesArrivingTogetherAreReadOneAtATime) {
@@ -142,7 +146,7 @@ protected:
 TEST_F(UploadTest, StoredBytesEqualTheRecordAndSurviveARestart) {
     Start();
     const auto record = test::ValidRecord(1);
-    ASSERT_TRUE(storeLUT(*cmd, record, desktop, strings));
+    ASSERT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Stored);
     EXPECT_TRUE(DeviceHolds(record));
     EXPECT_EQ(emulator->Stop(), 0);
     Start();
@@ -152,7 +156,7 @@ TEST_F(UploadTest, StoredBytesEqualTheRecordAndSurviveARestart) {
 
 TEST_F(UploadTest, RefusedUploadShowsTheMessageAndLogsBothCodes) {
     Start({"--refuse-upload", "42"});
-    EXPECT_FALSE(storeLUT(*cmd, test::ValidRecord(), desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, test::ValidRecord(), desktop, strings), LutUpload::Refused);
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, strings.MsgErrSendingLUT.caption);
     EXPECT_THAT(log.Lines().back(), HasSubstr("UploadLut() rcode 0x1 fcode 0x2A)"));
@@ -163,7 +167,7 @@ TEST_F(UploadTest, RecordWithABadHeaderIsRejectedByTheDevice) {
     Start();
     auto record = test::ValidRecord();
     record[6] = 3;
-    EXPECT_FALSE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Refused);
     EXPECT_THAT(log.Lines().back(), HasSubstr("rcode 0x2 fcode 0x7)"));
     EXPECT_TRUE(State().lut.empty());
 }

@@ -41,7 +41,7 @@ protected:
 };
 
 TEST_F(StoreLutTest, StoredRecordIsLoggedAndDisconnected) {
-    EXPECT_TRUE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Stored);
     EXPECT_EQ(Scanner().uploadKind, 5u);
     EXPECT_TRUE(std::equal(record.begin(), record.end(), Scanner().uploaded.begin(), Scanner().uploaded.end()));
     EXPECT_EQ(Scanner().disconnects, 1);
@@ -54,7 +54,7 @@ TEST_F(StoreLutTest, StoredRecordIsLoggedAndDisconnected) {
 TEST_F(StoreLutTest, RefusedUploadIsShownAndLoggedWithBothCodes) {
     Scanner().uploadResult = 1;
     Scanner().uploadWord = 0x2A;
-    EXPECT_FALSE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Refused);
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, strings.MsgErrSendingLUT.caption);
     EXPECT_EQ(desktop.messages[0].title, strings.MBoxTitleError.caption);
@@ -68,9 +68,21 @@ TEST_F(StoreLutTest, RefusedUploadIsShownAndLoggedWithBothCodes) {
     EXPECT_THAT(lines[3], ::testing::HasSubstr("'  ... error! (upload failed, UploadLut() rcode 0x1 fcode 0x2A)'"));
 }
 
+TEST_F(StoreLutTest, OnlyAnUploadLeftWithoutAnswerMayHaveBeenStored) {
+    for (const auto& [code, outcome] : {std::pair{0x11u, LutUpload::Unanswered}, std::pair{0x10u, LutUpload::Refused},
+                                        std::pair{0x12u, LutUpload::Refused}}) {
+        Scanner().uploadResult = code;
+        EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), outcome) << code;
+        EXPECT_EQ(log.Lines().back().find("the LUT may be stored in it!") != std::string::npos,
+                  outcome == LutUpload::Unanswered)
+            << code;
+    }
+    EXPECT_EQ(desktop.messages.size(), 3u);
+}
+
 TEST_F(StoreLutTest, ConnectFailureIsTheOnlyError) {
     Scanner().connectResult = 111;
-    EXPECT_FALSE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::NotConnected);
     EXPECT_EQ(Scanner().disconnects, 0);
     EXPECT_TRUE(Scanner().uploaded.empty());
     const auto lines = log.Lines();
@@ -81,7 +93,7 @@ TEST_F(StoreLutTest, ConnectFailureIsTheOnlyError) {
 
 TEST_F(StoreLutTest, UnusableLibraryOnlyLogsTheConnectFailure) {
     cmd->Teardown();
-    EXPECT_FALSE(storeLUT(*cmd, record, desktop, strings));
+    EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::NotConnected);
     EXPECT_TRUE(desktop.messages.empty());
     EXPECT_EQ(Scanner().connects, 0);
     EXPECT_EQ(log.Lines().size(), 2u);
