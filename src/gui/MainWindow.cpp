@@ -90,6 +90,7 @@ MainWindow::~MainWindow() {
     for (const QPointer<ImageWindow>& w : images_) {
         if (w) w->Detach();
     }
+    if (core_) core_->imageWindowsChanged = nullptr;
     core_ = nullptr;
 }
 

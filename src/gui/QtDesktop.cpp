@@ -36,9 +36,15 @@ void PlaceBeside(QWidget& splash, QWidget& wizard) {
 
 }  // namespace
 
-QtDesktop::~QtDesktop() {
+QtDesktop::~QtDesktop() { Detach(); }
+
+void QtDesktop::Detach() {
     delete assistant_;
     delete splash_;
+    splash_ = nullptr;
+    if (core_) SetHelpFileSource({});
+    window_ = nullptr;
+    core_ = nullptr;
 }
 
 void QtDesktop::Attach(MainWindow* window, TMainFormular* core) {

@@ -24,6 +24,9 @@ public:
 
     // The windows exist only after the core is built; until then nothing is drawn.
     void Attach(MainWindow* window, TMainFormular* core);
+    // Before the core goes: the windows that draw its forms go first, and nothing more reaches
+    // the core or the main window.
+    void Detach();
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) override;
     std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;

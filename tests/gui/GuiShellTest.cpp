@@ -11,8 +11,7 @@
 #include "TempDir.h"
 #include "app/FormStatus.h"
 #include "mainform/MainForm.h"
-#include "gui/MainWindow.h"
-#include "gui/QtDesktop.h"
+#include "gui/GuiShell.h"
 #include "gui/QtMessagePump.h"
 #include "gui/SplashWindow.h"
 #include "platform/FlockNamedLock.h"
@@ -33,14 +32,12 @@ private slots:
         LinuxSystemInfo system;
         test::FakeClock clock;
         FlockNamedLock lock;
-        QtDesktop desktop;
-        MainWindow window;
-        desktop.Attach(&window, nullptr);
+        // The shell takes the windows down before the core forms they draw (ASan sees it otherwise).
+        GuiShell shell;
+        QtDesktop& desktop = shell.desktop;
+        MainWindow& window = shell.window;
         window.show();
-        TMainFormular core(MainFormPorts{desktop, store, system, clock, &lock, nullptr, std::string()});
-        core.CreateAppStrings();
-        desktop.Attach(&window, &core);
-        window.Bind(core);
+        TMainFormular& core = shell.Build(MainFormPorts{desktop, store, system, clock, &lock, nullptr, std::string()});
 
         auto* bar = window.findChild<QStatusBar*>("StatusBar");
         QVERIFY(bar);

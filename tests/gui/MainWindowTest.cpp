@@ -43,8 +43,8 @@ namespace {
 
 constexpr const char* kKey = "Software\\Zelmar GmbH\\Calvix";
 
-// A main window bound to a core with a private data folder and scripted dialogs. The window
-// outlives the core, as in the program.
+// A main window bound to a core with a private data folder and scripted dialogs. The core
+// outlives the window that draws it, as in the program.
 struct Rig {
     explicit Rig(bool expert = true, bool searchScanner = false, bool shown = true) {
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
@@ -58,7 +58,6 @@ struct Rig {
         core->CreateAppStrings();
         window.Bind(*core);
     }
-    ~Rig() { core.reset(); }
 
     // A picture whose pixel (x, y) has red x, green y, blue 77, saved as a BMP.
     std::string Picture(const std::string& name, int w = 300, int h = 200) {
@@ -89,8 +88,8 @@ struct Rig {
     LinuxSystemInfo system;
     test::FakeClock clock;
     HeadlessDesktop desktop;
-    MainWindow window;
     std::unique_ptr<TMainFormular> core;
+    MainWindow window;
     std::vector<int> helpShown;
     int aboutShown = 0;
 };
