@@ -44,6 +44,9 @@ public:
     AssistantDialog* Assistant() const { return assistant_ && assistant_->Wizard() ? assistant_.data() : nullptr; }
 
 private:
+    // The visible window the operator is looking at, which modal boxes and dialogs stand over.
+    QWidget* Foreground() const;
+
     MainWindow* window_ = nullptr;
     TMainFormular* core_ = nullptr;
     SplashWindow* splash_ = nullptr;

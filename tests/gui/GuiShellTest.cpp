@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QtTest/QtTest>
 
@@ -12,6 +13,7 @@
 #include "app/FormStatus.h"
 #include "mainform/MainForm.h"
 #include "gui/GuiShell.h"
+#include "gui/NameFilter.h"
 #include "gui/QtMessagePump.h"
 #include "gui/SplashWindow.h"
 #include "platform/FlockNamedLock.h"
@@ -59,11 +61,35 @@ private slots:
         QCOMPARE(desktop.Splash()->findChild<QLabel*>("LabelVersion")->text(),
                  QString::fromStdString(core.versionText));
 
+        // Boxes stand over the wizard in view, with an icon; any other modal window is closed.
+        core.controls.calibrationAssistent.enabled = true;
+        core.MMFileCalibrationAssistentClick();
+        QWidget* parent = nullptr;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) parent = box->parentWidget(), icon = box->icon(), box->done(0);
+            else if (modal) modal->close();
+        });
+        answer.start(0);
+        desktop.ShowMessage("text", core.AppStrings()->MBoxTitleError.caption, MessageButtons::Ok);
+        QCOMPARE(parent, static_cast<QWidget*>(desktop.Assistant()));
+        QCOMPARE(icon, QMessageBox::Critical);
+
         window.close();
         QVERIFY(core.Closed());
         QVERIFY(test::FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix_splash.log")));
         QVERIFY(test::ReadFileText(dir.File("data/Zelmar GmbH/Calvix/Calvix.log")).find("STA:   ... bye!") !=
                 std::string::npos);
+    }
+
+    // Qt separates a filter's patterns by blanks and reads them from its last parentheses.
+    void windowsFiltersInQtForm() {
+        for (const auto& [windows, qt] : {std::pair{"JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg", "JPEG (*.jpg *.jpeg)"},
+                                          {"Bitmaps (*.bmp)|*.bmp", "Bitmaps (*.bmp)"}, {"All|*.*", "All (*)"},
+                                          {"Scans (front)|*.bmp", "Scans (front) (*.bmp)"}, {"Qt (*.txt)", "Qt (*.txt)"}})
+            QCOMPARE(QtNameFilter(windows), QString(qt));
     }
 
     // The wait of a TWAIN acquisition: events posted meanwhile run, and a quit ends it.
@@ -79,6 +105,7 @@ private slots:
         QVERIFY(!pump.ProcessEvents(20));
         QVERIFY(!pump.ProcessEvents(20));
     }
+
 };
 
 QTEST_MAIN(GuiShellTest)
