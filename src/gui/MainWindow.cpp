@@ -243,6 +243,7 @@ void MainWindow::ShowGraphWindow() {
     if (!core_ || !core_->graphOpen) return;
     if (!graph_) {
         graph_ = new GraphWindow(*core_, this);
+        graph_->PlaceOver(*clientArea_);
         graph_->show();
     }
     graph_->Relayout();

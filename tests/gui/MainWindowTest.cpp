@@ -8,9 +8,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
@@ -194,8 +196,10 @@ private slots:
         rig.Action("WindowTileVertical")->trigger();
         for (ImageWindow* w : rig.window.ImageWindows()) QCOMPARE(w->height(), area.height());
         rig.Action("WindowCascade")->trigger();
-        const auto frames = rig.window.ImageWindows();
-        QVERIFY(frames[0]->pos() != frames[1]->pos());
+        // Both as large as the cascade leaves them, the upper one's title bar below the lower's.
+        const auto stack = rig.window.ClientArea()->subWindowList(QMdiArea::StackingOrder);
+        QVERIFY(stack[0]->size() == stack[1]->size() && stack[0]->width() >= area.width() / 2 && stack[0]->height() >= area.height() / 2);
+        QVERIFY(stack[1]->y() - stack[0]->y() >= stack[0]->widget()->y() && stack[1]->x() > stack[0]->x());
     }
 
     void tilingSharesTheAreaWithoutGaps() {
@@ -397,13 +401,25 @@ private slots:
         QVERIFY(fit && one && fit->isChecked() && !one->isChecked());
         QCOMPARE(fit->text(), QString("fit window"));
         QCOMPARE(one->text(), QString("1:1"));
-        graph->resize(800, 320);
+        // It opens over the client area, below the menus, no wider than it.
+        const QRect client(rig.window.ClientArea()->mapToGlobal(QPoint(0, 0)), rig.window.ClientArea()->size());
+        QVERIFY(graph->y() >= client.top() && graph->x() >= client.left() && graph->width() <= client.width());
+        // However small the window, the plot is seen whole, down to its zero axis and labels.
+        graph->resize(600, 260);
         Rig::Settle();
         auto* plot = graph->findChild<QWidget*>("Image");
+        for (const QWidget* w : {plot, static_cast<QWidget*>(graph->findChild<QLabel*>("LabelXL"))})
+            QVERIFY(graph->rect().contains(QRect(w->mapTo(graph, QPoint(0, 0)), w->size())));
+        graph->resize(800, 320);
+        Rig::Settle();
         QCOMPARE(plot->width(), 800 - 2 * 30);
         one->trigger();
         QCOMPARE(rig.core->Graph()->Scaling(), GraphScaling::OneToOne);
         QCOMPARE(plot->width(), 1024);
+        // At 1:1 the plot's right end can be scrolled to.
+        auto* scroll = graph->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 1024 + 2 * 30 - scroll->viewport()->width());
         graph->close();
         Rig::Settle();
         QVERIFY(!rig.core->graphOpen);
@@ -495,6 +511,7 @@ private slots:
         }
         QCOMPARE(canvas, original);
     }
+
 };
 
 QTEST_MAIN(MainWindowTest)
