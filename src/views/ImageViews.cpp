@@ -63,7 +63,7 @@ void ImageViews::MapOriToOver() {
     if (!ratio) return;
     const ZoomRect mark = OverviewMarkFor(*ratio, window->viewport);
     if (window->overviewMarkDrawn) overview_.mark.reset();
-    overview_.mark = OverviewMarkFrame(mark);
+    overview_.mark = OverviewMarkFrame(mark, overview_.size);
     lastMark_ = mark;
     window->overviewMarkDrawn = true;
     UpdateZoom(*window);

@@ -58,6 +58,10 @@ private slots:
         QVERIFY(list);
         QCOMPARE(list->item(0)->text(), QString(">>>  Zelmar Calvix <<<"));
         QCOMPARE(list->item(list->count() - 1)->text(), QString("STA: to the bar and the splash"));
+        // A line longer than the list wraps inside it.
+        LogWriter.WriteLine(std::string("STA: ") + QString("word ").repeated(60).toStdString(), LogStaSplash);
+        QCoreApplication::processEvents();
+        QVERIFY(list->visualItemRect(list->item(list->count() - 1)).right() < list->viewport()->width());
         QCOMPARE(desktop.Splash()->findChild<QLabel*>("LabelVersion")->text(),
                  QString::fromStdString(core.versionText));
 

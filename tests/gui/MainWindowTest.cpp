@@ -267,6 +267,14 @@ private slots:
         for (const char* hidden : {"SelectTwainSource1", "Acquire"}) QVERIFY2(!rig.Action(hidden)->isVisible(), hidden);
         QCOMPARE(rig.Find<QLabel>("LabelLogo")->text(), QString("Zelmar   Calvix"));
         QCOMPARE(rig.Action("FileExitApp")->shortcut(), QKeySequence("Ctrl+Q"));
+        // The window can be 800 x 600 (the pages scroll rather than squeeze their controls), and
+        // a long reference path does not widen the IT8 page (it is shortened in the middle).
+        rig.window.resize(800, 600);
+        rig.core->referenceOptions().ShowLoadedReference("/usr/share/calvix/references/" + std::string(40, 'x') + "/R130114.txt");
+        rig.window.Sync();
+        Rig::Settle();
+        QCOMPARE(rig.window.size(), QSize(800, 600));
+        QVERIFY(rig.Find<QLabel>("LabelTTabIT8ProfilPath")->minimumSizeHint().width() < tab->width() / 2);
     }
 
     // The program binds its window while it is hidden and shows it later: the logo then still
