@@ -216,7 +216,9 @@ TEST_P(OtherHostTest, ARunWhoseModeWasSwitchedByAnotherHostStopsBeforeUsingItsSc
     CEthernetCmd other(std::make_unique<DlDynamicLibrary>(), CALVIX_SYSTEM_DIR_BUILD, SystemClock());
     bool led = false;
     ASSERT_TRUE(clearCalibMode(other, SystemClock(), true));
-    if (GetParam()) ASSERT_TRUE(setCalibMode(other, SystemClock(), true, led));
+    if (GetParam()) {
+        ASSERT_TRUE(setCalibMode(other, SystemClock(), true, led));
+    }
     EXPECT_EQ(RunOperator(), UnattendedResult::CalibrationMode);
     EXPECT_FALSE(form->calibModeOn);
     EXPECT_FALSE(std::filesystem::exists(DataFile("Scan_rear_2.bmp")));  // the wizard is gone with the run
