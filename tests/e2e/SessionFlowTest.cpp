@@ -17,8 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -104,21 +102,8 @@ protected:
         return {std::max({mean[0], mean[1], mean[2]}), std::max({max[0], max[1], max[2]})};
     }
     // Runs the unattended operator until the program has ended.
-    // said: what the operator printed.
-    UnattendedResult RunOperator(UnattendedOptions options = {}, std::string* said = nullptr) {
-        char* text = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = said ? open_memstream(&text, &size) : nullptr;
-        const UnattendedResult result = RunOperatorTo(options, out);
-        if (out) {
-            std::fclose(out);
-            said->assign(text, size);
-            std::free(text);
-        }
-        return result;
-    }
-    UnattendedResult RunOperatorTo(const UnattendedOptions& options, std::FILE* out) {
-        UnattendedOperator op(*form, desktop, SystemClock(), options, out);
+    UnattendedResult RunOperator(UnattendedOptions options = {}) {
+        UnattendedOperator op(*form, desktop, SystemClock(), options, nullptr);
         for (int i = 0; i < 400 && !op.Finished() && InTime(); ++i) {
             form->TimerTimer();
             if (TFormAssistent* w = form->Assistent(); w && !form->Closed()) w->TimerWarmUpTimer();
@@ -254,13 +239,8 @@ TEST_P(GoneScannerTest, EndsTheRunAsNotReachedAtTheNextLook) {
     StartCalvix(led ? 0 : 300);
     Wizard();
     EXPECT_EQ(emulator->Stop(), 0);
-    std::string said;
-    EXPECT_EQ(RunOperator({}, &said), UnattendedResult::ScannerNotReached);
+    EXPECT_EQ(RunOperator(), UnattendedResult::ScannerNotReached);
     EXPECT_EQ(CountContaining("Calibration mode not confirmed: the scanner cannot be reached"), 1);
-    EXPECT_NE(said.find(led ? "FAILED: the front scan failed: the scanner is gone: "
-                            : "FAILED: the scanner is gone during the warm-up: "),
-              std::string::npos)
-        << said;
 }
 
 INSTANTIATE_TEST_SUITE_P(LampsOrLed, GoneScannerTest, ::testing::Bool());
