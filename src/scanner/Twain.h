@@ -82,6 +82,9 @@ public:
     bool Acquiring() const { return acquiring_; }
     // The last acquisition was ended by an abort or by closing the session under it.
     bool AcquisitionAborted() const { return abortRequested_; }
+    // Why the last acquisition brought no image of its side, in words for the operator; empty
+    // after one that did. The message box of an empty scan has one text for every cause.
+    const std::string& AcquisitionFailure() const { return failure_; }
 
     // A triplet to the manager itself; 1 on success, else 0.
     int TwainManagerCall(twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg, void* data);
@@ -130,6 +133,7 @@ private:
     bool acquiring_ = false;
     bool pumping_ = false;  // the event loop waits for the source
     bool abortRequested_ = false;
+    std::string failure_;
 
     int side_ = 1;
     DibHandle resultImage_;

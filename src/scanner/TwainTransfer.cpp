@@ -7,6 +7,7 @@
 #include "app/FormStatus.h"
 #include "scanner/MessagePump.h"
 
+#include <string>
 #include <utility>
 
 namespace calvix {
@@ -34,21 +35,40 @@ DibHandle Twain::TwainGetImage(TwainWindow window, int side) {
     // acquisition; one at a time, and the running one keeps its state.
     if (acquiring_) {
         CALVIX_LOG_ERR(kUnit, "TWAIN: an acquisition is already running", LogErr);
+        failure_ = "an acquisition is already running";
         return {};
     }
+    failure_.clear();
     resultImage_.Release();
     side_ = side;
     abortRequested_ = false;
-    if (!TwainOpenManager(window)) return {};
+    if (!TwainOpenManager(window)) {
+        failure_ = "the TWAIN manager could not be opened";
+        return {};
+    }
     acquiring_ = true;
-    if (TwainOpenSource() && TwainReadCapabilities() == 0) {
+    if (!TwainOpenSource()) {
+        failure_ = "the scanner's TWAIN source could not be opened";
+    } else if (TwainReadCapabilities() != 0) {
+        failure_ = "the source's capabilities could not be read";
+    } else {
         TwainDefaultSettings(requested_);
-        if (TwainApplySettings(requested_) == 0 && TwainEnableSource(window)) TwainPumpMessages();
+        if (TwainApplySettings(requested_) != 0)
+            failure_ = "the source refused the scan settings";
+        else if (!TwainEnableSource(window))
+            failure_ = "the source could not be enabled";
+        else
+            TwainPumpMessages();
     }
     TwainCloseSession(window);
     acquiring_ = false;
     // An image that came in with the abort is not what the operator still wants.
-    if (abortRequested_) resultImage_.Release();
+    if (abortRequested_) {
+        resultImage_.Release();
+        failure_ = "the scan was aborted";
+    }
+    if (!resultImage_.Empty()) failure_.clear();
+    else if (failure_.empty()) failure_ = "the source closed without a transfer";
     return std::move(resultImage_);
 }
 
@@ -77,6 +97,7 @@ void Twain::WaitForSource() {
             // The manager refuses to look for events, so none will come (the source is no
             // longer enabled, or the manager went away meanwhile).
             CALVIX_LOG_ERR(kUnit, "TWAIN: event query refused, acquisition ended", LogErr);
+            failure_ = "the TWAIN manager refused to pass on the source's events";
             return;
         }
         if (clock_.ElapsedMs() - start >= kTwainEventLimitMs) {
@@ -84,11 +105,13 @@ void Twain::WaitForSource() {
                            LogWriter.Printf("TWAIN: no transfer from the source within %lld s, acquisition ended",
                                             static_cast<long long>(kTwainEventLimitMs / 1000)),
                            LogErr);
+            failure_ = "no transfer from the source within " + std::to_string(kTwainEventLimitMs / 1000) + " s";
             return;
         }
         if (pump_) {
             if (!pump_->ProcessEvents(kTwainPumpWaitMs)) {
                 LogStatus("TWAIN: application quits, acquisition ended");
+                failure_ = "the program was asked to quit";
                 return;
             }
         } else {
@@ -116,12 +139,14 @@ bool Twain::TwainProcessEvent(void* message) {
 
 void Twain::TwainTransferImages() {
     DibHandle slots[2];
+    TW_UINT16 results[2] = {TWRC_FAILURE, TWRC_FAILURE};
     int index = 0;
     TW_PENDINGXFERS pending{};
     for (int round = 0; round < kMaxTransferRounds; ++round) {
         TW_HANDLE handle = nullptr;
         const TW_UINT16 rc = SourceCall(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
         if (rc == TWRC_XFERDONE) slots[index] = DibHandle::Adopt(handle);
+        results[index] = rc;
         // Each transfer is one side of the sheet, also a cancelled one: the side after it must
         // not move into its slot, or a rear image would be taken for the front.
         ++index;
@@ -136,7 +161,15 @@ void Twain::TwainTransferImages() {
     }
     if (pending.Count != 0) SourceCall(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
     // The slot not asked for is released as its handle goes out of scope.
-    resultImage_ = std::move(slots[side_ != 0 ? 0 : 1]);
+    const int wanted = side_ != 0 ? 0 : 1;
+    resultImage_ = std::move(slots[wanted]);
+    const char* sideName = wanted == 0 ? "front" : "rear";
+    if (wanted >= index)
+        failure_ = std::string("the source sent no ") + sideName + " image";
+    else if (results[wanted] == TWRC_CANCEL)
+        failure_ = std::string("the source cancelled the ") + sideName + " transfer";
+    else if (resultImage_.Empty())
+        failure_ = std::string("the ") + sideName + " transfer failed";
 }
 
 }  // namespace calvix

@@ -11,6 +11,7 @@
 #include "it8ref/ReferenceListModel.h"
 #include "mainform/MainForm.h"
 #include "platform/HeadlessDesktop.h"
+#include "scanner/Twain.h"
 
 namespace calvix {
 
@@ -124,6 +125,7 @@ void UnattendedOperator::ActOnWizard(TFormAssistent& wizard) {
         } else if (wizard.labelSeconds != lastSeconds_) {
             lastSeconds_ = wizard.labelSeconds;
             Say("Warm-up: " + lastSeconds_ + " s left");
+            WatchDuringWarmUp();
         }
         return;
     case StateScanFront:
@@ -144,6 +146,24 @@ void UnattendedOperator::ActOnWizard(TFormAssistent& wizard) {
     default:
         // States without a transition of their own in a run: go back to where the flow is.
         wizard.ButtonBackClick();
+        return;
+    }
+}
+
+// A scanner switched off or taken into another run during the minutes of the warm-up would
+// otherwise be found out only by the front scan after them; one look per second of the
+// countdown costs a short request.
+void UnattendedOperator::WatchDuringWarmUp() {
+    switch (form_.checkCalibMode()) {
+    case CalibModeCheck::Unreachable:
+        Fail(UnattendedResult::ScannerNotReached,
+             "the scanner is gone during the warm-up: " + form_.calibModeWatch.Reason());
+        return;
+    case CalibModeCheck::Lost:
+        Fail(UnattendedResult::CalibrationMode,
+             "calibration mode no longer holds during the warm-up: " + form_.calibModeWatch.Reason());
+        return;
+    case CalibModeCheck::Holds:
         return;
     }
 }
@@ -202,7 +222,14 @@ void UnattendedOperator::Scan(TFormAssistent& wizard, bool front) {
             "; correction values calculated");
         return;
     }
-    const std::string reason = MessagesSince(before);
+    std::string reason = MessagesSince(before);
+    // The box of a scan that brought no image has one text for every cause, and it blames the
+    // lamps; the acquisition knows what failed.
+    const Twain* twain = form_.TwainModule();
+    const TAppStrings* texts = form_.AppStrings();
+    if (twain && texts && !twain->AcquisitionFailure().empty() &&
+        reason.find(OneLine(texts->MsgErrWarmup.caption)) != std::string::npos)
+        reason = "no image came from the scanner: " + twain->AcquisitionFailure();
     // The scanner's state decides before the side's own failure: a scanner gone or a mode lost
     // is what failed, whatever box the scan step showed for it.
     const std::string what = std::string("the ") + side + " scan failed: ";

@@ -57,6 +57,7 @@ public:
 private:
     void ReportSession();
     void ActOnWizard(TFormAssistent& wizard);
+    void WatchDuringWarmUp();
     void ChooseReference(TFormAssistent& wizard);
     void Scan(TFormAssistent& wizard, bool front);
     void Fail(UnattendedResult result, const std::string& reason);

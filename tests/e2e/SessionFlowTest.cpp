@@ -216,7 +216,9 @@ TEST_P(OtherHostTest, ARunWhoseModeWasSwitchedByAnotherHostStopsBeforeUsingItsSc
     CEthernetCmd other(std::make_unique<DlDynamicLibrary>(), CALVIX_SYSTEM_DIR_BUILD, SystemClock());
     bool led = false;
     ASSERT_TRUE(clearCalibMode(other, SystemClock(), true));
-    if (GetParam()) ASSERT_TRUE(setCalibMode(other, SystemClock(), true, led));
+    if (GetParam()) {
+        ASSERT_TRUE(setCalibMode(other, SystemClock(), true, led));
+    }
     EXPECT_EQ(RunOperator(), UnattendedResult::CalibrationMode);
     EXPECT_FALSE(form->calibModeOn);
     EXPECT_FALSE(std::filesystem::exists(DataFile("Scan_rear_2.bmp")));  // the wizard is gone with the run
@@ -227,14 +229,21 @@ TEST_P(OtherHostTest, ARunWhoseModeWasSwitchedByAnotherHostStopsBeforeUsingItsSc
 
 INSTANTIATE_TEST_SUITE_P(LeftOrSwitched, OtherHostTest, ::testing::Bool());
 
-TEST_F(SessionFlowTest, AScannerGoneBeforeTheScanEndsTheRunAsNotReached) {
-    StartEmulator({"--feed", Sheet("front")});
-    StartCalvix();
+// A scanner gone after the run found it: on a lamp scanner the warm-up's looks find it long
+// before the countdown ends, on an LED scanner the look before the front scan does.
+class GoneScannerTest : public SessionFlowTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(GoneScannerTest, EndsTheRunAsNotReachedAtTheNextLook) {
+    const bool led = GetParam();
+    StartEmulator({"--led", led ? "1" : "0", "--feed", Sheet("front")});
+    StartCalvix(led ? 0 : 300);
     Wizard();
     EXPECT_EQ(emulator->Stop(), 0);
     EXPECT_EQ(RunOperator(), UnattendedResult::ScannerNotReached);
     EXPECT_EQ(CountContaining("Calibration mode not confirmed: the scanner cannot be reached"), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(LampsOrLed, GoneScannerTest, ::testing::Bool());
 
 TEST_F(SessionFlowTest, AFailedScanCanBeRepeatedOnceTheSheetIsRight) {
     // No paper first, then a sheet put in sideways, then the right one.

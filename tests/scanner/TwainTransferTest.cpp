@@ -21,16 +21,17 @@ TEST_F(TwainTest, TransferSlotsTakeFrontThenRearAndTheSidePicksOne) {
         int side;
         int red;  // of the image returned; -1: none
         std::size_t resets;
+        const char* failure;  // what the operator is told when no image came
     } cases[] = {
-        {{front, rear}, 1, 0xF0, 0},
-        {{front, rear}, 0, 0x0E, 0},
-        {{front}, 0, -1, 0},  // simplex: no rear
-        {{failed, rear}, 1, -1, 0},
-        {{failed, rear}, 0, 0x0E, 0},
-        {{cancelled, rear}, 1, -1, 0},  // a cancelled front leaves the rear the rear
-        {{cancelled, rear}, 0, 0x0E, 0},
-        {{front, rear, front}, 0, 0x0E, 1},
-        {std::vector<Transfer>(40, cancelled), 1, -1, 1},  // bounded, the rest reset
+        {{front, rear}, 1, 0xF0, 0, ""},
+        {{front, rear}, 0, 0x0E, 0, ""},
+        {{front}, 0, -1, 0, "the source sent no rear image"},  // simplex
+        {{failed, rear}, 1, -1, 0, "the front transfer failed"},
+        {{failed, rear}, 0, 0x0E, 0, ""},
+        {{cancelled, rear}, 1, -1, 0, "the source cancelled the front transfer"},  // the rear stays the rear
+        {{cancelled, rear}, 0, 0x0E, 0, ""},
+        {{front, rear, front}, 0, 0x0E, 1, ""},
+        {std::vector<Transfer>(40, cancelled), 1, -1, 1, "the source cancelled the front transfer"},  // bounded
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.transfers.size() << " transfers, side " << c.side);
@@ -43,6 +44,7 @@ TEST_F(TwainTest, TransferSlotsTakeFrontThenRearAndTheSidePicksOne) {
         ASSERT_EQ(image.Empty(), c.red < 0);
         if (c.red >= 0) { EXPECT_EQ(image.Data()[40 + 2], c.red); }
         EXPECT_EQ(fake.Count(DAT_PENDINGXFERS, MSG_RESET), c.resets);
+        EXPECT_EQ(module->AcquisitionFailure(), c.failure);
         EXPECT_EQ(fake.sequenceErrors, 0);
     }
 }
@@ -55,12 +57,16 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         std::int64_t stepMs;
         int rounds;
         const char* logged;
+        const char* failure;
     } cases[] = {
-        {{MSG_DEVICEEVENT, MSG_XFERREADY}, TWRC_NOTDSEVENT, false, 10, 2, nullptr},
-        {{MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, 10, 1, nullptr},
-        {{}, TWRC_NOTDSEVENT, true, 10, 1, "STA: TWAIN: application quits, acquisition ended"},
-        {{}, TWRC_FAILURE, false, 10, 0, "TWAIN: event query refused, acquisition ended"},
-        {{}, TWRC_NOTDSEVENT, false, 1000, 60, "TWAIN: no transfer from the source within 60 s, acquisition ended"},
+        {{MSG_DEVICEEVENT, MSG_XFERREADY}, TWRC_NOTDSEVENT, false, 10, 2, nullptr, ""},
+        {{MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, 10, 1, nullptr, "the source closed without a transfer"},
+        {{}, TWRC_NOTDSEVENT, true, 10, 1, "STA: TWAIN: application quits, acquisition ended",
+         "the program was asked to quit"},
+        {{}, TWRC_FAILURE, false, 10, 0, "TWAIN: event query refused, acquisition ended",
+         "the TWAIN manager refused to pass on the source's events"},
+        {{}, TWRC_NOTDSEVENT, false, 1000, 60, "TWAIN: no transfer from the source within 60 s, acquisition ended",
+         "no transfer from the source within 60 s"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rounds);
@@ -78,6 +84,7 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         const bool transferred = !module->TwainGetImage(window, 1).Empty();
         EXPECT_EQ(transferred, !c.events.empty() && c.events.back() == MSG_XFERREADY);
         EXPECT_EQ(stepper.rounds, c.rounds);
+        EXPECT_EQ(module->AcquisitionFailure(), c.failure);
         if (c.logged) { EXPECT_TRUE(log.Contains(c.logged)); }
         for (const TwainCall& call : fake.calls)
             if (call.dat == DAT_EVENT) { EXPECT_TRUE(call.eventGiven); }
