@@ -273,11 +273,13 @@ INSTANTIATE_TEST_SUITE_P(
                   CalibModeCheck::Holds}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CalibModeTest, WatchWithoutAConnectionFindsTheScannerGone) {
+TEST_F(CalibModeTest, WatchWithoutAConnectionOrARequestSentFindsTheScannerGone) {
     Scanner().connectResult = 111;
     CalibModeWatch watch;
     EXPECT_EQ(watch.Check(*cmd, true), CalibModeCheck::Unreachable);
     EXPECT_THAT(log.Lines().back(), ::testing::HasSubstr("Calibration mode not confirmed: the scanner cannot be reached"));
+    Scanner().connectResult = 0, Scanner().sendResult = 5;
+    EXPECT_EQ(watch.Check(*cmd, true), CalibModeCheck::Unreachable);
 }
 
 }  // namespace

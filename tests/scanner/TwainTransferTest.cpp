@@ -54,18 +54,20 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         std::vector<TW_UINT16> events;  // posted during the first wait
         TW_UINT16 noEvent;
         bool quit;
+        bool abort;  // the operator's Abort during the first wait
         std::int64_t stepMs;
         int rounds;
         const char* logged;
         const char* failure;
     } cases[] = {
-        {{MSG_DEVICEEVENT, MSG_XFERREADY}, TWRC_NOTDSEVENT, false, 10, 2, nullptr, ""},
-        {{MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, 10, 1, nullptr, "the source closed without a transfer"},
-        {{}, TWRC_NOTDSEVENT, true, 10, 1, "STA: TWAIN: application quits, acquisition ended",
+        {{MSG_DEVICEEVENT, MSG_XFERREADY}, TWRC_NOTDSEVENT, false, false, 10, 2, nullptr, ""},
+        {{MSG_CLOSEDSREQ}, TWRC_NOTDSEVENT, false, false, 10, 1, nullptr, "the source closed without a transfer"},
+        {{MSG_XFERREADY}, TWRC_NOTDSEVENT, false, true, 10, 1, "STA: TWAIN: acquisition aborted", "the scan was aborted"},
+        {{}, TWRC_NOTDSEVENT, true, false, 10, 1, "STA: TWAIN: application quits, acquisition ended",
          "the program was asked to quit"},
-        {{}, TWRC_FAILURE, false, 10, 0, "TWAIN: event query refused, acquisition ended",
+        {{}, TWRC_FAILURE, false, false, 10, 0, "TWAIN: event query refused, acquisition ended",
          "the TWAIN manager refused to pass on the source's events"},
-        {{}, TWRC_NOTDSEVENT, false, 1000, 60, "TWAIN: no transfer from the source within 60 s, acquisition ended",
+        {{}, TWRC_NOTDSEVENT, false, false, 1000, 60, "TWAIN: no transfer from the source within 60 s, acquisition ended",
          "no transfer from the source within 60 s"},
     };
     for (const auto& c : cases) {
@@ -77,12 +79,15 @@ TEST_F(TwainTest, EventLoopEndsOnTransferCloseRequestQuitRefusalOrTimeLimit) {
         StepPump stepper(clock);
         stepper.quit = c.quit;
         stepper.stepMs = c.stepMs;
+        std::unique_ptr<Twain> module;
         stepper.during = [&] {
-            if (stepper.rounds == 1) fake.events.assign(c.events.begin(), c.events.end());
+            if (stepper.rounds != 1) return;
+            fake.events.assign(c.events.begin(), c.events.end());
+            if (c.abort) module->TwainAbortAcquisition();
         };
-        auto module = Make(fake, false, &stepper);
+        module = Make(fake, false, &stepper);
         const bool transferred = !module->TwainGetImage(window, 1).Empty();
-        EXPECT_EQ(transferred, !c.events.empty() && c.events.back() == MSG_XFERREADY);
+        EXPECT_EQ(transferred, !c.abort && !c.events.empty() && c.events.back() == MSG_XFERREADY);
         EXPECT_EQ(stepper.rounds, c.rounds);
         EXPECT_EQ(module->AcquisitionFailure(), c.failure);
         if (c.logged) { EXPECT_TRUE(log.Contains(c.logged)); }
