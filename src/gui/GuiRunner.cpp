@@ -4,12 +4,9 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <memory>
-
 #include "app/Clock.h"
 #include "mainform/MainForm.h"
-#include "gui/MainWindow.h"
-#include "gui/QtDesktop.h"
+#include "gui/GuiShell.h"
 #include "gui/QtMessagePump.h"
 #include "gui/SplashBanner.h"
 #include "platform/DlDynamicLibrary.h"
@@ -22,31 +19,29 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainFormular::ApplicationTitle);
     QApplication::setWindowIcon(CalvixIcon());
-    QtDesktop desktop;
-    MainWindow window;
-    desktop.Attach(&window, nullptr);
+    // The pump outlives the core that waits in it.
+    QtMessagePump pump;
+    GuiShell shell;
+    MainWindow& window = shell.window;
+    QtDesktop& desktop = shell.desktop;
     // The window starts fully transparent and, since not every desktop honours opacity, off the
     // screen; expert mode brings it in later. Only the core's shut-down ends the loop: closing
     // the splash, the wizard or the help while the main window is hidden must not.
     window.setWindowOpacity(0.0);
     QApplication::setQuitOnLastWindowClosed(false);
-    QtMessagePump pump;
-    std::unique_ptr<TMainFormular> created;
+    TMainFormular* built = nullptr;
     try {
-        created = std::make_unique<TMainFormular>(MainFormPorts{desktop, store, system, SystemClock(), &serviceLock,
-                                                                [] { return std::make_unique<DlDynamicLibrary>(); },
-                                                                SystemDirectory(), &pump});
+        built = &shell.Build(MainFormPorts{desktop, store, system, SystemClock(), &serviceLock,
+                                           [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory(),
+                                           &pump});
     } catch (const std::exception& e) {
         // The entry's handlers log it; the operator sees it here, as a window.
         desktop.ShowMessage(e.what(), TMainFormular::ApplicationTitle, MessageButtons::Ok);
         throw;
     }
-    TMainFormular& core = *created;
+    TMainFormular& core = *built;
     // A scan waiting for its source ends when the main window has closed.
     pump.SetQuitCheck([&core] { return core.Closed(); });
-    core.CreateAppStrings();
-    desktop.Attach(&window, &core);
-    window.Bind(core);
     window.StartTimer();
     int done = 0;
     QTimer counter;

@@ -90,6 +90,7 @@ MainWindow::~MainWindow() {
     for (const QPointer<ImageWindow>& w : images_) {
         if (w) w->Detach();
     }
+    if (core_) core_->imageWindowsChanged = nullptr;
     core_ = nullptr;
 }
 
@@ -242,6 +243,7 @@ void MainWindow::ShowGraphWindow() {
     if (!core_ || !core_->graphOpen) return;
     if (!graph_) {
         graph_ = new GraphWindow(*core_, this);
+        graph_->PlaceOver(*clientArea_);
         graph_->show();
     }
     graph_->Relayout();

@@ -82,6 +82,7 @@ private:
     ImageWindow* Find(const TChildImage* window) const;
     void SubWindowActivated(QMdiSubWindow* window);
     void Tile(int mode);
+    void Cascade();
     void ShowGraphWindow();
     int LogoSeparatorRight() const;
 

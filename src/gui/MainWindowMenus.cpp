@@ -16,6 +16,8 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/MdiTiling.h"
@@ -95,7 +97,7 @@ void MainWindow::BuildMenus() {
 
     QMenu* window = NewMenu(bar, "MMWindow", "&Window");
     AddCommand(window, "WindowCascade", "&overlap", HelpContextWindowCommands,
-               [this](TMainFormular&) { clientArea_->cascadeSubWindows(); })
+               [this](TMainFormular&) { Cascade(); })
         ->setIcon(ArrangeIcon(0));
     AddCommand(window, "WindowTileHorizontal", "tile &horizontal", HelpContextWindowCommands,
                [this](TMainFormular&) { Tile(static_cast<int>(TileMode::Horizontal)); })
@@ -179,6 +181,27 @@ void MainWindow::Tile(int mode) {
     for (std::size_t i = 0; i < windows.size(); ++i) {
         windows[i]->showNormal();
         windows[i]->setGeometry(rects[i]);
+    }
+}
+
+// Qt's own cascade shrinks the windows to a fixed small size and lets a later one cover the
+// title bar of the one before; this one steps by a whole title bar.
+void MainWindow::Cascade() {
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : clientArea_->subWindowList(QMdiArea::StackingOrder)) {
+        if (window->isVisible() && !window->isMinimized()) windows.push_back(window);
+    }
+    if (windows.empty()) return;
+    // The title bar with the frame above it: where the window's picture begins.
+    const QMdiSubWindow* first = windows.front();
+    const int step = std::max(first->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, first),
+                              first->widget() ? first->widget()->y() : 0);
+    const QRect area(QPoint(0, 0), clientArea_->viewport()->size());
+    const std::vector<QRect> rects = CascadeRects(area, static_cast<int>(windows.size()), step);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(rects[i]);
+        windows[i]->raise();
     }
 }
 

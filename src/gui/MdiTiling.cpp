@@ -1,6 +1,8 @@
 // Tiling geometry.
 #include "gui/MdiTiling.h"
 
+#include <algorithm>
+
 namespace calvix {
 
 std::vector<QRect> TileRects(const QRect& area, int count, TileMode mode) {
@@ -15,6 +17,21 @@ std::vector<QRect> TileRects(const QRect& area, int count, TileMode mode) {
             rects.emplace_back(area.left(), area.top() + start, area.width(), size);
         else
             rects.emplace_back(area.left() + start, area.top(), size, area.height());
+    }
+    return rects;
+}
+
+std::vector<QRect> CascadeRects(const QRect& area, int count, int step) {
+    std::vector<QRect> rects;
+    if (count <= 0 || area.isEmpty()) return rects;
+    step = std::max(step, 1);
+    const QSize half = area.size() / 2;
+    const QSize size(std::max(area.width() - (count - 1) * step, half.width()),
+                     std::max(area.height() - (count - 1) * step, half.height()));
+    const int fit = 1 + std::min((area.width() - size.width()) / step, (area.height() - size.height()) / step);
+    for (int i = 0; i < count; ++i) {
+        const int offset = (i % fit) * step;
+        rects.emplace_back(area.topLeft() + QPoint(offset, offset), size);
     }
     return rects;
 }

@@ -8,9 +8,11 @@
 
 #include <algorithm>
 
+#include "app/Strings.h"
 #include "mainform/MainForm.h"
 #include "gui/HelpBrowser.h"
 #include "gui/MainWindow.h"
+#include "gui/NameFilter.h"
 #include "gui/QtTexts.h"
 #include "gui/SplashWindow.h"
 
@@ -34,11 +36,26 @@ void PlaceBeside(QWidget& splash, QWidget& wizard) {
     wizard.move(left + splash.width() + kGap, top);
 }
 
+// The box's kind is known by its title, in whatever language the texts are in.
+QMessageBox::Icon IconFor(const std::string& title, const TAppStrings* strings) {
+    if (!strings) return QMessageBox::Warning;
+    if (title == strings->MBoxTitleError.caption) return QMessageBox::Critical;
+    if (title == strings->MBoxTitleHint.caption) return QMessageBox::Information;
+    if (title == strings->MBoxTitleRequest.caption) return QMessageBox::Question;
+    return QMessageBox::Warning;
+}
+
 }  // namespace
 
-QtDesktop::~QtDesktop() {
+QtDesktop::~QtDesktop() { Detach(); }
+
+void QtDesktop::Detach() {
     delete assistant_;
     delete splash_;
+    splash_ = nullptr;
+    if (core_) SetHelpFileSource({});
+    window_ = nullptr;
+    core_ = nullptr;
 }
 
 void QtDesktop::Attach(MainWindow* window, TMainFormular* core) {
@@ -50,8 +67,9 @@ void QtDesktop::Attach(MainWindow* window, TMainFormular* core) {
 
 MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) {
     if (core_) FollowLanguageInQtTexts(core_->textBase);
-    QMessageBox box(window_);
+    QMessageBox box(Foreground());
     box.setObjectName("MessageBox");
+    box.setIcon(IconFor(title, core_ ? core_->AppStrings() : nullptr));
     box.setWindowTitle(QString::fromStdString(title));
     box.setText(QString::fromStdString(text));
     if (buttons == MessageButtons::Ok) {
@@ -63,14 +81,22 @@ MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string&
     return box.exec() == QMessageBox::Retry ? MessageAnswer::Retry : MessageAnswer::Cancel;
 }
 
+// In normal mode the main window stays hidden: a box over it would stand at the screen's corner,
+// away from the wizard or splash the operator is looking at. A box over a box stacks on it.
+QWidget* QtDesktop::Foreground() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    for (QWidget* candidate : {modal, static_cast<QWidget*>(assistant_.data()), static_cast<QWidget*>(window_),
+                               static_cast<QWidget*>(splash_)}) {
+        if (candidate && candidate->isVisible()) return candidate;
+    }
+    return nullptr;
+}
+
 std::optional<std::string> QtDesktop::OpenFileDialog(const FileDialogRequest& request) {
     if (core_) FollowLanguageInQtTexts(core_->textBase);
     QStringList filters;
-    for (const std::string& f : request.filters) {
-        const auto bar = f.find('|');
-        filters << QString::fromStdString(bar == std::string::npos ? f : f.substr(0, bar) + " (" + f.substr(bar + 1) + ")");
-    }
-    QFileDialog dialog(window_, QString::fromStdString(request.title));
+    for (const std::string& f : request.filters) filters << QtNameFilter(f);
+    QFileDialog dialog(Foreground(), QString::fromStdString(request.title));
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);

@@ -24,6 +24,9 @@ public:
 
     // The windows exist only after the core is built; until then nothing is drawn.
     void Attach(MainWindow* window, TMainFormular* core);
+    // Before the core goes: the windows that draw its forms go first, and nothing more reaches
+    // the core or the main window.
+    void Detach();
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons) override;
     std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
@@ -41,6 +44,9 @@ public:
     AssistantDialog* Assistant() const { return assistant_ && assistant_->Wizard() ? assistant_.data() : nullptr; }
 
 private:
+    // The visible window the operator is looking at, which modal boxes and dialogs stand over.
+    QWidget* Foreground() const;
+
     MainWindow* window_ = nullptr;
     TMainFormular* core_ = nullptr;
     SplashWindow* splash_ = nullptr;

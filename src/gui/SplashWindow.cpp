@@ -33,6 +33,10 @@ SplashWindow::SplashWindow(TFormSplash& splash) : splash_(splash) {
     list_->setFrameShape(QFrame::NoFrame);
     list_->setFocusPolicy(Qt::NoFocus);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
+    // A long line wraps inside the list rather than widening it under a scroll bar.
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setWordWrap(true);
+    list_->setResizeMode(QListView::Adjust);
     list_->setVisible(splash.LogListVisible());
     QFont mono("Monospace");
     mono.setStyleHint(QFont::TypeWriter);

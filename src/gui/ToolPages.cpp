@@ -6,9 +6,12 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -48,7 +51,38 @@ QToolButton* NewSpeedButton(const char* text, bool toggle) {
     return button;
 }
 
+// A reference path is far wider than the panel: shown shortened in the middle, whole in its
+// tool tip, so it never widens the page beyond the panel.
+class PathLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override { return minimumSizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ToolTip) setToolTip(text());
+        return QLabel::event(e);
+    }
+};
+
 }  // namespace
+
+// The pages are taller than the panel leaves them at a small window: they scroll rather than
+// squeeze their controls over each other.
+QWidget* ToolPanel::Scrolled(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidget(page);
+    return area;
+}
 
 QCheckBox* ToolPanel::AddCheck(const char* name, const char* text, CheckBoxState MainFormControls::*state,
                                void (TMainFormular::*click)(), QWidget* parent) {
@@ -208,7 +242,9 @@ QWidget* ToolPanel::BuildOptionsGroup() {
     optionsGroup_ = NewGroup("GroupBoxIT8Params", " Options ", nullptr);
     optionsGroup_->setVisible(false);
     auto* layout = new QGridLayout(optionsGroup_);
-    profilPath_ = NewLabel("LabelTTabIT8ProfilPath", DefaultValuesActiveText, optionsGroup_);
+    profilPath_ = new PathLabel(DefaultValuesActiveText, optionsGroup_);
+    profilPath_->setObjectName("LabelTTabIT8ProfilPath");
+    profilPath_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(profilPath_, 0, 0, 1, 3);
     auto* select = new QPushButton("...", optionsGroup_);
     select->setObjectName("ButtonTTabIT8ProfSelect");

@@ -71,9 +71,9 @@ ToolPanel::ToolPanel(QWidget* parent) : QWidget(parent) {
     tab_->setObjectName("ToolTab");
     tab_->setProperty("helpContext", HelpContextToolTab);
     tab_->addTab(BuildInfoPage(), "&Info");
-    tab_->addTab(BuildSettingsPage(), "&Settings");
-    tab_->addTab(BuildZoomPage(), "&Zoom");
-    tab_->addTab(BuildIt8Page(), "&IT8 Chart");
+    tab_->addTab(Scrolled(BuildSettingsPage()), "&Settings");
+    tab_->addTab(Scrolled(BuildZoomPage()), "&Zoom");
+    tab_->addTab(Scrolled(BuildIt8Page()), "&IT8 Chart");
     tab_->installEventFilter(this);
     tab_->tabBar()->installEventFilter(this);
     upper_->addWidget(tab_);

@@ -59,6 +59,7 @@ private:
         void (TMainFormular::*click)();
     };
 
+    static QWidget* Scrolled(QWidget* page);
     QWidget* BuildInfoPage();
     QWidget* BuildSettingsPage();
     QWidget* BuildZoomPage();

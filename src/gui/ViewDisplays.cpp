@@ -35,8 +35,7 @@ void ImageZoomWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     if (!core_) return;
-    TChildImage* window = core_->ChildImage();
-    PaintDrawList(painter, core_->Views().Zoom().picture, window ? &window->image : nullptr);
+    PaintDrawList(painter, core_->Views().Zoom().picture, core_->Views().ZoomImage());
 }
 
 void ImageZoomWidget::resizeEvent(QResizeEvent*) {

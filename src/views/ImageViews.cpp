@@ -29,8 +29,14 @@ void ImageViews::UpdateZoom(TChildImage& window) {
     const ZoomLayout layout = ComputeZoomLayout(zoom_.size, window.zoomFactor);
     const std::optional<ZoomRect> source =
         ZoomSource(layout, window.zoomCentre, window.viewport, window.image.Width(), window.image.Height());
-    if (!source) return;
+    if (!source) {
+        // Unchanged means this window's last region; another window's would be painted from
+        // this window's pixels, with the other's read-outs.
+        if (zoomShows_ != &window) ClearZoom();
+        return;
+    }
 
+    zoomShows_ = &window;
     window.sourceRectDrawn = false;  // the focus rectangle leaves its old place ...
     window.zoomSource = *source;
     zoom_.picture = ZoomPicture(layout, *source, zoom_.size, controls.showRaster.checked);
@@ -57,14 +63,21 @@ void ImageViews::MapOriToOver() {
     if (!ratio) return;
     const ZoomRect mark = OverviewMarkFor(*ratio, window->viewport);
     if (window->overviewMarkDrawn) overview_.mark.reset();
-    overview_.mark = OverviewMarkFrame(mark);
+    overview_.mark = OverviewMarkFrame(mark, overview_.size);
     lastMark_ = mark;
     window->overviewMarkDrawn = true;
     UpdateZoom(*window);
 }
 
-void ImageViews::ClearImageViews() {
+void ImageViews::ClearZoom() {
     zoom_.picture = {FillCommand{{0, 0, zoom_.size.width, zoom_.size.height}, ViewCleared}};
+    controls.centre = {};
+    controls.centreRegion = {};
+    zoomShows_ = nullptr;
+}
+
+void ImageViews::ClearImageViews() {
+    ClearZoom();
     overview_.bitmap = ScanBitmap{};
     overview_.mark.reset();
 }

@@ -66,6 +66,9 @@ public:
     void SetZoomSize(ViewSurface size);
     void SetOverviewSize(ViewSurface size);
     const ZoomDisplay& Zoom() const { return zoom_; }
+    // The pixels the zoom picture's stretched copy comes from: those of the window it was
+    // drawn for, whichever window is current now; none when it shows no region.
+    const ScanBitmap* ZoomImage() const { return zoomShows_ ? &zoomShows_->image : nullptr; }
     const OverviewDisplay& Overview() const { return overview_; }
 
     // The image window's view reports its size and scroll positions.
@@ -92,9 +95,12 @@ public:
 
 private:
     void ScrollToOverviewPoint(int x, int y);
+    void ClearZoom();
 
     ImageViewsContext c_;
     ZoomDisplay zoom_;
+    // Set only while its window is open: closing a window always clears the views.
+    const TChildImage* zoomShows_ = nullptr;
     OverviewDisplay overview_;
     ZoomRect lastMark_;
     bool overviewDragging_ = false;

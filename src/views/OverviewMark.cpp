@@ -43,8 +43,16 @@ ZoomRect OverviewMarkFor(const OverviewRatio& ratio, const ImageViewport& viewpo
     return mark;
 }
 
-FrameCommand OverviewMarkFrame(const ZoomRect& mark) {
-    return FrameCommand{{mark.left, mark.top}, {mark.left + mark.width, mark.top + mark.height}, OverviewMarkStroke};
+FrameCommand OverviewMarkFrame(const ZoomRect& mark, ViewSurface overview) {
+    // The stroke is centred on the frame's lines.
+    const int half = OverviewMarkStroke.width / 2;
+    const auto inside = [half](int from, int length, int side) {
+        const int first = std::clamp(from, half, std::max(side - half - 1, half));
+        return std::pair{first, std::clamp(from + length, first + 1, std::max(side - half, first + 1))};
+    };
+    const auto [left, right] = inside(mark.left, mark.width, overview.width);
+    const auto [top, bottom] = inside(mark.top, mark.height, overview.height);
+    return FrameCommand{{left, top}, {right, bottom}, OverviewMarkStroke};
 }
 
 Point ScrollForOverviewPoint(int x, int y, const ZoomRect& mark, ViewSurface overview, int imageWidth,

@@ -34,8 +34,10 @@ std::optional<OverviewRatio> OverviewRatioFor(int imageWidth, int imageHeight, V
 // The window's visible part in overview pixels.
 ZoomRect OverviewMarkFor(const OverviewRatio& ratio, const ImageViewport& viewport);
 
-// The frame that shows a mark on the overview.
-FrameCommand OverviewMarkFrame(const ZoomRect& mark);
+// The frame that shows a mark on the overview, kept whole inside it: a mark as large as the
+// overview would otherwise show only the upper and left halves of its stroke, a strip without
+// its other sides.
+FrameCommand OverviewMarkFrame(const ZoomRect& mark, ViewSurface overview);
 
 // The scroll positions that put the mark's centre under (x, y) of the overview, kept inside
 // what the window can scroll to.

@@ -30,7 +30,7 @@
 #include "assistant/assistent.h"
 #include "gui/AssistantDialog.h"
 #include "gui/HelpBrowser.h"
-#include "gui/QtDesktop.h"
+#include "gui/GuiShell.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
 #include "it8ref/ReferenceListModel.h"
@@ -372,10 +372,9 @@ private slots:
         store.keys["Software\\Zelmar GmbH\\Calvix"]["ExpertMode"] = std::int32_t{1};
         LinuxSystemInfo system;
         test::FakeClock clock;
-        QtDesktop desktop;
-        TMainFormular core(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
-        core.CreateAppStrings();
-        desktop.Attach(nullptr, &core);
+        GuiShell shell;
+        QtDesktop& desktop = shell.desktop;
+        TMainFormular& core = shell.Build(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
         core.controls.calibrationAssistent.enabled = true;
         core.MMFileCalibrationAssistentClick();
         AssistantDialog* shown = desktop.Assistant();

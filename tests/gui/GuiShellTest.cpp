@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QtTest/QtTest>
 
@@ -11,8 +12,8 @@
 #include "TempDir.h"
 #include "app/FormStatus.h"
 #include "mainform/MainForm.h"
-#include "gui/MainWindow.h"
-#include "gui/QtDesktop.h"
+#include "gui/GuiShell.h"
+#include "gui/NameFilter.h"
 #include "gui/QtMessagePump.h"
 #include "gui/SplashWindow.h"
 #include "platform/FlockNamedLock.h"
@@ -33,14 +34,12 @@ private slots:
         LinuxSystemInfo system;
         test::FakeClock clock;
         FlockNamedLock lock;
-        QtDesktop desktop;
-        MainWindow window;
-        desktop.Attach(&window, nullptr);
+        // The shell takes the windows down before the core forms they draw (ASan sees it otherwise).
+        GuiShell shell;
+        QtDesktop& desktop = shell.desktop;
+        MainWindow& window = shell.window;
         window.show();
-        TMainFormular core(MainFormPorts{desktop, store, system, clock, &lock, nullptr, std::string()});
-        core.CreateAppStrings();
-        desktop.Attach(&window, &core);
-        window.Bind(core);
+        TMainFormular& core = shell.Build(MainFormPorts{desktop, store, system, clock, &lock, nullptr, std::string()});
 
         auto* bar = window.findChild<QStatusBar*>("StatusBar");
         QVERIFY(bar);
@@ -59,14 +58,42 @@ private slots:
         QVERIFY(list);
         QCOMPARE(list->item(0)->text(), QString(">>>  Zelmar Calvix <<<"));
         QCOMPARE(list->item(list->count() - 1)->text(), QString("STA: to the bar and the splash"));
+        // A line longer than the list wraps inside it.
+        LogWriter.WriteLine(std::string("STA: ") + QString("word ").repeated(60).toStdString(), LogStaSplash);
+        QCoreApplication::processEvents();
+        QVERIFY(list->visualItemRect(list->item(list->count() - 1)).right() < list->viewport()->width());
         QCOMPARE(desktop.Splash()->findChild<QLabel*>("LabelVersion")->text(),
                  QString::fromStdString(core.versionText));
+
+        // Boxes stand over the wizard in view, with an icon; any other modal window is closed.
+        core.controls.calibrationAssistent.enabled = true;
+        core.MMFileCalibrationAssistentClick();
+        QWidget* parent = nullptr;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) parent = box->parentWidget(), icon = box->icon(), box->done(0);
+            else if (modal) modal->close();
+        });
+        answer.start(0);
+        desktop.ShowMessage("text", core.AppStrings()->MBoxTitleError.caption, MessageButtons::Ok);
+        QCOMPARE(parent, static_cast<QWidget*>(desktop.Assistant()));
+        QCOMPARE(icon, QMessageBox::Critical);
 
         window.close();
         QVERIFY(core.Closed());
         QVERIFY(test::FileExists(dir.File("data/Zelmar GmbH/Calvix/Calvix_splash.log")));
         QVERIFY(test::ReadFileText(dir.File("data/Zelmar GmbH/Calvix/Calvix.log")).find("STA:   ... bye!") !=
                 std::string::npos);
+    }
+
+    // Qt separates a filter's patterns by blanks and reads them from its last parentheses.
+    void windowsFiltersInQtForm() {
+        for (const auto& [windows, qt] : {std::pair{"JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg", "JPEG (*.jpg *.jpeg)"},
+                                          {"Bitmaps (*.bmp)|*.bmp", "Bitmaps (*.bmp)"}, {"All|*.*", "All (*)"},
+                                          {"Scans (front)|*.bmp", "Scans (front) (*.bmp)"}, {"Qt (*.txt)", "Qt (*.txt)"}})
+            QCOMPARE(QtNameFilter(windows), QString(qt));
     }
 
     // The wait of a TWAIN acquisition: events posted meanwhile run, and a quit ends it.
@@ -82,6 +109,7 @@ private slots:
         QVERIFY(!pump.ProcessEvents(20));
         QVERIFY(!pump.ProcessEvents(20));
     }
+
 };
 
 QTEST_MAIN(GuiShellTest)

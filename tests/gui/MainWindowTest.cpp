@@ -8,9 +8,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
@@ -43,8 +45,8 @@ namespace {
 
 constexpr const char* kKey = "Software\\Zelmar GmbH\\Calvix";
 
-// A main window bound to a core with a private data folder and scripted dialogs. The window
-// outlives the core, as in the program.
+// A main window bound to a core with a private data folder and scripted dialogs. The core
+// outlives the window that draws it, as in the program.
 struct Rig {
     explicit Rig(bool expert = true, bool searchScanner = false, bool shown = true) {
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
@@ -58,7 +60,6 @@ struct Rig {
         core->CreateAppStrings();
         window.Bind(*core);
     }
-    ~Rig() { core.reset(); }
 
     // A picture whose pixel (x, y) has red x, green y, blue 77, saved as a BMP.
     std::string Picture(const std::string& name, int w = 300, int h = 200) {
@@ -89,8 +90,8 @@ struct Rig {
     LinuxSystemInfo system;
     test::FakeClock clock;
     HeadlessDesktop desktop;
-    MainWindow window;
     std::unique_ptr<TMainFormular> core;
+    MainWindow window;
     std::vector<int> helpShown;
     int aboutShown = 0;
 };
@@ -195,8 +196,10 @@ private slots:
         rig.Action("WindowTileVertical")->trigger();
         for (ImageWindow* w : rig.window.ImageWindows()) QCOMPARE(w->height(), area.height());
         rig.Action("WindowCascade")->trigger();
-        const auto frames = rig.window.ImageWindows();
-        QVERIFY(frames[0]->pos() != frames[1]->pos());
+        // Both as large as the cascade leaves them, the upper one's title bar below the lower's.
+        const auto stack = rig.window.ClientArea()->subWindowList(QMdiArea::StackingOrder);
+        QVERIFY(stack[0]->size() == stack[1]->size() && stack[0]->width() >= area.width() / 2 && stack[0]->height() >= area.height() / 2);
+        QVERIFY(stack[1]->y() - stack[0]->y() >= stack[0]->widget()->y() && stack[1]->x() > stack[0]->x());
     }
 
     void tilingSharesTheAreaWithoutGaps() {
@@ -264,6 +267,14 @@ private slots:
         for (const char* hidden : {"SelectTwainSource1", "Acquire"}) QVERIFY2(!rig.Action(hidden)->isVisible(), hidden);
         QCOMPARE(rig.Find<QLabel>("LabelLogo")->text(), QString("Zelmar   Calvix"));
         QCOMPARE(rig.Action("FileExitApp")->shortcut(), QKeySequence("Ctrl+Q"));
+        // The window can be 800 x 600 (the pages scroll rather than squeeze their controls), and
+        // a long reference path does not widen the IT8 page (it is shortened in the middle).
+        rig.window.resize(800, 600);
+        rig.core->referenceOptions().ShowLoadedReference("/usr/share/calvix/references/" + std::string(40, 'x') + "/R130114.txt");
+        rig.window.Sync();
+        Rig::Settle();
+        QCOMPARE(rig.window.size(), QSize(800, 600));
+        QVERIFY(rig.Find<QLabel>("LabelTTabIT8ProfilPath")->minimumSizeHint().width() < tab->width() / 2);
     }
 
     // The program binds its window while it is hidden and shows it later: the logo then still
@@ -398,13 +409,25 @@ private slots:
         QVERIFY(fit && one && fit->isChecked() && !one->isChecked());
         QCOMPARE(fit->text(), QString("fit window"));
         QCOMPARE(one->text(), QString("1:1"));
-        graph->resize(800, 320);
+        // It opens over the client area, below the menus, no wider than it.
+        const QRect client(rig.window.ClientArea()->mapToGlobal(QPoint(0, 0)), rig.window.ClientArea()->size());
+        QVERIFY(graph->y() >= client.top() && graph->x() >= client.left() && graph->width() <= client.width());
+        // However small the window, the plot is seen whole, down to its zero axis and labels.
+        graph->resize(600, 260);
         Rig::Settle();
         auto* plot = graph->findChild<QWidget*>("Image");
+        for (const QWidget* w : {plot, static_cast<QWidget*>(graph->findChild<QLabel*>("LabelXL"))})
+            QVERIFY(graph->rect().contains(QRect(w->mapTo(graph, QPoint(0, 0)), w->size())));
+        graph->resize(800, 320);
+        Rig::Settle();
         QCOMPARE(plot->width(), 800 - 2 * 30);
         one->trigger();
         QCOMPARE(rig.core->Graph()->Scaling(), GraphScaling::OneToOne);
         QCOMPARE(plot->width(), 1024);
+        // At 1:1 the plot's right end can be scrolled to.
+        auto* scroll = graph->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 1024 + 2 * 30 - scroll->viewport()->width());
         graph->close();
         Rig::Settle();
         QVERIFY(!rig.core->graphOpen);
@@ -496,6 +519,7 @@ private slots:
         }
         QCOMPARE(canvas, original);
     }
+
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -20,8 +20,7 @@
 #include "app/FormStatus.h"
 #include "assistant/assistent.h"
 #include "gui/AssistantDialog.h"
-#include "gui/MainWindow.h"
-#include "gui/QtDesktop.h"
+#include "gui/GuiShell.h"
 #include "gui/QtMessagePump.h"
 #include "mainform/MainForm.h"
 #include "platform/DlDynamicLibrary.h"
@@ -61,15 +60,11 @@ private slots:
         key["ListIT8Index"] = 0;
         LinuxSystemInfo system;
         FlockNamedLock lock;
-        QtDesktop desktop;
-        MainWindow window;
         QtMessagePump pump;
-        TMainFormular core(MainFormPorts{desktop, store, system, SystemClock(), &lock,
-                                         [] { return std::make_unique<DlDynamicLibrary>(); }, CALVIX_SYSTEM_DIR_BUILD,
-                                         &pump});
-        core.CreateAppStrings();
-        desktop.Attach(&window, &core);
-        window.Bind(core);
+        GuiShell shell;
+        TMainFormular& core = shell.Build(MainFormPorts{shell.desktop, store, system, SystemClock(), &lock,
+                                                        [] { return std::make_unique<DlDynamicLibrary>(); },
+                                                        CALVIX_SYSTEM_DIR_BUILD, &pump});
 
         // A message box would wait for an operator: note it, answer it, and fail.
         QStringList messages;
@@ -87,7 +82,7 @@ private slots:
         QVERIFY2(core.calibModeOn, "calibration mode not entered");
         QVERIFY(core.controls.calibrationAssistent.enabled);
         core.MMFileCalibrationAssistentClick();
-        AssistantDialog* dialog = desktop.Assistant();
+        AssistantDialog* dialog = shell.desktop.Assistant();
         QVERIFY(dialog && dialog->isVisible());
         auto button = [dialog](const char* name) { return dialog->findChild<QPushButton*>(name); };
         auto page = [dialog] { return dialog->findChild<QStackedWidget*>("PageControl")->currentWidget()->objectName(); };
@@ -118,7 +113,7 @@ private slots:
         QVERIFY(!dialog->isVisible());
         // Expert mode: the main window stays until it is closed, and then uploads.
         QVERIFY(!core.Closed());
-        window.close();
+        shell.window.close();
         QVERIFY(core.Closed());
         QVERIFY(core.lutSent);
         QVERIFY(messages.isEmpty());

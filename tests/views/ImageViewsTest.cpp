@@ -85,6 +85,21 @@ TEST_F(ImageViewsTest, PressMovesTheZoomCentreAndRedrawsOnlyInsideTheImage) {
     EXPECT_TRUE(cornerCalls.empty());
 }
 
+TEST_F(ImageViewsTest, AnotherWindowWhoseRegionLiesOutsideClearsTheZoomInsteadOfRepaintingIt) {
+    TChildImage& first = ReadyWindow(600, 400);
+    views.ImageBigMouseDown(first, 100, 50);
+    TChildImage& second = ReadyWindow(300, 200);
+    second.zoomCentre = {5, 5};
+    views.WindowActivated(second);
+    EXPECT_EQ(ZoomStretch(), nullptr);
+    EXPECT_EQ(views.ZoomImage(), nullptr);
+    EXPECT_EQ(views.controls.centre[0], "");
+    // Back on the first window its region is drawn again, from its own pixels.
+    windows.Activate(first);
+    views.WindowActivated(first);
+    EXPECT_EQ(views.ZoomImage(), &first.image);
+}
+
 TEST_F(ImageViewsTest, MovingShowsThePixelPositionInTheStatusBar) {
     TChildImage& window = ReadyWindow(600, 400);
     views.ImageBigMouseMove(window, 12, 345);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace calvix {
 namespace {
 
@@ -94,10 +96,14 @@ TEST(OverviewMark, VisiblePartInOverviewPixels) {
         ASSERT_TRUE(ratio);
         EXPECT_EQ(OverviewMarkFor(*ratio, c.viewport), c.mark) << c.w << "x" << c.h;
     }
-    const FrameCommand frame = OverviewMarkFrame({50, 10, 60, 30});
-    EXPECT_EQ(frame.from, (Point{50, 10}));
-    EXPECT_EQ(frame.to, (Point{110, 40}));
-    EXPECT_EQ(frame.stroke, (Stroke{MakeColour(0, 0, 0), 5, StrokeMode::Invert}));
+    // The 5-pixel stroke stays whole inside the overview: a mark of all of it shows four sides.
+    for (const auto& [mark, from, to] : {std::tuple{ZoomRect{50, 10, 60, 30}, Point{50, 10}, Point{110, 40}},
+                                         {ZoomRect{0, 0, 236, 131}, Point{2, 2}, Point{234, 129}}}) {
+        const FrameCommand frame = OverviewMarkFrame(mark, {236, 131});
+        EXPECT_EQ(frame.from, from);
+        EXPECT_EQ(frame.to, to);
+        EXPECT_EQ(frame.stroke, (Stroke{MakeColour(0, 0, 0), 5, StrokeMode::Invert}));
+    }
 }
 
 TEST(OverviewNavigation, ScrollsToThePointKeptInsideTheRange) {
