@@ -3,9 +3,13 @@
 // patch, and converts that region's colour through the tone response, noise and tables.
 #include "ChartRenderer.h"
 
+#include "OpticalPath.h"
+#include "SensorNoise.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace calvix {
 
@@ -122,35 +126,6 @@ int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
     return FirstPatchRegion + (row - 1) * ChartPatchColumns + (column - 1);
 }
 
-// splitmix64: small, fast and the same everywhere, so a seed always gives the same scan.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
-
-private:
-    std::uint64_t state_;
-};
-
-// Normal samples drawn once per render and indexed by the fast generator afterwards.
-std::vector<int> NoiseTable(double sigma, Random& random) {
-    std::vector<int> table(1 << 16);
-    for (std::size_t i = 0; i < table.size(); i += 2) {
-        const double u1 = std::max(random.Uniform(), 1e-12);
-        const double u2 = random.Uniform();
-        const double radius = std::sqrt(-2.0 * std::log(u1)) * sigma;
-        table[i] = static_cast<int>(std::lround(radius * std::cos(2.0 * M_PI * u2)));
-        table[i + 1] = static_cast<int>(std::lround(radius * std::sin(2.0 * M_PI * u2)));
-    }
-    return table;
-}
-
 EncodedRgb RegionColour(const ChartColours& colours, const RenderOptions& options, int region) {
     if (region == PageRegion) return {PageBackgroundLevel, PageBackgroundLevel, PageBackgroundLevel};
     if (region == SurroundRegion) return {SurroundLevel, SurroundLevel, SurroundLevel};
@@ -216,16 +191,24 @@ void PaintDust(ScanBitmap& image, const RenderOptions& options, Random& random) 
 
 // One pixel from its region's raw values, with a noise draw when the render is noisy.
 inline void PutPixel(std::uint8_t* pixel, const RenderOptions& options, const std::array<int, 3>& raw,
-                     const std::array<std::uint8_t, 3>& plain, const std::vector<int>& noise, Random& random) {
-    if (noise.empty()) {
+                     const std::array<std::uint8_t, 3>& plain, const SensorNoise& noise, Random& random) {
+    if (noise.Empty()) {
         std::memcpy(pixel, plain.data(), 3);
         return;
     }
     const std::uint64_t bits = random.Next();
-    for (int c = 0; c < 3; ++c) {
-        const int n = noise[static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF)];
-        pixel[2 - c] = Output(options, c, raw[static_cast<std::size_t>(c)] + n);
+    for (int c = 0; c < 3; ++c) pixel[2 - c] = Output(options, c, noise.Apply(raw[static_cast<std::size_t>(c)], c, bits));
+}
+
+// A region's colour in linear light after the crosstalk, as the optics receive it.
+std::array<float, 3> LinearOf(const Optics& optics, const EncodedRgb& rgb) {
+    const double in[3] = {SrgbDecode(rgb.r), SrgbDecode(rgb.g), SrgbDecode(rgb.b)};
+    std::array<float, 3> out{};
+    for (std::size_t row = 0; row < 3; ++row) {
+        const double* m = optics.crosstalk.data() + 3 * row;
+        out[row] = static_cast<float>(std::clamp(m[0] * in[0] + m[1] * in[1] + m[2] * in[2], 0.0, 1.0));
     }
+    return out;
 }
 
 }  // namespace
@@ -242,9 +225,18 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     result.image = ScanBitmap(options.pageWidth, options.pageHeight);
     ScanBitmap& image = result.image;
 
+    const bool optical = options.optics.Active();
+    OpticalScene scene;
+    std::optional<RawCurve> curve;
+    if (optical) curve.emplace(options.tone);
     std::array<std::array<int, 3>, RegionCount> raw{};
     std::array<std::array<std::uint8_t, 3>, RegionCount> plain{};  // blue, green, red bytes
-    for (int region = 0; region < RegionCount; ++region) {
+    for (int region = 0; region < RegionCount && optical; ++region) {
+        scene.linear.push_back(LinearOf(options.optics, RegionColour(colours, options, region)));
+        for (int c = 0; c < 3; ++c) raw[static_cast<std::size_t>(region)][static_cast<std::size_t>(c)] =
+            curve->Raw(c, scene.linear.back()[static_cast<std::size_t>(c)]);
+    }
+    for (int region = 0; region < RegionCount && !optical; ++region) {
         raw[static_cast<std::size_t>(region)] = RawOf(options.tone, RegionColour(colours, options, region));
         for (int c = 0; c < 3; ++c) {
             plain[static_cast<std::size_t>(region)][static_cast<std::size_t>(2 - c)] =
@@ -256,7 +248,9 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     }
 
     const std::array<Vec, 4> corners = PlacedCorners(options);
-    for (std::size_t i = 0; i < 4; ++i) result.corners[i] = {corners[i].x, corners[i].y};
+    const double scale = options.optics.scale;
+    // The image shows the page at the sampling scale, from its top-left corner.
+    for (std::size_t i = 0; i < 4; ++i) result.corners[i] = {corners[i].x * scale, corners[i].y * scale};
     const BoxMap box(corners[0], corners[1], corners[2], corners[3]);
     const double halfLine = options.lineWidth / 2.0;
     const double margin = options.surroundMargin + halfLine;
@@ -267,13 +261,30 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
         minX = std::min(minX, c.x), maxX = std::max(maxX, c.x);
         minY = std::min(minY, c.y), maxY = std::max(maxY, c.y);
     }
-    const int x0 = std::clamp(static_cast<int>(std::floor(minX - 2 * margin)), 0, image.Width());
-    const int x1 = std::clamp(static_cast<int>(std::ceil(maxX + 2 * margin)), 0, image.Width());
-    const int y0 = std::clamp(static_cast<int>(std::floor(minY - 2 * margin)), 0, image.Height());
-    const int y1 = std::clamp(static_cast<int>(std::ceil(maxY + 2 * margin)), 0, image.Height());
+    const int pageWidth = static_cast<int>(std::ceil(image.Width() / scale));  // what the image takes in
+    const int pageHeight = static_cast<int>(std::ceil(image.Height() / scale));
+    const int x0 = std::clamp(static_cast<int>(std::floor(minX - 2 * margin)), 0, pageWidth);
+    const int x1 = std::clamp(static_cast<int>(std::ceil(maxX + 2 * margin)), 0, pageWidth);
+    const int y0 = std::clamp(static_cast<int>(std::floor(minY - 2 * margin)), 0, pageHeight);
+    const int y1 = std::clamp(static_cast<int>(std::ceil(maxY + 2 * margin)), 0, pageHeight);
 
     Random random(options.seed);
-    const std::vector<int> noise = options.noiseSigma > 0.0 ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+    const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
+    if (optical) {
+        scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
+            const double pageY = y / scale;
+            const bool rowNearBox = pageY >= y0 && pageY < y1;
+            for (int x = 0; x < image.Width(); ++x) {
+                const double pageX = x / scale;
+                regions[x] = static_cast<std::uint16_t>(rowNearBox && pageX >= x0 && pageX < x1
+                                                            ? Classify(box, Vec{pageX, pageY}, halfLine, margin)
+                                                            : PageRegion);
+            }
+        };
+        RenderOptically(scene, options, noise, random, image);
+        PaintDust(image, options, random);
+        return result;
+    }
 
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
@@ -295,7 +306,16 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
     std::array<std::uint8_t, 3> plain{};
     for (int c = 0; c < 3; ++c) plain[static_cast<std::size_t>(2 - c)] = Output(options, c, raw[static_cast<std::size_t>(c)]);
     Random random(options.seed);
-    const std::vector<int> noise = options.noiseSigma > 0.0 ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+    const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
+    if (options.optics.Active()) {
+        OpticalScene scene;
+        const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
+        scene.linear.push_back(LinearOf(options.optics, paper));
+        scene.regionsOfRow = [&](int, std::uint16_t* regions) { std::fill(regions, regions + image.Width(), 0); };
+        RenderOptically(scene, options, noise, random, image);
+        PaintDust(image, options, random);
+        return image;
+    }
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
         for (int x = 0; x < image.Width(); ++x) PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw, plain, noise, random);

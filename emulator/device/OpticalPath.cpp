@@ -1,0 +1,168 @@
+// Row-wise optical path: each source row is classified, coloured and blurred across once into a
+// ring of rows; each output row blurs down that ring, takes the light field and goes through the
+// sensor. Areas without an edge inside the kernel are copied, not convolved: most of the page
+// is plain paper or scanner background, and that is most of the speed.
+#include "OpticalPath.h"
+
+#include "BlurKernel.h"
+#include "Illumination.h"
+
+#include <cstring>
+
+namespace calvix {
+
+namespace {
+
+std::uint8_t Output(const RenderOptions& options, int channel, int raw) {
+    raw = std::clamp(raw, 0, 1023);
+    if (options.tables != nullptr) return (*options.tables)[static_cast<std::size_t>(channel)][static_cast<std::size_t>(raw)];
+    return static_cast<std::uint8_t>(raw / 4);
+}
+
+float Convolve(const float* row, int width, int x, const BlurKernel& k) {
+    float sum = 0.0f;
+    for (int j = 0; j <= 2 * k.radius; ++j) {
+        const int at = std::clamp(x + j - k.radius, 0, width - 1);
+        sum += k.weights[static_cast<std::size_t>(j)] * row[at];
+    }
+    return sum;
+}
+
+class RowPipeline {
+public:
+    RowPipeline(const OpticalScene& scene, const RenderOptions& options, int width, int height)
+        : scene_(scene), width_(width), height_(height), regions_(static_cast<std::size_t>(width)),
+          plain_(static_cast<std::size_t>(width)) {
+        const Optics& o = options.optics;
+        const double dx[3] = {o.misregister[0], 0.0, o.misregister[2]};
+        const double dy[3] = {o.misregister[1], 0.0, o.misregister[3]};
+        for (std::size_t c = 0; c < 3; ++c) {
+            across_[c] = BlurKernel::Make(o.blurSigma[c], dx[c]);
+            down_[c] = BlurKernel::Make(o.blurSigma[c], dy[c]);
+            reachX_ = std::max(reachX_, across_[c].radius);
+            reachY_ = std::max(reachY_, down_[c].radius);
+        }
+        // The rows a kernel spans and the row before them, for the change marks.
+        ringRows_ = 2 * reachY_ + 2;
+        for (std::size_t c = 0; c < 3; ++c) {
+            ring_[c].resize(static_cast<std::size_t>(ringRows_) * static_cast<std::size_t>(width));
+            changed_[c].assign(static_cast<std::size_t>(height), 0);
+        }
+    }
+
+    // Row y of channel c after the blur in both directions, into out.
+    void OutputRow(int y, std::size_t c, float* out) {
+        while (loaded_ < height_ && loaded_ <= y + reachY_) LoadRow(loaded_++);
+        const BlurKernel& k = down_[c];
+        bool edge = false;
+        for (int s = std::max(1, y - k.radius + 1); s <= std::min(height_ - 1, y + k.radius) && !edge; ++s)
+            edge = changed_[c][static_cast<std::size_t>(s)] != 0;
+        if (!edge) {
+            // No edge crosses the kernel's rows: every column is plain there, moved or not.
+            std::memcpy(out, Row(c, y), sizeof(float) * static_cast<std::size_t>(width_));
+            return;
+        }
+        std::fill(out, out + width_, 0.0f);
+        for (int j = 0; j <= 2 * k.radius; ++j) {
+            const float w = k.weights[static_cast<std::size_t>(j)];
+            if (w == 0.0f) continue;
+            const float* source = Row(c, std::clamp(y + j - k.radius, 0, height_ - 1));
+            for (int x = 0; x < width_; ++x) out[x] += w * source[x];
+        }
+    }
+
+private:
+    float* Row(std::size_t c, int s) { return ring_[c].data() + static_cast<std::size_t>(s % ringRows_) * static_cast<std::size_t>(width_); }
+
+    void LoadRow(int s) {
+        scene_.regionsOfRow(s, regions_.data());
+        for (std::size_t c = 0; c < 3; ++c) {
+            float* row = Row(c, s);
+            for (int x = 0; x < width_; ++x) plain_[static_cast<std::size_t>(x)] = scene_.linear[regions_[static_cast<std::size_t>(x)]][c];
+            std::memcpy(row, plain_.data(), sizeof(float) * static_cast<std::size_t>(width_));
+            BlurAcross(row, across_[c]);
+            if (s > 0) changed_[c][static_cast<std::size_t>(s)] = std::memcmp(row, Row(c, s - 1), sizeof(float) * static_cast<std::size_t>(width_)) != 0;
+        }
+    }
+
+    // Convolves only the pixels whose kernel reaches a change of region; elsewhere the row is plain.
+    void BlurAcross(float* row, const BlurKernel& k) {
+        if (k.radius == 0) return;
+        int done = 0;
+        auto blurUpTo = [&](int from, int to) {
+            for (int x = std::max(from, done); x < std::min(to, width_); ++x) row[x] = Convolve(plain_.data(), width_, x, k);
+            done = std::max(done, std::min(to, width_));
+        };
+        for (int x = 1; x < width_; ++x) {
+            if (regions_[static_cast<std::size_t>(x)] == regions_[static_cast<std::size_t>(x - 1)]) continue;
+            blurUpTo(x - k.radius, x + k.radius);
+        }
+    }
+
+    const OpticalScene& scene_;
+    int width_, height_;
+    std::array<BlurKernel, 3> across_, down_;
+    int reachX_ = 0, reachY_ = 0, ringRows_ = 2, loaded_ = 0;
+    std::array<std::vector<float>, 3> ring_;
+    std::array<std::vector<char>, 3> changed_;
+    std::vector<std::uint16_t> regions_;
+    std::vector<float> plain_;
+};
+
+}  // namespace
+
+RawCurve::RawCurve(const ToneResponse& tone) {
+    for (std::size_t c = 0; c < 3; ++c) {
+        const ChannelResponse& r = tone.channel[c];
+        for (int i = 0; i <= kSteps; ++i) {
+            const double v = SrgbEncode(static_cast<double>(i) / kSteps);
+            const double level = r.gain * std::pow(v, r.gamma) + r.offset;
+            table_[c][static_cast<std::size_t>(i)] = static_cast<float>(std::clamp(level, 0.0, 1.0) * 1023.0);
+        }
+    }
+}
+
+void RenderOptically(const OpticalScene& scene, const RenderOptions& options, const SensorNoise& noise,
+                     Random& random, ScanBitmap& image) {
+    const int width = image.Width();
+    const int height = image.Height();
+    RowPipeline pipeline(scene, options, width, height);
+    const RawCurve curve(options.tone);
+    const Optics& o = options.optics;
+    // The light falls on the page before the channels part: a moved channel sees the field of
+    // the place it comes from.
+    const Illumination light(width, height, o.falloffPercent);
+    const double dx[3] = {o.misregister[0], 0.0, o.misregister[2]};
+    const double dy[3] = {o.misregister[1], 0.0, o.misregister[3]};
+    std::array<std::vector<float>, 3> partX;
+    for (std::size_t c = 0; c < 3 && !light.Flat(); ++c) {
+        partX[c].resize(static_cast<std::size_t>(width));
+        for (int x = 0; x < width; ++x) partX[c][static_cast<std::size_t>(x)] = static_cast<float>(light.PartX(x - dx[c]));
+    }
+    std::array<std::vector<float>, 3> linear;
+    for (auto& row : linear) row.resize(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            float* row = linear[c].data();
+            pipeline.OutputRow(y, c, row);
+            if (light.Flat()) continue;
+            const float partY = static_cast<float>(light.PartY(y - dy[c]));
+            const float* px = partX[c].data();
+            for (int x = 0; x < width; ++x) {
+                const float sum = 1.0f + px[x] + partY;
+                row[x] /= sum * sum;
+            }
+        }
+        std::uint8_t* out = image.Row(y);
+        for (int x = 0; x < width; ++x) {
+            const std::uint64_t bits = noise.Empty() ? 0 : random.Next();
+            for (int c = 0; c < 3; ++c) {
+                int raw = curve.Raw(c, linear[static_cast<std::size_t>(c)][static_cast<std::size_t>(x)]);
+                if (!noise.Empty()) raw = noise.Apply(raw, c, bits);
+                out[3 * static_cast<std::size_t>(x) + static_cast<std::size_t>(2 - c)] = Output(options, c, raw);
+            }
+        }
+    }
+}
+
+}  // namespace calvix
