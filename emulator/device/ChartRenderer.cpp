@@ -271,6 +271,11 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     Random random(options.seed);
     const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
     if (optical) {
+        scene.regionAt = [&](double x, double y) {
+            const Vec page{x / scale, y / scale};
+            const bool nearBox = page.y >= y0 && page.y < y1 && page.x >= x0 && page.x < x1;
+            return nearBox ? Classify(box, page, halfLine, margin) : static_cast<int>(PageRegion);
+        };
         scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
             const double pageY = y / scale;
             const bool rowNearBox = pageY >= y0 && pageY < y1;
@@ -312,6 +317,7 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
         const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
         scene.linear.push_back(LinearOf(options.optics, paper));
         scene.regionsOfRow = [&](int, std::uint16_t* regions) { std::fill(regions, regions + image.Width(), 0); };
+        scene.regionAt = [](double, double) { return 0; };
         RenderOptically(scene, options, noise, random, image);
         PaintDust(image, options, random);
         return image;

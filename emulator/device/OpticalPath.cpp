@@ -1,4 +1,5 @@
-// Row-wise optical path: each source row is classified, coloured and blurred across once into a
+// Row-wise optical path: each source row is classified (border pixels by their area), coloured
+// and blurred across once into a
 // ring of rows; each output row blurs down that ring, takes the light field and goes through the
 // sensor. Areas without an edge inside the kernel are copied, not convolved: most of the page
 // is plain paper or scanner background, and that is most of the speed.
@@ -31,14 +32,18 @@ float Convolve(const float* row, int width, int x, const BlurKernel& k) {
 class RowPipeline {
 public:
     RowPipeline(const OpticalScene& scene, const RenderOptions& options, int width, int height)
-        : scene_(scene), width_(width), height_(height), regions_(static_cast<std::size_t>(width)),
-          plain_(static_cast<std::size_t>(width)) {
+        : scene_(scene), width_(width), height_(height) {
+        for (auto& row : regions_) row.resize(static_cast<std::size_t>(width));
+        for (auto& row : plain_) row.resize(static_cast<std::size_t>(width));
         const Optics& o = options.optics;
         const double dx[3] = {o.misregister[0], 0.0, o.misregister[2]};
         const double dy[3] = {o.misregister[1], 0.0, o.misregister[3]};
         for (std::size_t c = 0; c < 3; ++c) {
-            across_[c] = BlurKernel::Make(o.blurSigma[c], dx[c]);
-            down_[c] = BlurKernel::Make(o.blurSigma[c], dy[c]);
+            // The pixel's square aperture is a blur of variance 1/12 of its own (see Covered), so
+            // the kernel adds what is left of the sigma asked for; below 0.29 px it is all aperture.
+            const double sigma = std::sqrt(std::max(0.0, o.blurSigma[c] * o.blurSigma[c] - 1.0 / 12.0));
+            across_[c] = BlurKernel::Make(sigma, dx[c]);
+            down_[c] = BlurKernel::Make(sigma, dy[c]);
             reachX_ = std::max(reachX_, across_[c].radius);
             reachY_ = std::max(reachY_, down_[c].radius);
         }
@@ -74,28 +79,64 @@ public:
 private:
     float* Row(std::size_t c, int s) { return ring_[c].data() + static_cast<std::size_t>(s % ringRows_) * static_cast<std::size_t>(width_); }
 
+    // Region rows s - 1, s and s + 1 (edges replicated) around the row being loaded.
+    void ShiftRegionRows(int s) {
+        if (s == 0) {
+            scene_.regionsOfRow(0, regions_[1].data());
+            regions_[0] = regions_[1];
+            if (height_ > 1) scene_.regionsOfRow(1, regions_[2].data());
+            else regions_[2] = regions_[1];
+            return;
+        }
+        std::swap(regions_[0], regions_[1]);
+        std::swap(regions_[1], regions_[2]);
+        if (s + 1 < height_) scene_.regionsOfRow(s + 1, regions_[2].data());
+        else regions_[2] = regions_[1];
+    }
+
     void LoadRow(int s) {
-        scene_.regionsOfRow(s, regions_.data());
+        ShiftRegionRows(s);
+        const std::uint16_t* above = regions_[0].data();
+        const std::uint16_t* here = regions_[1].data();
+        const std::uint16_t* below = regions_[2].data();
+        for (int x = 0; x < width_; ++x) {
+            const std::uint16_t r = here[x];
+            const bool edge = (x > 0 && here[x - 1] != r) || (x + 1 < width_ && here[x + 1] != r) || above[x] != r || below[x] != r;
+            std::array<float, 3> rgb = scene_.linear[r];
+            if (edge) rgb = Covered(x, s);
+            for (std::size_t c = 0; c < 3; ++c) plain_[c][static_cast<std::size_t>(x)] = rgb[c];
+        }
         for (std::size_t c = 0; c < 3; ++c) {
             float* row = Row(c, s);
-            for (int x = 0; x < width_; ++x) plain_[static_cast<std::size_t>(x)] = scene_.linear[regions_[static_cast<std::size_t>(x)]][c];
-            std::memcpy(row, plain_.data(), sizeof(float) * static_cast<std::size_t>(width_));
-            BlurAcross(row, across_[c]);
+            std::memcpy(row, plain_[c].data(), sizeof(float) * static_cast<std::size_t>(width_));
+            BlurAcross(row, plain_[c].data(), across_[c]);
             if (s > 0) changed_[c][static_cast<std::size_t>(s)] = std::memcmp(row, Row(c, s - 1), sizeof(float) * static_cast<std::size_t>(width_)) != 0;
         }
     }
 
-    // Convolves only the pixels whose kernel reaches a change of region; elsewhere the row is plain.
-    void BlurAcross(float* row, const BlurKernel& k) {
+    // A pixel on a region border takes the mean of eight samples over its square, one in each
+    // eighth of its width and of its height (n-rooks), so an edge lands at its sub-pixel place.
+    std::array<float, 3> Covered(int x, int y) const {
+        static constexpr int kRook[8] = {3, 6, 0, 5, 2, 7, 1, 4};
+        std::array<float, 3> sum{};
+        for (int i = 0; i < 8; ++i) {
+            const std::array<float, 3>& rgb = scene_.linear[static_cast<std::size_t>(
+                scene_.regionAt(x + (i + 0.5) / 8.0 - 0.5, y + (kRook[i] + 0.5) / 8.0 - 0.5))];
+            for (std::size_t c = 0; c < 3; ++c) sum[c] += rgb[c] / 8.0f;
+        }
+        return sum;
+    }
+
+    // Convolves only the pixels whose kernel reaches a change; elsewhere the row is plain.
+    void BlurAcross(float* row, const float* plain, const BlurKernel& k) {
         if (k.radius == 0) return;
         int done = 0;
         auto blurUpTo = [&](int from, int to) {
-            for (int x = std::max(from, done); x < std::min(to, width_); ++x) row[x] = Convolve(plain_.data(), width_, x, k);
+            for (int x = std::max(from, done); x < std::min(to, width_); ++x) row[x] = Convolve(plain, width_, x, k);
             done = std::max(done, std::min(to, width_));
         };
         for (int x = 1; x < width_; ++x) {
-            if (regions_[static_cast<std::size_t>(x)] == regions_[static_cast<std::size_t>(x - 1)]) continue;
-            blurUpTo(x - k.radius, x + k.radius);
+            if (plain[x] != plain[x - 1]) blurUpTo(x - k.radius, x + k.radius);
         }
     }
 
@@ -105,8 +146,8 @@ private:
     int reachX_ = 0, reachY_ = 0, ringRows_ = 2, loaded_ = 0;
     std::array<std::vector<float>, 3> ring_;
     std::array<std::vector<char>, 3> changed_;
-    std::vector<std::uint16_t> regions_;
-    std::vector<float> plain_;
+    std::array<std::vector<std::uint16_t>, 3> regions_;
+    std::array<std::vector<float>, 3> plain_;
 };
 
 }  // namespace

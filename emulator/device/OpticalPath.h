@@ -20,6 +20,8 @@ struct OpticalScene {
     std::vector<std::array<float, 3>> linear;
     // The region each pixel of image row y samples, already at the sampling scale.
     std::function<void(int y, std::uint16_t* regions)> regionsOfRow;
+    // The region at any point of the image, for pixels that straddle a border.
+    std::function<int(double x, double y)> regionAt;
 };
 
 // Linear light to unrounded raw values through one side's tone response, tabulated.
