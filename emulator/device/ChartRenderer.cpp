@@ -66,6 +66,16 @@ public:
         return SolveU(h, v, u);
     }
 
+    // A box without distortion is a parallelogram: then (u, v) are linear in the page point,
+    // which the optical path uses to classify a row at a few multiplications a pixel.
+    bool Affine() const { return std::abs(g_.x) + std::abs(g_.y) < 1e-9 * (Length(e_) + Length(f_)); }
+    void AffineInverse(Vec p, double& u, double& v) const {
+        const Vec h = p - a_;
+        const double d = Cross(e_, f_);
+        u = Cross(h, f_) / d;
+        v = Cross(e_, h) / d;
+    }
+
     double WidthAt(double v) const { return widthTop_ + (widthBottom_ - widthTop_) * v; }
     double HeightAt(double u) const { return heightLeft_ + (heightRight_ - heightLeft_) * u; }
 
@@ -88,12 +98,31 @@ private:
 
 bool InLine(double distance, double half) { return distance >= -half && distance < half; }
 
+// The box's size where a point lies, and its raster cells' size.
+struct BoxFrame {
+    double width, height, cellWidth, cellHeight;
+};
+
+BoxFrame FrameAt(const BoxMap& box, double u, double v);
+int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin);
+
 int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
     double u = 0.0;
     double v = 0.0;
     if (!box.Inverse(p, u, v)) return PageRegion;
+    return ClassifyIn(FrameAt(box, u, v), u, v, halfLine, margin);
+}
+
+BoxFrame FrameAt(const BoxMap& box, double u, double v) {
     const double width = box.WidthAt(std::clamp(v, 0.0, 1.0));
     const double height = box.HeightAt(std::clamp(u, 0.0, 1.0));
+    return {width, height, width / RasterColumnCount, height / RasterRowCount};
+}
+
+// The region of a point by its place (u, v) in the box; a parallelogram has one frame for all.
+int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin) {
+    const double width = frame.width;
+    const double height = frame.height;
     const double across = u * width;  // from the left line's middle, in pixels
     const double down = v * height;   // from the top line's middle
     if (across < -margin || across >= width + margin || down < -margin || down >= height + margin) {
@@ -109,8 +138,8 @@ int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
 
     const int column = static_cast<int>(u * RasterColumnCount);
     const int row = static_cast<int>(v * RasterRowCount);
-    const double cellWidth = width / RasterColumnCount;
-    const double cellHeight = height / RasterRowCount;
+    const double cellWidth = frame.cellWidth;
+    const double cellHeight = frame.cellHeight;
     const double inCellX = across - column * cellWidth;
     if (inCellX < PatchInset || inCellX >= cellWidth - PatchInset) return SurroundRegion;
 
@@ -271,19 +300,35 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     Random random(options.seed);
     const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
     if (optical) {
-        scene.regionAt = [&](double x, double y) {
-            const Vec page{x / scale, y / scale};
-            const bool nearBox = page.y >= y0 && page.y < y1 && page.x >= x0 && page.x < x1;
-            return nearBox ? Classify(box, page, halfLine, margin) : static_cast<int>(PageRegion);
+        const bool affine = box.Affine();
+        const BoxFrame frame = FrameAt(box, 0.5, 0.5);
+        auto classifyPage = [&](Vec page) {
+            if (!(page.y >= y0 && page.y < y1 && page.x >= x0 && page.x < x1)) return static_cast<int>(PageRegion);
+            if (!affine) return Classify(box, page, halfLine, margin);
+            double u = 0.0, v = 0.0;
+            box.AffineInverse(page, u, v);
+            return ClassifyIn(frame, u, v, halfLine, margin);
         };
+        scene.regionAt = [&](double x, double y) { return classifyPage(Vec{x / scale, y / scale}); };
         scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
+            // Every 4th pixel first: where two agree, so do the pixels between (no region of the
+            // chart is narrower than 4 pixels along a row but a corner's sliver); else each one.
+            constexpr int kStep = 4;
             const double pageY = y / scale;
-            const bool rowNearBox = pageY >= y0 && pageY < y1;
-            for (int x = 0; x < image.Width(); ++x) {
-                const double pageX = x / scale;
-                regions[x] = static_cast<std::uint16_t>(rowNearBox && pageX >= x0 && pageX < x1
-                                                            ? Classify(box, Vec{pageX, pageY}, halfLine, margin)
-                                                            : PageRegion);
+            const int width = image.Width();
+            int previous = classifyPage(Vec{0.0, pageY});
+            regions[0] = static_cast<std::uint16_t>(previous);
+            for (int x = kStep; x < width + kStep - 1; x += kStep) {
+                const int at = std::min(x, width - 1);
+                const int next = classifyPage(Vec{at / scale, pageY});
+                const int from = x - kStep + 1;
+                if (next == previous) {
+                    std::fill(regions + from, regions + at + 1, static_cast<std::uint16_t>(next));
+                } else {
+                    for (int i = from; i < at; ++i) regions[i] = static_cast<std::uint16_t>(classifyPage(Vec{i / scale, pageY}));
+                    regions[at] = static_cast<std::uint16_t>(next);
+                }
+                previous = next;
             }
         };
         RenderOptically(scene, options, noise, random, image);

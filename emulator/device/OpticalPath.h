@@ -32,7 +32,7 @@ public:
         const float at = std::clamp(linear, 0.0f, 1.0f) * kSteps;
         const int i = std::min(static_cast<int>(at), kSteps - 1);
         const float* t = table_[static_cast<std::size_t>(c)].data();
-        return static_cast<int>(std::lround(t[i] + (at - static_cast<float>(i)) * (t[i + 1] - t[i])));
+        return static_cast<int>(t[i] + (at - static_cast<float>(i)) * (t[i + 1] - t[i]) + 0.5f);  // >= 0
     }
 
 private:
