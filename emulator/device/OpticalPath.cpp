@@ -239,10 +239,12 @@ void RenderOptically(const OpticalScene& scene, const RenderOptions& options, co
                 index[x] = static_cast<std::int32_t>(std::min(std::max(v[x], 0.0f), 1.0f) * (LinearTable::kSize - 1) + 0.5f);
         }
         if (!noisy) {
-            for (std::size_t c = 0; c < 3; ++c) {
-                const std::uint8_t* byte = table.byte[c].data();
-                const std::int32_t* index = indices[c].data();
-                for (int x = 0; x < width; ++x) out[3 * static_cast<std::size_t>(x) + 2 - c] = byte[index[x]];
+            const std::uint8_t *red = table.byte[0].data(), *green = table.byte[1].data(), *blue = table.byte[2].data();
+            const std::int32_t *r = indices[0].data(), *g = indices[1].data(), *b = indices[2].data();
+            for (int x = 0; x < width; ++x, out += 3) {
+                out[0] = blue[b[x]];
+                out[1] = green[g[x]];
+                out[2] = red[r[x]];
             }
             continue;
         }
