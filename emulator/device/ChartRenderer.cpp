@@ -103,24 +103,25 @@ struct BoxFrame {
     double width, height, cellWidth, cellHeight;
 };
 
-BoxFrame FrameAt(const BoxMap& box, double u, double v);
-int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin);
+// Inlined into the per-pixel loops, as the one function it was before the optics needed its parts.
+[[gnu::always_inline]] inline BoxFrame FrameAt(const BoxMap& box, double u, double v);
+[[gnu::always_inline]] inline int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin);
 
-int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
+[[gnu::always_inline]] inline int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
     double u = 0.0;
     double v = 0.0;
     if (!box.Inverse(p, u, v)) return PageRegion;
     return ClassifyIn(FrameAt(box, u, v), u, v, halfLine, margin);
 }
 
-BoxFrame FrameAt(const BoxMap& box, double u, double v) {
+inline BoxFrame FrameAt(const BoxMap& box, double u, double v) {
     const double width = box.WidthAt(std::clamp(v, 0.0, 1.0));
     const double height = box.HeightAt(std::clamp(u, 0.0, 1.0));
     return {width, height, width / RasterColumnCount, height / RasterRowCount};
 }
 
 // The region of a point by its place (u, v) in the box; a parallelogram has one frame for all.
-int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin) {
+inline int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin) {
     const double width = frame.width;
     const double height = frame.height;
     const double across = u * width;  // from the left line's middle, in pixels
@@ -219,9 +220,10 @@ void PaintDust(ScanBitmap& image, const RenderOptions& options, Random& random) 
 }
 
 // One pixel from its region's raw values, with a noise draw when the render is noisy.
+// noisy is the noise's !Empty(), asked once, as its sampler is taken once (see SensorNoise::Draw).
 inline void PutPixel(std::uint8_t* pixel, const RenderOptions& options, const std::array<int, 3>& raw,
-                     const std::array<std::uint8_t, 3>& plain, const SensorNoise& noise, Random& random) {
-    if (noise.Empty()) {
+                     const std::array<std::uint8_t, 3>& plain, const SensorNoise::Draw& noise, bool noisy, Random& random) {
+    if (!noisy) {
         std::memcpy(pixel, plain.data(), 3);
         return;
     }
@@ -299,6 +301,8 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
 
     Random random(options.seed);
     const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
+    const bool noisy = !noise.Empty();
+    const SensorNoise::Draw draw = noise.Sampler();
     if (optical) {
         const bool affine = box.Affine();
         const BoxFrame frame = FrameAt(box, 0.5, 0.5);
@@ -343,7 +347,7 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
             const int region = nearBox ? Classify(box, Vec{static_cast<double>(x), static_cast<double>(y)}, halfLine, margin)
                                        : PageRegion;
             PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[static_cast<std::size_t>(region)],
-                     plain[static_cast<std::size_t>(region)], noise, random);
+                     plain[static_cast<std::size_t>(region)], draw, noisy, random);
         }
     }
     PaintDust(image, options, random);
@@ -357,6 +361,8 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
     for (int c = 0; c < 3; ++c) plain[static_cast<std::size_t>(2 - c)] = Output(options, c, raw[static_cast<std::size_t>(c)]);
     Random random(options.seed);
     const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
+    const bool noisy = !noise.Empty();
+    const SensorNoise::Draw draw = noise.Sampler();
     if (options.optics.Active()) {
         OpticalScene scene;
         const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
@@ -369,7 +375,7 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
     }
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x) PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw, plain, noise, random);
+        for (int x = 0; x < image.Width(); ++x) PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw, plain, draw, noisy, random);
     }
     PaintDust(image, options, random);
     return image;

@@ -201,6 +201,7 @@ void RenderOptically(const OpticalScene& scene, const RenderOptions& options, co
     const int height = image.Height();
     RowPipeline pipeline(scene, options, width, height);
     const bool noisy = !noise.Empty();
+    const SensorNoise::Draw draw = noise.Sampler();
     OutputBytes bytes(options);
     const LinearTable table(RawCurve(options.tone), bytes);
     const Optics& o = options.optics;
@@ -251,7 +252,7 @@ void RenderOptically(const OpticalScene& scene, const RenderOptions& options, co
         for (int x = 0; x < width; ++x) {
             const std::uint64_t bits = random.Next();
             for (int c = 0; c < 3; ++c) {
-                const int raw = noise.Apply(table.raw[static_cast<std::size_t>(c)][static_cast<std::size_t>(indices[static_cast<std::size_t>(c)][static_cast<std::size_t>(x)])], c, bits);
+                const int raw = draw.Apply(table.raw[static_cast<std::size_t>(c)][static_cast<std::size_t>(indices[static_cast<std::size_t>(c)][static_cast<std::size_t>(x)])], c, bits);
                 out[3 * static_cast<std::size_t>(x) + static_cast<std::size_t>(2 - c)] = bytes.ofRaw[static_cast<std::size_t>(c)][static_cast<std::size_t>(std::clamp(raw, 0, 1023))];
             }
         }

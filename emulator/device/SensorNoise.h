@@ -31,12 +31,23 @@ public:
     SensorNoise(double sigma, double shotNoise, Random& random);
 
     bool Empty() const { return fixed_.empty() && unit_.empty(); }
-    // The raw value of channel c with its noise, from the pixel's draw.
-    int Apply(int raw, int c, std::uint64_t bits) const {
-        const std::size_t index = static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF);
-        if (!fixed_.empty()) return raw + fixed_[index];
-        const int level = raw < 0 ? 0 : raw > 1023 ? 1023 : raw;
-        return raw + static_cast<int>(std::lround(unit_[index] * sigmaAt_[static_cast<std::size_t>(level)]));
+
+    // The tables by plain pointers, to be held in a local: a per-pixel loop writes bytes, which
+    // may alias anything, so a member would be reloaded for every pixel.
+    struct Draw {
+        const int* fixed;
+        const float* unit;
+        const float* sigmaAt;
+        // The raw value of channel c with its noise, from the pixel's draw.
+        int Apply(int raw, int c, std::uint64_t bits) const {
+            const std::size_t index = static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF);
+            if (fixed != nullptr) return raw + fixed[index];
+            const int level = raw < 0 ? 0 : raw > 1023 ? 1023 : raw;
+            return raw + static_cast<int>(std::lround(unit[index] * sigmaAt[level]));
+        }
+    };
+    Draw Sampler() const {
+        return {fixed_.empty() ? nullptr : fixed_.data(), unit_.empty() ? nullptr : unit_.data(), sigmaAt_.data()};
     }
 
 private:
