@@ -93,10 +93,18 @@ private:
 
     void LoadRow(int s) {
         ShiftRegionRows(s);
+        plainRow_ = false;
         const std::uint16_t* above = regions_[0].data();
         const std::uint16_t* here = regions_[1].data();
         const std::uint16_t* below = regions_[2].data();
-        for (int x = 0; x < width_; ++x) {
+        const std::size_t bytes = sizeof(std::uint16_t) * static_cast<std::size_t>(width_);
+        if (std::all_of(here, here + width_, [&](std::uint16_t r) { return r == here[0]; }) &&
+            std::memcmp(above, here, bytes) == 0 && std::memcmp(below, here, bytes) == 0) {
+            // Far from the chart the page is one region across three rows: no border to sample.
+            for (std::size_t c = 0; c < 3; ++c) std::fill(plain_[c].begin(), plain_[c].end(), scene_.linear[here[0]][c]);
+            plainRow_ = true;
+        }
+        for (int x = 0; x < width_ && !plainRow_; ++x) {
             const std::uint16_t r = here[x];
             const bool edge = (x > 0 && here[x - 1] != r) || (x + 1 < width_ && here[x + 1] != r) || above[x] != r || below[x] != r;
             std::array<float, 3> rgb = scene_.linear[r];
@@ -153,6 +161,7 @@ private:
     std::array<std::vector<std::uint16_t>, 3> regions_;
     std::array<std::vector<float>, 3> plain_;
     std::vector<float> padded_;
+    bool plainRow_ = false;  // the row being loaded is one plain region
 };
 
 // The byte a raw value leaves the scanner as: through the side's tables, or raw / 4.
