@@ -1,6 +1,7 @@
 // Benchmarks of the emulated Q71's scan: one duplex scan from the scan request to the last image
 // byte read by a local client over loopback (goal: well under 400 ms), and its parts: rendering a
-// chart face, rendering a blank face, and turning a face into its ImageHeader/ImageData frames.
+// chart face (plain and through every optical stage), rendering a blank face, and turning a face
+// into its ImageHeader/ImageData frames.
 #include "EmulatorServer.h"
 #include "ScanImaging.h"
 #include "WireClient.h"
@@ -45,6 +46,19 @@ void BM_RenderChartFace(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(device::RenderFace(face, Render(response, state.range(0))));
 }
 BENCHMARK(BM_RenderChartFace)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every optical stage on (blur sigma 1.5, crosstalk, fall-off, misregistration; goal <= 60 ms).
+void BM_RenderChartFaceThroughOptics(benchmark::State& state) {
+    const device::Face face = ChartFace();
+    const ToneResponse response = device::DefaultResponse(device::Side::Front);
+    device::FaceRender render = Render(response, 0);
+    render.optics.blurSigma.fill(1.5);
+    render.optics.crosstalk = {0.85, 0.1, 0.05, 0.05, 0.9, 0.05, 0.02, 0.08, 0.9};
+    render.optics.falloffPercent = 5;
+    render.optics.misregister = {0.5, -0.25, -0.5, 0.25};
+    for (auto _ : state) benchmark::DoNotOptimize(device::RenderFace(face, render));
+}
+BENCHMARK(BM_RenderChartFaceThroughOptics)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderBlankFace(benchmark::State& state) {
     const ToneResponse response = device::DefaultResponse(device::Side::Rear);

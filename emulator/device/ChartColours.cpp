@@ -11,17 +11,22 @@ namespace {
 
 constexpr double D50White[3] = {96.422, 100.0, 82.521};
 
-double SrgbEncode(double linear) {
-    const double c = std::clamp(linear, 0.0, 1.0);
-    return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
-}
-
 double LabInverse(double t) {
     constexpr double delta = 6.0 / 29.0;
     return t > delta ? t * t * t : 3.0 * delta * delta * (t - 4.0 / 29.0);
 }
 
 }  // namespace
+
+double SrgbEncode(double linear) {
+    const double c = std::clamp(linear, 0.0, 1.0);
+    return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
+}
+
+double SrgbDecode(double encoded) {
+    const double v = std::clamp(encoded, 0.0, 1.0);
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
 
 EncodedRgb XyzD50ToSrgb(const XyzColour& xyz) {
     // XYZ (D50) -> linear sRGB (D65) through the Bradford transform.

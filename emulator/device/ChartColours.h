@@ -44,6 +44,10 @@ bool LoadChartColours(const std::string& path, ChartColours* colours, std::strin
 // D50 XYZ (0..100) to encoded sRGB, Bradford-adapted to D65, clipped to 0..1.
 EncodedRgb XyzD50ToSrgb(const XyzColour& xyz);
 
+// The sRGB transfer curve and its inverse, 0..1 clipped.
+double SrgbEncode(double linear);
+double SrgbDecode(double encoded);
+
 // CIE L*a*b* (D50 white) to XYZ on the 0..100 scale.
 XyzColour LabD50ToXyz(double L, double a, double b);
 

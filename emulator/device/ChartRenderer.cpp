@@ -3,9 +3,13 @@
 // patch, and converts that region's colour through the tone response, noise and tables.
 #include "ChartRenderer.h"
 
+#include "OpticalPath.h"
+#include "SensorNoise.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace calvix {
 
@@ -62,6 +66,16 @@ public:
         return SolveU(h, v, u);
     }
 
+    // A box without distortion is a parallelogram: then (u, v) are linear in the page point,
+    // which the optical path uses to classify a row at a few multiplications a pixel.
+    bool Affine() const { return std::abs(g_.x) + std::abs(g_.y) < 1e-9 * (Length(e_) + Length(f_)); }
+    void AffineInverse(Vec p, double& u, double& v) const {
+        const Vec h = p - a_;
+        const double d = Cross(e_, f_);
+        u = Cross(h, f_) / d;
+        v = Cross(e_, h) / d;
+    }
+
     double WidthAt(double v) const { return widthTop_ + (widthBottom_ - widthTop_) * v; }
     double HeightAt(double u) const { return heightLeft_ + (heightRight_ - heightLeft_) * u; }
 
@@ -84,12 +98,32 @@ private:
 
 bool InLine(double distance, double half) { return distance >= -half && distance < half; }
 
-int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
+// The box's size where a point lies, and its raster cells' size.
+struct BoxFrame {
+    double width, height, cellWidth, cellHeight;
+};
+
+// Inlined into the per-pixel loops, as the one function it was before the optics needed its parts.
+[[gnu::always_inline]] inline BoxFrame FrameAt(const BoxMap& box, double u, double v);
+[[gnu::always_inline]] inline int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin);
+
+[[gnu::always_inline]] inline int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
     double u = 0.0;
     double v = 0.0;
     if (!box.Inverse(p, u, v)) return PageRegion;
+    return ClassifyIn(FrameAt(box, u, v), u, v, halfLine, margin);
+}
+
+inline BoxFrame FrameAt(const BoxMap& box, double u, double v) {
     const double width = box.WidthAt(std::clamp(v, 0.0, 1.0));
     const double height = box.HeightAt(std::clamp(u, 0.0, 1.0));
+    return {width, height, width / RasterColumnCount, height / RasterRowCount};
+}
+
+// The region of a point by its place (u, v) in the box; a parallelogram has one frame for all.
+inline int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin) {
+    const double width = frame.width;
+    const double height = frame.height;
     const double across = u * width;  // from the left line's middle, in pixels
     const double down = v * height;   // from the top line's middle
     if (across < -margin || across >= width + margin || down < -margin || down >= height + margin) {
@@ -105,8 +139,8 @@ int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
 
     const int column = static_cast<int>(u * RasterColumnCount);
     const int row = static_cast<int>(v * RasterRowCount);
-    const double cellWidth = width / RasterColumnCount;
-    const double cellHeight = height / RasterRowCount;
+    const double cellWidth = frame.cellWidth;
+    const double cellHeight = frame.cellHeight;
     const double inCellX = across - column * cellWidth;
     if (inCellX < PatchInset || inCellX >= cellWidth - PatchInset) return SurroundRegion;
 
@@ -120,35 +154,6 @@ int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
     if (inCellY < PatchInset || inCellY >= cellHeight - PatchInset) return SurroundRegion;
     if (row < 1 || row > ChartPatchRows || column < 1 || column > ChartPatchColumns) return SurroundRegion;
     return FirstPatchRegion + (row - 1) * ChartPatchColumns + (column - 1);
-}
-
-// splitmix64: small, fast and the same everywhere, so a seed always gives the same scan.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
-
-private:
-    std::uint64_t state_;
-};
-
-// Normal samples drawn once per render and indexed by the fast generator afterwards.
-std::vector<int> NoiseTable(double sigma, Random& random) {
-    std::vector<int> table(1 << 16);
-    for (std::size_t i = 0; i < table.size(); i += 2) {
-        const double u1 = std::max(random.Uniform(), 1e-12);
-        const double u2 = random.Uniform();
-        const double radius = std::sqrt(-2.0 * std::log(u1)) * sigma;
-        table[i] = static_cast<int>(std::lround(radius * std::cos(2.0 * M_PI * u2)));
-        table[i + 1] = static_cast<int>(std::lround(radius * std::sin(2.0 * M_PI * u2)));
-    }
-    return table;
 }
 
 EncodedRgb RegionColour(const ChartColours& colours, const RenderOptions& options, int region) {
@@ -215,17 +220,26 @@ void PaintDust(ScanBitmap& image, const RenderOptions& options, Random& random) 
 }
 
 // One pixel from its region's raw values, with a noise draw when the render is noisy.
+// noisy is the noise's !Empty(), asked once, as its sampler is taken once (see SensorNoise::Draw).
 inline void PutPixel(std::uint8_t* pixel, const RenderOptions& options, const std::array<int, 3>& raw,
-                     const std::array<std::uint8_t, 3>& plain, const std::vector<int>& noise, Random& random) {
-    if (noise.empty()) {
+                     const std::array<std::uint8_t, 3>& plain, const SensorNoise::Draw& noise, bool noisy, Random& random) {
+    if (!noisy) {
         std::memcpy(pixel, plain.data(), 3);
         return;
     }
     const std::uint64_t bits = random.Next();
-    for (int c = 0; c < 3; ++c) {
-        const int n = noise[static_cast<std::size_t>((bits >> (16 * c)) & 0xFFFF)];
-        pixel[2 - c] = Output(options, c, raw[static_cast<std::size_t>(c)] + n);
+    for (int c = 0; c < 3; ++c) pixel[2 - c] = Output(options, c, noise.Apply(raw[static_cast<std::size_t>(c)], c, bits));
+}
+
+// A region's colour in linear light after the crosstalk, as the optics receive it.
+std::array<float, 3> LinearOf(const Optics& optics, const EncodedRgb& rgb) {
+    const double in[3] = {SrgbDecode(rgb.r), SrgbDecode(rgb.g), SrgbDecode(rgb.b)};
+    std::array<float, 3> out{};
+    for (std::size_t row = 0; row < 3; ++row) {
+        const double* m = optics.crosstalk.data() + 3 * row;
+        out[row] = static_cast<float>(std::clamp(m[0] * in[0] + m[1] * in[1] + m[2] * in[2], 0.0, 1.0));
     }
+    return out;
 }
 
 }  // namespace
@@ -242,9 +256,18 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     result.image = ScanBitmap(options.pageWidth, options.pageHeight);
     ScanBitmap& image = result.image;
 
+    const bool optical = options.optics.Active();
+    OpticalScene scene;
+    std::optional<RawCurve> curve;
+    if (optical) curve.emplace(options.tone);
     std::array<std::array<int, 3>, RegionCount> raw{};
     std::array<std::array<std::uint8_t, 3>, RegionCount> plain{};  // blue, green, red bytes
-    for (int region = 0; region < RegionCount; ++region) {
+    for (int region = 0; region < RegionCount && optical; ++region) {
+        scene.linear.push_back(LinearOf(options.optics, RegionColour(colours, options, region)));
+        for (int c = 0; c < 3; ++c) raw[static_cast<std::size_t>(region)][static_cast<std::size_t>(c)] =
+            curve->Raw(c, scene.linear.back()[static_cast<std::size_t>(c)]);
+    }
+    for (int region = 0; region < RegionCount && !optical; ++region) {
         raw[static_cast<std::size_t>(region)] = RawOf(options.tone, RegionColour(colours, options, region));
         for (int c = 0; c < 3; ++c) {
             plain[static_cast<std::size_t>(region)][static_cast<std::size_t>(2 - c)] =
@@ -256,7 +279,9 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     }
 
     const std::array<Vec, 4> corners = PlacedCorners(options);
-    for (std::size_t i = 0; i < 4; ++i) result.corners[i] = {corners[i].x, corners[i].y};
+    const double scale = options.optics.scale;
+    // The image shows the page at the sampling scale, from its top-left corner.
+    for (std::size_t i = 0; i < 4; ++i) result.corners[i] = {corners[i].x * scale, corners[i].y * scale};
     const BoxMap box(corners[0], corners[1], corners[2], corners[3]);
     const double halfLine = options.lineWidth / 2.0;
     const double margin = options.surroundMargin + halfLine;
@@ -267,13 +292,53 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
         minX = std::min(minX, c.x), maxX = std::max(maxX, c.x);
         minY = std::min(minY, c.y), maxY = std::max(maxY, c.y);
     }
-    const int x0 = std::clamp(static_cast<int>(std::floor(minX - 2 * margin)), 0, image.Width());
-    const int x1 = std::clamp(static_cast<int>(std::ceil(maxX + 2 * margin)), 0, image.Width());
-    const int y0 = std::clamp(static_cast<int>(std::floor(minY - 2 * margin)), 0, image.Height());
-    const int y1 = std::clamp(static_cast<int>(std::ceil(maxY + 2 * margin)), 0, image.Height());
+    const int pageWidth = static_cast<int>(std::ceil(image.Width() / scale));  // what the image takes in
+    const int pageHeight = static_cast<int>(std::ceil(image.Height() / scale));
+    const int x0 = std::clamp(static_cast<int>(std::floor(minX - 2 * margin)), 0, pageWidth);
+    const int x1 = std::clamp(static_cast<int>(std::ceil(maxX + 2 * margin)), 0, pageWidth);
+    const int y0 = std::clamp(static_cast<int>(std::floor(minY - 2 * margin)), 0, pageHeight);
+    const int y1 = std::clamp(static_cast<int>(std::ceil(maxY + 2 * margin)), 0, pageHeight);
 
     Random random(options.seed);
-    const std::vector<int> noise = options.noiseSigma > 0.0 ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+    const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
+    const bool noisy = !noise.Empty();
+    const SensorNoise::Draw draw = noise.Sampler();
+    if (optical) {
+        const bool affine = box.Affine();
+        const BoxFrame frame = FrameAt(box, 0.5, 0.5);
+        auto classifyPage = [&](Vec page) {
+            if (!(page.y >= y0 && page.y < y1 && page.x >= x0 && page.x < x1)) return static_cast<int>(PageRegion);
+            if (!affine) return Classify(box, page, halfLine, margin);
+            double u = 0.0, v = 0.0;
+            box.AffineInverse(page, u, v);
+            return ClassifyIn(frame, u, v, halfLine, margin);
+        };
+        scene.regionAt = [&](double x, double y) { return classifyPage(Vec{x / scale, y / scale}); };
+        scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
+            // Every 4th pixel first: where two agree, so do the pixels between (no region of the
+            // chart is narrower than 4 pixels along a row but a corner's sliver); else each one.
+            constexpr int kStep = 4;
+            const double pageY = y / scale;
+            const int width = image.Width();
+            int previous = classifyPage(Vec{0.0, pageY});
+            regions[0] = static_cast<std::uint16_t>(previous);
+            for (int x = kStep; x < width + kStep - 1; x += kStep) {
+                const int at = std::min(x, width - 1);
+                const int next = classifyPage(Vec{at / scale, pageY});
+                const int from = x - kStep + 1;
+                if (next == previous) {
+                    std::fill(regions + from, regions + at + 1, static_cast<std::uint16_t>(next));
+                } else {
+                    for (int i = from; i < at; ++i) regions[i] = static_cast<std::uint16_t>(classifyPage(Vec{i / scale, pageY}));
+                    regions[at] = static_cast<std::uint16_t>(next);
+                }
+                previous = next;
+            }
+        };
+        RenderOptically(scene, options, noise, random, image);
+        PaintDust(image, options, random);
+        return result;
+    }
 
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
@@ -282,7 +347,7 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
             const int region = nearBox ? Classify(box, Vec{static_cast<double>(x), static_cast<double>(y)}, halfLine, margin)
                                        : PageRegion;
             PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[static_cast<std::size_t>(region)],
-                     plain[static_cast<std::size_t>(region)], noise, random);
+                     plain[static_cast<std::size_t>(region)], draw, noisy, random);
         }
     }
     PaintDust(image, options, random);
@@ -295,10 +360,22 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
     std::array<std::uint8_t, 3> plain{};
     for (int c = 0; c < 3; ++c) plain[static_cast<std::size_t>(2 - c)] = Output(options, c, raw[static_cast<std::size_t>(c)]);
     Random random(options.seed);
-    const std::vector<int> noise = options.noiseSigma > 0.0 ? NoiseTable(options.noiseSigma, random) : std::vector<int>{};
+    const SensorNoise noise(options.noiseSigma, options.optics.shotNoise, random);
+    const bool noisy = !noise.Empty();
+    const SensorNoise::Draw draw = noise.Sampler();
+    if (options.optics.Active()) {
+        OpticalScene scene;
+        const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
+        scene.linear.push_back(LinearOf(options.optics, paper));
+        scene.regionsOfRow = [&](int, std::uint16_t* regions) { std::fill(regions, regions + image.Width(), 0); };
+        scene.regionAt = [](double, double) { return 0; };
+        RenderOptically(scene, options, noise, random, image);
+        PaintDust(image, options, random);
+        return image;
+    }
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x) PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw, plain, noise, random);
+        for (int x = 0; x < image.Width(); ++x) PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw, plain, draw, noisy, random);
     }
     PaintDust(image, options, random);
     return image;

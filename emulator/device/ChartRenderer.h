@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ChartColours.h"
+#include "Optics.h"
 #include "analysis/Point.h"
 #include "analysis/ScanBitmap.h"
 
@@ -58,13 +59,19 @@ struct RenderOptions {
     // With tables the raw values go through them (the scanner's LUT in force); without, the
     // scan shows raw / 4 (the LUT bypassed).
     const std::array<ChannelTable, 3>* tables = nullptr;
+
+    // Crosstalk, blur, fall-off, misregistration, sampling scale and shot noise; all off by
+    // default, and then the render is the plain one above, bit for bit.
+    Optics optics{};
 };
 
 struct RenderedChart {
     ScanBitmap image;
-    // Middle of the box line at each corner: top-left, top-right, bottom-left, bottom-right.
+    // Middle of the box line at each corner in the image (after the sampling scale): top-left,
+    // top-right, bottom-left, bottom-right.
     std::array<std::array<double, 2>, 4> corners{};
-    // Noise-free raw value (0..1023) of each grey patch: red, green, blue.
+    // Noise-free raw value (0..1023) of each grey patch: red, green, blue (after crosstalk, at
+    // the full light of the image's centre).
     std::array<std::array<int, 3>, ChartGreyCount> greyRaw{};
 };
 

@@ -94,19 +94,25 @@ bool StoredTables(const DeviceState& state, Side side, ChannelTables* tables) {
     return true;
 }
 
-ScanBitmap RenderFace(const Face& face, const FaceRender& render) {
+ScanBitmap RenderFace(const Face& face, const FaceRender& render, RenderTruth* truth) {
     RenderOptions options;
     options.tone = *render.response;
     options.tables = render.tables;
     options.noiseSigma = render.noiseSigma;
+    options.optics = render.optics;
     options.seed = render.seed;
     options.pageWidth = render.pageWidth;
     options.pageHeight = render.pageHeight;
-    if (!face.chart) return RenderBlankPage(options);
+    if (!face.chart) {
+        if (truth) *truth = TruthOf(options, nullptr);
+        return RenderBlankPage(options);
+    }
     options.shiftX = face.placement.shiftX;
     options.shiftY = face.placement.shiftY;
     options.rotationDegrees = face.placement.rotationDegrees;
-    return RenderChart(*face.chart, options).image;
+    RenderedChart chart = RenderChart(*face.chart, options);
+    if (truth) *truth = TruthOf(options, &chart);
+    return std::move(chart.image);
 }
 
 std::uint64_t FramedImageBytes(std::uint32_t width, std::uint32_t height, std::uint16_t bitCount) {

@@ -7,6 +7,7 @@
 #include "ChartRenderer.h"
 #include "DeviceState.h"
 #include "Feeder.h"
+#include "OpticsTruth.h"
 #include "ScanWire.h"
 
 #include <array>
@@ -36,13 +37,14 @@ struct FaceRender {
     const ToneResponse* response = nullptr;
     const ChannelTables* tables = nullptr;  // none: raw / 4
     double noiseSigma = 0.0;
+    Optics optics;  // the side's optics, all off by default
     std::uint32_t seed = 1;
     int pageWidth = RenderOptions{}.pageWidth;  // the A5 page at 400 dpi
     int pageHeight = RenderOptions{}.pageHeight;
 };
 
-// The page as the sensor sees the face.
-ScanBitmap RenderFace(const Face& face, const FaceRender& render);
+// The page as the sensor sees the face; with truth, what the render put into it.
+ScanBitmap RenderFace(const Face& face, const FaceRender& render, RenderTruth* truth = nullptr);
 
 // Appends the ImageHeader frame and the ImageData frames of an image (8, 24 or 32 bits).
 void AppendImageFrames(const ScanBitmap& image, std::uint8_t face, wire::ImageDisposition disposition,

@@ -3,13 +3,16 @@
 #include "analysis/BmpWriter.h"
 #include "ChartRenderer.h"
 #include "CommandLine.h"
+#include "OpticsTruth.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +30,11 @@ CLI::Validator Within(double low, double high) {
             return {};
         },
         "");
+}
+
+int Refuse(const std::string& message) {
+    std::fprintf(stderr, "q71-render: %s\n", message.c_str());
+    return 2;
 }
 
 }  // namespace
@@ -56,7 +64,33 @@ int main(int argc, char** argv) {
     app.add_option("--gamma", gamma, "Sensor gamma, all channels")->check(Within(0.01, 100));
     app.add_option("--gain", gain, "Sensor gain, all channels")->check(Within(0, 100));
     app.add_option("--offset", offset, "Sensor offset (0..1 of full scale), all channels")->check(Within(-1, 1));
+    std::vector<double> crosstalk;
+    std::vector<double> blur;
+    std::vector<double> misregister;
+    std::string truthPath;
+    calvix::Optics& optics = options.optics;
+    app.add_option("--crosstalk", crosstalk, "Colour crosstalk on linear RGB, a,b,c,d,e,f,g,h,i row-major; rows sum to 1")
+        ->delimiter(',')->expected(9)->check(Within(calvix::kMinCrosstalk, calvix::kMaxCrosstalk));
+    app.add_option("--blur", blur, "Gaussian blur sigma in pixels, SIGMA or R,G,B (0 to 5)")
+        ->delimiter(',')->expected(1, 3)->check(Within(0, calvix::kMaxBlurSigma));
+    app.add_option("--falloff", optics.falloffPercent, "Light lost at the corners in percent, cos^4 from the centre")
+        ->check(Within(0, calvix::kMaxFalloffPercent));
+    app.add_option("--misregister", misregister, "Red and blue shift against green in pixels, RX,RY,BX,BY (-3 to 3)")
+        ->delimiter(',')->expected(4)->check(Within(-calvix::kMaxMisregister, calvix::kMaxMisregister));
+    app.add_option("--scale", optics.scale, "Sampling rate as a factor of 400 ppi (0.95 to 1.05)")
+        ->check(Within(calvix::kMinScale, calvix::kMaxScale));
+    app.add_option("--shot-noise", optics.shotNoise, "Photon noise: variance per raw level (0 to 10)")
+        ->check(Within(0, calvix::kMaxShotNoise));
+    app.add_option("--truth", truthPath, "JSON file for the values in force and the figures they imply");
     if (const std::optional<int> exitCode = calvix::ParseCommandLine(app, argc, argv)) return *exitCode;
+    if (!crosstalk.empty()) {
+        std::copy(crosstalk.begin(), crosstalk.end(), optics.crosstalk.begin());
+        const std::string fault = calvix::CrosstalkFault(optics.crosstalk);
+        if (!fault.empty()) return Refuse("--crosstalk: " + fault);
+    }
+    if (blur.size() == 2) return Refuse("--blur: one sigma or three (R,G,B), each from 0 to 5");
+    if (!blur.empty()) optics.blurSigma = {blur[0], blur[blur.size() / 2], blur.back()};
+    if (!misregister.empty()) std::copy(misregister.begin(), misregister.end(), optics.misregister.begin());
 
     for (calvix::ChannelResponse& channel : options.tone.channel) channel = {gain, offset, gamma};
     calvix::ChartColours colours = calvix::SyntheticChartColours();
@@ -67,6 +101,11 @@ int main(int argc, char** argv) {
     }
     const calvix::RenderedChart chart = calvix::RenderChart(colours, options);
     if (!calvix::SaveBmpFile(chart.image, output, error)) {
+        std::fprintf(stderr, "q71-render: %s\n", error.c_str());
+        return 1;
+    }
+    if (!truthPath.empty() &&
+        !calvix::WriteTruthFile(truthPath, calvix::TruthJson(calvix::TruthOf(options, &chart)), &error)) {
         std::fprintf(stderr, "q71-render: %s\n", error.c_str());
         return 1;
     }

@@ -92,11 +92,14 @@ void ScanSide::Scan(std::vector<std::string>* parts, const LogFunction& log) {
         render.response = &response;
         render.tables = haveTables ? &tables : nullptr;
         render.noiseSigma = scenario_.noiseSigma;
+        render.optics = scenario_.optics[face];
         // Every face of every scan draws other noise, the same again for the same seed.
         render.seed = scenario_.seed + 2 * scans_ + face;
         render.pageWidth = pageWidth_;
         render.pageHeight = pageHeight_;
-        const ScanBitmap image = device::RenderFace(face == 0 ? sheet->front : sheet->rear, render);
+        RenderTruth truth;
+        const ScanBitmap image = device::RenderFace(face == 0 ? sheet->front : sheet->rear, render, &truth);
+        if (!scenario_.truthDir.empty()) WriteTruth(truth, face, log);
 
         const unsigned bit = face == 0 ? kFaceFront : kFaceRear;
         const wire::ImageDisposition disposition = (scenario_.transferFail & bit) ? wire::ImageDisposition::Fail
@@ -117,6 +120,15 @@ void ScanSide::Scan(std::vector<std::string>* parts, const LogFunction& log) {
     ++scans_;
     log("-> scan done rc 0");
     parts->push_back(wire::EncodeScanDone({twain::TWRC_SUCCESS, twain::TWCC_SUCCESS}));
+}
+
+void ScanSide::WriteTruth(const RenderTruth& truth, std::uint8_t face, const LogFunction& log) const {
+    char name[64];
+    std::snprintf(name, sizeof name, "/scan%04u_%s.json", scans_ + 1, face == 0 ? "front" : "rear");
+    const std::string path = scenario_.truthDir + name;
+    std::string error;
+    if (!WriteTruthFile(path, TruthJson(truth), &error)) log("truth not written: " + error);
+    else log("truth written: " + path);
 }
 
 std::string ScanSide::Control(std::string_view text, const LogFunction& log) {

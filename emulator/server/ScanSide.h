@@ -6,6 +6,7 @@
 #include "Capabilities.h"
 #include "DeviceState.h"
 #include "Feeder.h"
+#include "OpticsTruth.h"
 #include "Scenario.h"
 
 #include <cstdint>
@@ -51,6 +52,8 @@ public:
 
 private:
     device::DeviceFacts Facts() const;
+    // The face's truth file in the scenario's truth folder: scan<NNNN>_front.json, _rear.json.
+    void WriteTruth(const RenderTruth& truth, std::uint8_t face, const LogFunction& log) const;
 
     device::DeviceState& state_;
     const Scenario& scenario_;

@@ -112,6 +112,22 @@ bool ApplyScenarioSetting(std::string_view key, std::string_view value, Scenario
         ok = ec == std::errc() && end == value.data() + value.size() && std::isfinite(sigma) && sigma >= 0.0 &&
              sigma <= 100.0;
         if (ok) s->noiseSigma = sigma;
+    } else if (key == "crosstalk" || key == "front_crosstalk" || key == "rear_crosstalk" || key == "blur" ||
+               key == "falloff" || key == "misregister" || key == "scale" || key == "shot_noise") {
+        // Only the crosstalk differs per side here: the two sides' filters differ, their optics alike.
+        const std::string_view setting = key.ends_with("crosstalk") ? std::string_view("crosstalk") : key;
+        for (std::size_t side = 0; side < 2; ++side) {
+            if ((side == 0 && key == "rear_crosstalk") || (side == 1 && key == "front_crosstalk")) continue;
+            if (!ParseOpticsSetting(setting, value, &s->optics[side], why)) return false;
+        }
+    } else if (key == "truth_dir") {
+        struct stat info {};
+        ok = !value.empty() && ::stat(std::string(value).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        if (!ok) {
+            *why = "not a directory: " + std::string(value.substr(0, 200));
+            return false;
+        }
+        s->truthDir = std::string(value);
     } else if (key == "seed") {
         ok = ParseInt(value, 0, 0xFFFFFFFFLL, &number);
         if (ok) s->seed = static_cast<std::uint32_t>(number);

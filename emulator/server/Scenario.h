@@ -47,6 +47,8 @@ struct Scenario {
     std::vector<device::Sheet> feeds;
     std::optional<ToneResponse> response[2];  // front, rear; unset: the side's default
     double noiseSigma = 0.0;
+    Optics optics[2];                 // front, rear; all off by default
+    std::string truthDir;             // non-empty: one truth file per scanned face in it
     std::uint32_t seed = 1;
     bool offline = false;             // the scan connection's greeting is refused
     unsigned transferFail = 0;        // kFaceFront | kFaceRear
@@ -64,7 +66,8 @@ struct Scenario {
 // One setting by its scenario key (switches arrive here too); false with the reason.
 // Keys: serial, duplex, led, params, refuse_connections, reply_delay_ms, truncate_replies,
 // batch_replies, refuse_command, no_reply, refuse_upload, drop_after, feed, front_response,
-// rear_response, noise, seed, offline, transfer_fail, transfer_cancel, bit_depth, cap_refuse,
+// rear_response, noise, crosstalk, front_crosstalk, rear_crosstalk, blur, falloff, misregister,
+// scale, shot_noise, truth_dir, seed, offline, transfer_fail, transfer_cancel, bit_depth, cap_refuse,
 // cap_checkstatus, hello_timeout_ms, idle_timeout_s. Repeatable: refuse_command, no_reply, feed,
 // cap_refuse, cap_checkstatus.
 bool ApplyScenarioSetting(std::string_view key, std::string_view value, Scenario* scenario, std::string* why);

@@ -54,6 +54,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RunCase{"Uploaded", {"--led", "1", "--duplex", "0", "--feed", "chart-on=front,it8=" + kR1}, {"--reference", kR1},
                 0, "LUT uploaded and acknowledged by the scanner"},
+        // The analysis and the calibration hold through the optics a real scanner has. A sigma
+        // much above 1 lifts the middle of the 5-pixel box line over the black threshold (the rear
+        // sensor, lighter in the dark, already at 1 with this misregistration).
+        RunCase{"UploadedThroughOptics",
+                {"--led", "1", "--feed", "chart-on=front,it8=" + kR1, "--feed", "chart-on=rear,it8=" + kR1, "--blur", "0.8",
+                 "--falloff", "5", "--misregister", "1,1,1,1", "--scale", "0.98", "--front-crosstalk",
+                 "0.85,0.1,0.05,0.05,0.9,0.05,0.02,0.08,0.9", "--rear-crosstalk", "0.9,0.1,0,0.1,0.8,0.1,0,0.1,0.9"},
+                {"--reference", kR1}, 0, "LUT uploaded and acknowledged by the scanner"},
+        RunCase{"UploadedAtScale1_02",
+                {"--led", "1", "--duplex", "0", "--feed", "chart-on=front,it8=" + kR1 + ",rotate=0.5", "--blur", "0.8,1,1",
+                 "--falloff", "5", "--misregister", "-0.5,0.5,-1,-1", "--scale", "1.02"},
+                {"--reference", kR1}, 0, "LUT uploaded and acknowledged by the scanner"},
         RunCase{"NoReference", {"--led", "1"}, {}, 6, "no reference file is installed"},
         RunCase{"SourceOffline", {"--offline"}, {"--connect-retries", "1"}, 4, "data source could not be opened"},
         RunCase{"CalibrationModeRefused", {"--truncate-replies", "5"}, {"--reference", kR1}, 5,

@@ -257,7 +257,10 @@ TEST_F(DaemonTest, RenderToolRefusesOptionsOutOfRange) {
     const std::vector<std::vector<std::string>> cases = {
         {"--shift-x", "2147483647"}, {"--shift-y", "-2147483648"}, {"--box-width", "0"}, {"--box-height", "-4"},
         {"--dust", "2000000000"},    {"--noise", "nan"},           {"--rotate", "inf"},  {"--gamma", "0"},
-        {"--offset", "2"},           {"--coloured-wedge", "24"},   {"--gain", "-1"},     {"--it8", "/dev/zero"}};
+        {"--offset", "2"},           {"--coloured-wedge", "24"},   {"--gain", "-1"},     {"--it8", "/dev/zero"},
+        {"--blur", "5.5"},           {"--blur", "1,2"},            {"--falloff", "50.5"}, {"--scale", "0.94"},
+        {"--misregister", "0,0,0,-3.5"}, {"--misregister", "1,1"}, {"--shot-noise", "-1"},
+        {"--crosstalk", "1,0,0,0,1,0,0,0,0.9"}, {"--crosstalk", "2.5,-1.5,0,0,1,0,0,0,1"}};
     for (const auto& args : cases) {
         std::vector<std::string> argv = {render, "-o", dir.File("r.bmp")};
         argv.insert(argv.end(), args.begin(), args.end());

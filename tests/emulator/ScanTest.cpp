@@ -3,6 +3,7 @@
 #include "ScanAnswer.h"
 #include "ScanImaging.h"
 #include "ScanSide.h"
+#include "TempDir.h"
 #include "TestData.h"
 
 #include <gmock/gmock.h>
@@ -253,6 +254,31 @@ TEST_F(ScanSideTest, GreyPatchShowsTheStoredLutUnlessBypassed) {
                                                               shown(paper[0], c.inverted[1])}));
     }
     EXPECT_THAT(log, ::testing::Contains(HasSubstr("front image 2331x1500, 24 bits, 10494000 bytes")));
+}
+
+TEST_F(ScanSideTest, EachSideGoesThroughItsOpticsAndWritesItsTruth) {
+    side.SetPageSize(400, 800);
+    test::TempDir dir;
+    std::string why;
+    for (const auto& [key, value] : {std::pair<const char*, std::string>{"blur", "1.5"}, {"rear_crosstalk", "0.9,0.1,0,0,1,0,0,0,1"},
+                                     {"truth_dir", dir.Path()}})
+        ASSERT_TRUE(ApplyScenarioSetting(key, value, &scenario, &why)) << key << ": " << why;
+    EnableDuplex(true);
+    Feed("chart-on=front,it8=" + kR1);
+    const ScanAnswer answer = Scan();
+    ASSERT_EQ(answer.images.size(), 2u);
+    // The card's left edge at x 102.5 is blurred: the pixels beside it lie between page and card.
+    const std::array<int, 3> page = answer.Pixel(0, 90, 700), card = answer.Pixel(0, 115, 700), edge = answer.Pixel(0, 103, 700);
+    EXPECT_GT(edge[1], page[1] + 5);
+    EXPECT_LT(edge[1], card[1] - 5);
+    const std::string front = test::ReadFileText(dir.File("scan0001_front.json"));
+    const std::string rear = test::ReadFileText(dir.File("scan0001_rear.json"));
+    EXPECT_THAT(front, HasSubstr("\"sigma_px\": [1.5, 1.5, 1.5]"));
+    EXPECT_THAT(front, HasSubstr("\"crosstalk\": [[1, 0, 0], [0, 1, 0], [0, 0, 1]]"));
+    EXPECT_THAT(front, HasSubstr("\"chart\": {\"rotation_degrees\": 0"));
+    EXPECT_THAT(rear, HasSubstr("\"crosstalk\": [[0.9, 0.1, 0], [0, 1, 0], [0, 0, 1]]"));
+    EXPECT_THAT(rear, HasSubstr("\"chart\": null"));
+    EXPECT_THAT(log, ::testing::Contains(HasSubstr("truth written: " + dir.File("scan0001_rear.json"))));
 }
 
 TEST_F(ScanSideTest, BitDepthsAndTransferFaultsInTheHeaders) {

@@ -276,7 +276,9 @@ TEST(ScenarioTest, EveryKey) {
                               "feed=blank\nfeed=blank\nfront_response=0.9,0.01,1.2\nrear_response=1,0,1/1,0,1/0.5,0,1\n"
                               "noise=2.5\nseed=77\noffline=1\ntransfer_fail=rear\ntransfer_cancel=both\nbit_depth=32\n"
                               "cap_refuse=0x8136:10\ncap_refuse=33156:15\ncap_checkstatus=0x812D\n"
-                              "hello_timeout_ms=300\nidle_timeout_s=2\n",
+                              "hello_timeout_ms=300\nidle_timeout_s=2\ncrosstalk=0.9,0.1,0,0,1,0,0,0,1\n"
+                              "front_crosstalk=1,0,0,0.2,0.8,0,0,0,1\nblur=0.5,1,1.5\nfalloff=4\nmisregister=0.5,-1,3,-3\n"
+                              "scale=0.995\nshot_noise=0.25\n",
                               &s, &error))
         << error;
     device::DeviceState state;
@@ -307,6 +309,16 @@ TEST(ScenarioTest, EveryKey) {
     EXPECT_THAT(s.capFaults.checkStatus, ElementsAre(0x812D));
     EXPECT_EQ(s.helloTimeoutMs, 300);
     EXPECT_EQ(s.idleTimeoutS, 2);
+    // The crosstalk per side, the rest of the optics for both.
+    EXPECT_EQ(s.optics[0].crosstalk[3], 0.2);
+    EXPECT_EQ(s.optics[1].crosstalk[0], 0.9);
+    for (const Optics& o : s.optics) {
+        EXPECT_EQ(o.blurSigma, (std::array<double, 3>{0.5, 1, 1.5}));
+        EXPECT_EQ(o.falloffPercent, 4);
+        EXPECT_EQ(o.misregister, (std::array<double, 4>{0.5, -1, 3, -3}));
+        EXPECT_EQ(o.scale, 0.995);
+        EXPECT_EQ(o.shotNoise, 0.25);
+    }
     // Unset responses are the sides' defaults.
     EXPECT_EQ(Scenario{}.Response(device::Side::Rear).channel[0].gain,
               device::DefaultResponse(device::Side::Rear).channel[0].gain);
@@ -327,7 +339,11 @@ INSTANTIATE_TEST_SUITE_P(Values, BadScenarioLine,
                                            "no equals sign", "refuse_command=", "serial=", "feed=chart-on=front",
                                            "front_response=1,0", "noise=nan", "noise=-1", "transfer_fail=top",
                                            "bit_depth=16", "cap_refuse=0x8136", "cap_refuse=0x10000:1",
-                                           "cap_checkstatus=x", "hello_timeout_ms=0", "idle_timeout_s=0"));
+                                           "cap_checkstatus=x", "hello_timeout_ms=0", "idle_timeout_s=0",
+                                           "crosstalk=1,0,0,0,1,0,0,0,1.01", "crosstalk=1,0,0,0,1,0,0,0", "rear_crosstalk=3,-2,0,0,1,0,0,0,1",
+                                           "blur=5.01", "blur=1,2", "blur=1,1,1,1", "falloff=-1", "falloff=51",
+                                           "misregister=0,0,0,3.1", "misregister=0,0,0", "scale=0.949", "scale=1.051",
+                                           "shot_noise=10.5", "truth_dir=/nonexistent/dir", "truth_dir="));
 
 }  // namespace
 }  // namespace calvix::emulator
