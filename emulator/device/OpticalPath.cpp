@@ -119,15 +119,18 @@ private:
         }
     }
 
-    // A pixel on a region border takes the mean of eight samples over its square, one in each
-    // eighth of its width and of its height (n-rooks), so an edge lands at its sub-pixel place.
+    // A pixel on a region border takes the mean of four samples over its square, one in each
+    // quarter of its width and of its height (n-rooks), so an edge lands at its sub-pixel place.
+    // Four are enough: the blur that follows spreads the residual error of a straight edge far
+    // below what an edge-width measurement resolves, and the border pixels are most of the cost.
     std::array<float, 3> Covered(int x, int y) const {
-        static constexpr int kRook[8] = {3, 6, 0, 5, 2, 7, 1, 4};
+        static constexpr int kSamples = 4;
+        static constexpr int kRook[kSamples] = {1, 3, 0, 2};
         std::array<float, 3> sum{};
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < kSamples; ++i) {
             const std::array<float, 3>& rgb = scene_.linear[static_cast<std::size_t>(
-                scene_.regionAt(x + (i + 0.5) / 8.0 - 0.5, y + (kRook[i] + 0.5) / 8.0 - 0.5))];
-            for (std::size_t c = 0; c < 3; ++c) sum[c] += rgb[c] / 8.0f;
+                scene_.regionAt(x + (i + 0.5) / kSamples - 0.5, y + (kRook[i] + 0.5) / kSamples - 0.5))];
+            for (std::size_t c = 0; c < 3; ++c) sum[c] += rgb[c] / static_cast<float>(kSamples);
         }
         return sum;
     }
