@@ -196,6 +196,18 @@ INSTANTIATE_TEST_SUITE_P(
         OpticsCase{"RedMovesTwoAndAQuarterDown", false,
                    [](RenderOptions& o) { o.optics.misregister = {0, 2.25, 0, 0}, o.optics.blurSigma.fill(1.2); },
                    kShift(0, false), 2.25, 0.1},
+        // Blur and shifts leave flat areas as they were, up to the page's first column.
+        OpticsCase{"FlatAreasKeepTheirLevels", false,
+                   [](RenderOptions& o) { o.optics.misregister = {0.5, 0, 0, 0}, o.optics.blurSigma.fill(1.5); },
+                   [](const ScanBitmap& image, const ScanBitmap& plain, const RenderOptions&) {
+                       int worst = 0;
+                       for (int y = 300; y < 1100; ++y)
+                           for (int x : {0, 1, 2, 125, 140}) {
+                               for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(image.Row(y)[3 * x + c] - plain.Row(y)[3 * x + c]));
+                           }
+                       return worst;
+                   },
+                   0.0, 1.0},
         // Greys keep R = G = B under rows that sum to 1; a saturated patch moves by the matrix.
         OpticsCase{"GreysStayGrey", false, [](RenderOptions& o) { o.optics.crosstalk = kCrosstalk; },
                    [](const ScanBitmap& image, const ScanBitmap&, const RenderOptions& o) {
