@@ -343,6 +343,7 @@ INSTANTIATE_TEST_SUITE_P(Values, BadScenarioLine,
                                            "crosstalk=1,0,0,0,1,0,0,0,1.01", "crosstalk=1,0,0,0,1,0,0,0", "rear_crosstalk=3,-2,0,0,1,0,0,0,1",
                                            "blur=5.01", "blur=1,2", "blur=1,1,1,1", "falloff=-1", "falloff=51",
                                            "misregister=0,0,0,3.1", "misregister=0,0,0", "scale=0.949", "scale=1.051",
+                                           "blur=1,,1", "blur=1x", "falloff=nan", "misregister=0,0,0,",
                                            "shot_noise=10.5", "truth_dir=/nonexistent/dir", "truth_dir="));
 
 }  // namespace
