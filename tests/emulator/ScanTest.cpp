@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace calvix::emulator {
 namespace {
 
@@ -220,6 +222,15 @@ TEST_F(ScanSideTest, GreyPatchShowsTheStoredLutUnlessBypassed) {
     ChartColours colours;
     std::string error;
     ASSERT_TRUE(LoadChartColours(kR1, &colours, &error)) << error;
+    // The file's own values, the first and last patch and two greys: A1, L22, GS0, GS5.
+    for (const auto& [xyz, X, Y, Z] : {std::tuple{colours.patches[0][0], 7.46, 6.24, 4.66},
+                                       std::tuple{colours.patches[11][21], 31.80, 28.12, 26.83},
+                                       std::tuple{colours.greys[0], 79.12, 82.06, 67.39},
+                                       std::tuple{colours.greys[5], 45.24, 47.06, 39.34}}) {
+        EXPECT_NEAR(xyz.X, X, 1e-4);
+        EXPECT_NEAR(xyz.Y, Y, 1e-4);
+        EXPECT_NEAR(xyz.Z, Z, 1e-4);
+    }
     const int grey = 5;
     const EncodedRgb rgb = XyzD50ToSrgb(colours.greys[grey]);
     const ToneResponse front = device::DefaultResponse(device::Side::Front);
