@@ -1,5 +1,8 @@
-// Colour space conversions after CIE 15 (XYZ, L*a*b*) and IEC 61966-2-1 (sRGB).
+// Colour space conversions on Little CMS (XYZ, L*a*b*, Bradford) and IEC 61966-2-1 (sRGB).
 #include "colour/ColourSpaces.h"
+
+#include <lcms2.h>
+#include <lcms2_plugin.h>
 
 #include <cmath>
 
@@ -7,42 +10,27 @@ namespace calvix {
 
 namespace {
 
-constexpr double Epsilon = 216.0 / 24389.0;  // (6/29)^3
-constexpr double Kappa = 24389.0 / 27.0;
-
-double LabF(double t) { return t > Epsilon ? std::cbrt(t) : (Kappa * t + 16.0) / 116.0; }
-
-double LabFInverse(double f) {
-    const double cube = f * f * f;
-    return cube > Epsilon ? cube : (116.0 * f - 16.0) / Kappa;
-}
-
 // sRGB primaries to XYZ under D65, as the standard gives them.
 constexpr Matrix3 SrgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}}};
 
-// Cone responses of the Bradford transform.
-constexpr Matrix3 BradfordCone{{{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}}};
-
-Matrix3 Multiply(const Matrix3& a, const Matrix3& b) {
-    Matrix3 m{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) m[i][j] += a[i][k] * b[k][j];
-    return m;
-}
+// Little CMS works on the 0..1 tristimulus scale; only the ratio to the white matters for L*a*b*.
+cmsCIEXYZ ToLcms(const Xyz& xyz) { return {xyz.X / 100.0, xyz.Y / 100.0, xyz.Z / 100.0}; }
 
 }  // namespace
 
 Lab XyzToLab(const Xyz& xyz, const Xyz& white) {
-    const double fx = LabF(xyz.X / white.X);
-    const double fy = LabF(xyz.Y / white.Y);
-    const double fz = LabF(xyz.Z / white.Z);
-    return {116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
+    const cmsCIEXYZ value = ToLcms(xyz), reference = ToLcms(white);
+    cmsCIELab lab;
+    cmsXYZ2Lab(&reference, &lab, &value);
+    return {lab.L, lab.a, lab.b};
 }
 
 Xyz LabToXyz(const Lab& lab, const Xyz& white) {
-    const double fy = (lab.L + 16.0) / 116.0;
-    return {white.X * LabFInverse(fy + lab.a / 500.0), white.Y * LabFInverse(fy), white.Z * LabFInverse(fy - lab.b / 200.0)};
+    const cmsCIEXYZ reference = ToLcms(white);
+    const cmsCIELab value{lab.L, lab.a, lab.b};
+    cmsCIEXYZ xyz;
+    cmsLab2XYZ(&reference, &xyz, &value);
+    return {100.0 * xyz.X, 100.0 * xyz.Y, 100.0 * xyz.Z};
 }
 
 double SrgbToLinear(double encoded) {
@@ -61,27 +49,30 @@ Xyz Apply(const Matrix3& m, const Xyz& v) {
 }
 
 bool Invert(const Matrix3& m, Matrix3& inverse) {
-    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-    if (det == 0.0 || !std::isfinite(det)) return false;
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            // Cofactor of element (j, i), which gives the adjugate's (i, j).
-            const int r0 = (j + 1) % 3, r1 = (j + 2) % 3, c0 = (i + 1) % 3, c1 = (i + 2) % 3;
-            inverse[i][j] = (m[r0][c0] * m[r1][c1] - m[r0][c1] * m[r1][c0]) / det;
-        }
-    }
+    const cmsMAT3 source{{{m[0][0], m[0][1], m[0][2]}, {m[1][0], m[1][1], m[1][2]}, {m[2][0], m[2][1], m[2][2]}}};
+    cmsMAT3 result;
+    if (!_cmsMAT3inverse(&source, &result)) return false;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) inverse[i][j] = result.v[i].n[j];
+    for (const auto& row : inverse)
+        for (double v : row)
+            if (!std::isfinite(v)) return false;
     return true;
 }
 
 Matrix3 BradfordAdaptation(const Xyz& from, const Xyz& to) {
-    Matrix3 coneInverse{};
-    Invert(BradfordCone, coneInverse);
-    const Xyz source = Apply(BradfordCone, from);
-    const Xyz target = Apply(BradfordCone, to);
-    const Matrix3 scale{{{target.X / source.X, 0.0, 0.0}, {0.0, target.Y / source.Y, 0.0}, {0.0, 0.0, target.Z / source.Z}}};
-    return Multiply(coneInverse, Multiply(scale, BradfordCone));
+    // The transform is linear, so adapting the three unit vectors gives its columns.
+    const cmsCIEXYZ source = ToLcms(from), target = ToLcms(to);
+    Matrix3 m{};
+    for (int column = 0; column < 3; ++column) {
+        cmsCIEXYZ unit{column == 0 ? 1.0 : 0.0, column == 1 ? 1.0 : 0.0, column == 2 ? 1.0 : 0.0};
+        cmsCIEXYZ adapted;
+        cmsAdaptToIlluminant(&adapted, &source, &target, &unit);
+        m[0][column] = adapted.X;
+        m[1][column] = adapted.Y;
+        m[2][column] = adapted.Z;
+    }
+    return m;
 }
 
 Lab SrgbToLabD50(int red, int green, int blue) {

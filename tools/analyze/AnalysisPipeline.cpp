@@ -15,12 +15,16 @@
 #include "calibration/ChannelTable.h"
 #include "calibration/GreyCorrection.h"
 #include "calibration/StoreSide.h"
+#include "profiling/ProfileBuilder.h"
+#include "profiling/ProfileFiles.h"
+#include "profiling/Ti3Writer.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
 #include "platform/HeadlessDesktop.h"
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -142,6 +146,58 @@ void NoteOutput(SideReport& side, const std::string& path, const std::string& er
     }
 }
 
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &utc);
+    return text;
+}
+
+// The rear's .ti3 goes beside the front's: "-rear" before the extension.
+std::string SideTi3Path(const std::string& path, bool front) {
+    if (front) return path;
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + "-rear";
+    return path.substr(0, dot) + "-rear" + path.substr(dot);
+}
+
+// The profile describes the scanner through its new tables, so the bypass scan is read through
+// them (the device maps raw values through the same tables).
+void ProfileSide(const TChildImage& scan, const ChannelTables& tables, const AnalyzeOptions& options, SideReport& side) {
+    const ChartMeasurement patches = MeasureChartPatches(scan.image, scan.cornerSlots, It8Reference(), ThroughTables(tables));
+    ProfileRequest request;
+    request.patches = patches;
+    request.identity.serial = options.serial;
+    request.identity.side = side.name;
+    request.identity.date = Today();
+    request.identity.batch = options.referenceFile.empty() ? "built-in" : FileNamePart(options.referenceFile);
+    request.iccVersion = options.iccVersion;
+    if (!options.ti3Path.empty()) {
+        const std::string path = SideTi3Path(options.ti3Path, side.name == "front");
+        std::string error;
+        WriteFileAtomically(path, Ti3Text(patches, ProfileDescriptionText(request.identity)), &error);
+        NoteOutput(side, path, error.empty() ? "" : "cannot write '" + path + "': " + error);
+    }
+    if (options.profileFolder.empty()) return;
+    std::string error;
+    const std::optional<BuiltProfile> built = BuildInputProfile(request, error);
+    const std::string name = ProfileFileName(options.serial, side.name);
+    if (built && StoreProfile(options.profileFolder, name, built->bytes, error)) {
+        side.profileKind = built->kind;
+        side.profileMean = built->fit.mean;
+        side.profileP90 = built->fit.p90;
+        side.profileMax = built->fit.max;
+        side.matrixMean = built->matrixFit.mean;
+        side.matrixP90 = built->matrixFit.p90;
+        NoteOutput(side, options.profileFolder + "/" + name, "");
+    } else {
+        NoteOutput(side, name, "cannot make the " + side.name + " profile: " + error);
+    }
+}
+
 SideReport AnalyseSide(Session& session, const AnalyzeOptions& options, const std::string& path, bool front) {
     SideReport side;
     side.name = front ? "front" : "rear";
@@ -183,6 +239,8 @@ SideReport AnalyseSide(Session& session, const AnalyzeOptions& options, const st
             side.monotonic[c] = ChannelTableNonDecreasing(session.correction.Tables()[c]);
         }
         for (const EvaluationFile& file : session.correction.Files()) NoteOutput(side, file.path, file.error);
+        if (!options.profileFolder.empty() || !options.ti3Path.empty())
+            ProfileSide(scan, session.correction.Tables(), options, side);
     }
     // The scan and its helper are done with; freeing them keeps a duplex run at two images.
     if (TChildImage* helper = session.windows.HelperWindow()) {

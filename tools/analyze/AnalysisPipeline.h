@@ -29,6 +29,9 @@ struct SideReport {
     std::vector<std::string> messages;  // message boxes the analysis showed
     std::vector<std::string> filesWritten;  // helper image and text files, each written whole
     std::vector<std::string> writeErrors;   // one per file that could not be written whole
+    std::string profileKind;                // set when a profile was made
+    double profileMean = 0.0, profileP90 = 0.0, profileMax = 0.0;  // its fit, CIEDE2000
+    double matrixMean = 0.0, matrixP90 = 0.0;  // the shaper/matrix model's, for comparison
 
     // A side whose tables fall somewhere does not pass even with a good chart: such a table
     // darkens brighter scan values.

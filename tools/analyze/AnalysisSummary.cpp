@@ -87,6 +87,12 @@ void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
                      side.name.c_str(), side.monotonic[0] ? "ok" : "falls", side.monotonic[1] ? "ok" : "falls",
                      side.monotonic[2] ? "ok" : "falls");
     }
+    if (!side.profileKind.empty()) {
+        std::fprintf(out, "  profile:   %s, fit on the colour patches: CIEDE2000 mean %.2f, p90 %.2f, max %.2f\n",
+                     side.profileKind.c_str(), side.profileMean, side.profileP90, side.profileMax);
+        if (side.profileKind != "shaper/matrix")
+            std::fprintf(out, "             (shaper/matrix alone: mean %.2f, p90 %.2f)\n", side.matrixMean, side.matrixP90);
+    }
     for (const std::string& error : side.writeErrors) {
         std::fprintf(out, "  not written: %s\n", error.c_str());
         std::fprintf(err, "calvix-analyze: error: %s side: %s\n", side.name.c_str(), error.c_str());

@@ -46,6 +46,15 @@ int ParseAnalyzeOptions(int argc, char** argv, AnalyzeOptions& options) {
     app.add_flag("-v,--verbose", options.verbose, "Echo the analysis log to standard output");
     app.add_flag("--allow-same-file", options.allowSameFile,
                  "Accept one file as both front and rear scan (refused otherwise as a likely slip)");
+    app.add_option("--profile", options.profileFolder,
+                   "Folder for each passing side's ICC input profile (Zelmar-Q71-<serial>-<side>.icc), made\n"
+                   "from the scan as the new tables will deliver it");
+    app.add_option("--ti3", options.ti3Path,
+                   "Write the front's patches (device RGB, reference XYZ) as a CGATS .ti3 file; the rear's\n"
+                   "goes beside it with -rear before the extension");
+    app.add_option("--icc-version", options.iccVersion, "ICC version of the profiles: 4 (4.3) or 2 (2.4)")
+        ->check(CLI::IsMember({2, 4}))
+        ->capture_default_str();
 
     try {
         app.parse(argc, argv);

@@ -26,6 +26,9 @@ struct AnalyzeOptions {
     std::string serial;
     bool verbose = false;
     bool allowSameFile = false;  // front and rear may name the same file
+    std::string profileFolder;   // when set: each passing side's ICC input profile goes there
+    std::string ti3Path;         // when set: the front's patches as CGATS .ti3 (the rear's beside it)
+    int iccVersion = 4;
 };
 
 // Parses argv into options. Returns -1 to go on, or the status to exit with at once (after

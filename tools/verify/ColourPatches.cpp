@@ -9,21 +9,6 @@
 
 namespace calvix::verify {
 
-PatchCentre RasterCellCentre(const std::array<Point, 5>& slots, int rasterColumn, int rasterRow) {
-    const Point ul = slots[SlotUpperLeft], ur = slots[SlotUpperRight];
-    const Point ll = slots[SlotLowerLeft], lr = slots[SlotLowerRight];
-    const double u = (rasterColumn + 0.5) / RasterColumns;
-    const double v = (rasterRow + 0.5) / RasterRows;
-    const double top = ul.x + u * (ur.x - ul.x), bottom = ll.x + u * (lr.x - ll.x);
-    const double topY = ul.y + u * (ur.y - ul.y), bottomY = ll.y + u * (lr.y - ll.y);
-    PatchCentre centre;
-    centre.centre = {static_cast<int>(std::lround(top + v * (bottom - top))),
-                     static_cast<int>(std::lround(topY + v * (bottomY - topY)))};
-    // The grey wedge's radius: an eighth of the row height along the left edge.
-    centre.radius = RasterGeometry::FromCorners(slots).dyLeft / RasterRows / 8;
-    return centre;
-}
-
 void Summarise(const std::vector<double>& values, double& mean, double& max, double& p90) {
     mean = max = p90 = 0.0;
     if (values.empty()) return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ReferenceBatch.h"
+#include "analysis/ColourCells.h"
 #include "analysis/It8frame.h"
 
 #include <array>
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace calvix::verify {
-
-// Where the colour patches sit in the 24 x 16 raster: row A in raster row 1, column 1 in raster
-// column 1, one cell per patch, inside the one-cell margin the box leaves around them.
-inline constexpr int ColourRasterRowOffset = 1;
-inline constexpr int ColourRasterColumnOffset = 1;
-
-// The centre of the cell (raster column, raster row), interpolated between the four corner slots
-// so a rotated or sheared box keeps every centre inside its cell; radius as the grey wedge's.
-PatchCentre RasterCellCentre(const std::array<Point, 5>& slots, int rasterColumn, int rasterRow);
 
 struct ColourPatchSummary {
     int count = 0;
