@@ -29,4 +29,9 @@ std::string XdgRuntimeDir() {
     return "/tmp";
 }
 
+std::string XdgIccFolder() {
+    const std::string data = XdgDataHome();
+    return data.empty() ? std::string() : data + "/icc";
+}
+
 }  // namespace calvix

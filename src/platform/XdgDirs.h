@@ -13,6 +13,9 @@ std::string XdgBaseDirectory(const char* variable, const char* homeSuffix);
 
 // $XDG_DATA_HOME, else $HOME/.local/share; empty when neither can be had.
 std::string XdgDataHome();
+// $XDG_DATA_HOME/icc (else $HOME/.local/share/icc): where colour-managed programs and colord
+// look for the profiles of the user's devices; empty when no data folder can be had.
+std::string XdgIccFolder();
 // $XDG_CONFIG_HOME, else $HOME/.config; empty when neither can be had.
 std::string XdgConfigHome();
 // $XDG_STATE_HOME, else $HOME/.local/state; empty when neither can be had.
