@@ -10,6 +10,7 @@
 #include "gui/QtMessagePump.h"
 #include "gui/SplashBanner.h"
 #include "platform/DlDynamicLibrary.h"
+#include "platform/XdgDirs.h"
 #include "platform/LinuxSystemInfo.h"
 
 namespace calvix {
@@ -31,9 +32,10 @@ int RunGui(int argc, char** argv, SystemInfo& system, UserStore& store, NamedLoc
     QApplication::setQuitOnLastWindowClosed(false);
     TMainFormular* built = nullptr;
     try {
-        built = &shell.Build(MainFormPorts{desktop, store, system, SystemClock(), &serviceLock,
-                                           [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory(),
-                                           &pump});
+        MainFormPorts ports{desktop, store, system, SystemClock(), &serviceLock,
+                            [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory(), &pump};
+        ports.iccFolder = XdgIccFolder();
+        built = &shell.Build(std::move(ports));
     } catch (const std::exception& e) {
         // The entry's handlers log it; the operator sees it here, as a window.
         desktop.ShowMessage(e.what(), TMainFormular::ApplicationTitle, MessageButtons::Ok);

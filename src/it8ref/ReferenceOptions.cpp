@@ -51,6 +51,7 @@ void ReferenceOptions::SetGammaLastChecked(bool checked) {
 
 void ReferenceOptions::ShowLoadedReference(const std::string& path) {
     LabelTTabIT8ProfilPath.caption = ShortenPathForLabel(path, profilPathWidth);
+    loadedPath = path;
     CheckBoxTTabIT8ConvertD65.enabled = true;
     reference_.SetChromaticAdaptation(CheckBoxTTabIT8ConvertD65.checked);
     SetOptionControlsEnabled(true);
@@ -61,6 +62,7 @@ void ReferenceOptions::ShowLoadedReference(const std::string& path) {
 
 void ReferenceOptions::ShowDefaultsInForce() {
     LabelTTabIT8ProfilPath.caption = DefaultValuesActiveText;
+    loadedPath.clear();
     CheckBoxTTabIT8ConvertD65.enabled = false;
     SetOptionControlsEnabled(false);
     SetGammaLastChecked(false);

@@ -64,6 +64,8 @@ public:
     CheckBoxControl CheckBoxTTabIT8GammaLast{false, false, "Gamma last"};
     bool gammaLast = false;
     LabelControl LabelTTabIT8ProfilPath{DefaultValuesActiveText, true};
+    // The reference file in force, whole; empty while the defaults are.
+    std::string loadedPath;
     // Width of the reference label in characters; the loaded path is shortened to it.
     std::size_t profilPathWidth = 60;
 

@@ -22,7 +22,8 @@ namespace {
 // The caller's ports, with the desktop replaced by its counting stand-in.
 MainFormPorts Counted(const MainFormPorts& ports, Desktop& desktop) {
     MainFormPorts counted{desktop,           ports.userStore, ports.system,       ports.clock, ports.serviceLock,
-                          ports.makeLibrary, ports.systemDir, ports.messagePump, ports.makeTwainLibrary};
+                          ports.makeLibrary, ports.systemDir, ports.messagePump, ports.makeTwainLibrary,
+                          ports.iccFolder};
     return counted;
 }
 

@@ -11,6 +11,7 @@
 #include "analysis/ChartCheck.h"
 #include "analysis/ImageHost.h"
 #include "analysis/ImageWindows.h"
+#include "profiling/ChartPatches.h"
 #include "app/FormStatus.h"
 #include "app/MainFormControls.h"
 #include "app/Splash.h"
@@ -54,6 +55,8 @@ struct MainFormPorts {
     MessagePump* messagePump = nullptr;
     // Loads the TWAIN source manager; none: makeLibrary serves it too.
     std::function<std::unique_ptr<DynamicLibrary>()> makeTwainLibrary = {};
+    // The folder the side profiles go to after an acknowledged upload; empty: none are made.
+    std::string iccFolder = {};
 };
 
 class TMainFormular : public LogDisplay, public ImageHost {
@@ -170,6 +173,8 @@ public:
     // storeLUT's result at shut-down: whether the device took the record.
     bool lutSent = false;
     LutUpload lutUpload = LutUpload::NotSent;
+    // After an acknowledged upload: one line per side profile, what was written or why not.
+    std::vector<std::string> profileReports;
 
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }
@@ -290,6 +295,9 @@ public:
 private:
     void CreateSubsystems();
     void CreateTwain();
+    // The side profiles: patches kept at Store, profiles made once the LUT is acknowledged.
+    void KeepProfilePatches(const TChildImage& window);
+    void MakeSideProfiles();
     void CreateAssistent();
     void ReleaseClosedAssistent();
     bool WizardOnStack() const;
@@ -310,6 +318,7 @@ private:
     std::unique_ptr<CEthernetCmd> ethernet_;
     std::unique_ptr<Twain> twain_;
     GreyCorrection correction_;
+    std::array<std::optional<ChartMeasurement>, 2> profilePatches_;  // front, rear
     std::unique_ptr<TFormSplash> splash_;
     std::string appDataFolder_;
     std::string iniFileName_;

@@ -90,6 +90,7 @@ void TMainFormular::CloseSession() {
         LogStatus("  ... Sending LUT to scanner!");
         FillLutHeader(duplexScanner ? 2 : 1, scannerSerial, versionText, ports_.clock);
         lutSent = storeLUT();
+        if (lutSent) MakeSideProfiles();
     } else {
         LogStatus("  ... no LUT generated!");
     }

@@ -27,6 +27,7 @@ bool TMainFormular::StoreChecked() {
     StoreSideInputs inputs{ReferenceGreyTable, whiteAdaptionPosition, controls.showRasterAndColors.checked,
                            appDataFolder_, controls};
     StoreSide(*window, inputs, correction_, CalibrationLut);
+    KeepProfilePatches(*window);
     return true;
 }
 

@@ -266,6 +266,7 @@ void UnattendedOperator::Conclude() {
     if (form_.lutSent) {
         result_ = UnattendedResult::Uploaded;
         Say("LUT uploaded and acknowledged by the scanner");
+        for (const std::string& line : form_.profileReports) Say(line);
         const std::int64_t total = clock_.ElapsedMs() - startMs_;
         char line[320];
         std::snprintf(line, sizeof line,
