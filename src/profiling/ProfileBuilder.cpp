@@ -89,10 +89,13 @@ void FillGrid(InputProfileModel& model, const std::vector<Vector3>& linear, cons
 
 std::optional<IccProfile> Write(const InputProfileModel& model, const ProfileRequest& request, const ProfileFigures& fit,
                                 const std::string& kind, ProfileFigures& measured, std::string& error) {
-    // Written once to be measured, then again with its own figures in its tags.
+    // Written once to be measured as a reader gets it (from its bytes, with the tags' own
+    // precision), then again with its own figures in its tags.
     std::optional<IccProfile> draft = WriteInputProfile(model, request.identity, request.iccVersion, fit, kind, error);
     if (!draft) return std::nullopt;
-    measured = ProfileAccuracy(*draft, request.patches.colours);
+    std::optional<IccProfile> read = IccProfile::FromBytes(draft->Bytes(), error);
+    if (!read) return std::nullopt;
+    measured = ProfileAccuracy(*read, request.patches.colours);
     return WriteInputProfile(model, request.identity, request.iccVersion, measured, kind, error);
 }
 

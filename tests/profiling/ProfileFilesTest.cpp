@@ -1,0 +1,102 @@
+// Where profiles are kept and how they are replaced; the shaper and the matrix on inputs whose
+// answer is known.
+#include "profiling/MatrixFit.h"
+#include "profiling/ProfileFiles.h"
+#include "profiling/ToneShaper.h"
+
+#include "TempDir.h"
+#include "app/AtomicFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace calvix {
+namespace {
+
+TEST(ProfileFiles, NamesCannotLeaveTheFolder) {
+    const struct {
+        const char* serial;
+        const char* name;
+    } cases[] = {
+        {"Q71-000123", "Zelmar-Q71-Q71-000123-front.icc"},
+        {"", "Zelmar-Q71-unknown-front.icc"},
+        {"../../etc/x", "Zelmar-Q71-.._.._etc_x-front.icc"},
+        {"a b\\c\n", "Zelmar-Q71-a_b_c_-front.icc"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProfileFileName(c.serial, "front"), c.name);
+}
+
+TEST(ProfileFiles, ANewProfileKeepsTheOneBeforeAndAFailureKeepsBoth) {
+    test::TempDir dir;
+    const std::string folder = dir.File("data/icc");  // made on the way
+    std::string error;
+    const std::vector<std::uint8_t> first(200, 1), second(300, 2), third(100, 3);
+    ASSERT_TRUE(StoreProfile(folder, "p.icc", first, error)) << error;
+    EXPECT_FALSE(ReadWholeFile(folder + "/p.icc.previous", 1000));
+    ASSERT_TRUE(StoreProfile(folder, "p.icc", second, error)) << error;
+    EXPECT_EQ(ReadWholeFile(folder + "/p.icc", 1000)->size(), 300u);
+    EXPECT_EQ(ReadWholeFile(folder + "/p.icc.previous", 1000)->size(), 200u);
+    ASSERT_EQ(FindProfile(folder, "p.icc").value_or(""), folder + "/p.icc");
+    EXPECT_FALSE(FindProfile(folder, "q.icc"));
+
+    // Nothing to write, and a folder that cannot be: both files stay as they were.
+    EXPECT_FALSE(StoreProfile(folder, "p.icc", {}, error));
+    ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+    if (::geteuid() != 0) {  // root writes anyway
+        EXPECT_FALSE(StoreProfile(folder, "p.icc", third, error));
+        EXPECT_NE(error.find(folder), std::string::npos) << error;
+    }
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_EQ(ReadWholeFile(folder + "/p.icc", 1000)->size(), 300u);
+    EXPECT_EQ(ReadWholeFile(folder + "/p.icc.previous", 1000)->size(), 200u);
+    ASSERT_TRUE(WriteFileAtomically(dir.File("plain"), "x"));
+    EXPECT_FALSE(StoreProfile(dir.File("plain"), "p.icc", third, error));
+}
+
+TEST(ToneShaper, NoisyOrRepeatedStepsNeverMakeItFallAndItReachesOneAtFullScale) {
+    const std::vector<std::vector<std::pair<double, double>>> wedges = {
+        {{20, 0.02}, {60, 0.1}, {120, 0.3}, {200, 0.7}, {230, 0.9}},
+        {{20, 0.02}, {60, 0.1}, {61, 0.09}, {120, 0.3}, {119.9, 0.31}, {230, 0.9}},  // noise against the order
+        {{230, 0.9}, {20, 0.02}, {120, 0.3}},                                         // any order
+    };
+    for (const auto& wedge : wedges) {
+        ToneShaper shaper;
+        ASSERT_TRUE(shaper.Fit(wedge));
+        const std::vector<unsigned short> table = shaper.Table(1024);
+        for (std::size_t i = 1; i < table.size(); ++i) ASSERT_GE(table[i], table[i - 1]) << i;
+        EXPECT_EQ(table.back(), 65535);
+        EXPECT_DOUBLE_EQ(shaper.Linear(255.0), 1.0);
+        // Through a step the curve holds the step's share of the full-scale value.
+        EXPECT_NEAR(shaper.Linear(120.0) / shaper.Linear(230.0), 0.3 / 0.9, 0.02);
+    }
+    ToneShaper flat;
+    EXPECT_FALSE(flat.Fit({{128, 0.2}, {128.1, 0.5}}));
+}
+
+TEST(MatrixFit, RecoversAKnownMatrixAndKeepsTheWhiteExactlyUnderNoise) {
+    const Matrix3 truth{{{0.45, 0.35, 0.16}, {0.22, 0.72, 0.06}, {0.02, 0.12, 0.68}}};
+    MatrixFitInput input;
+    unsigned seed = 5;
+    auto jitter = [&seed] { seed = seed * 1103515245u + 12345u; return ((seed >> 16) % 1000) / 1000.0 - 0.5; };
+    for (int i = 0; i < 60; ++i) {
+        const Vector3 d{(i % 5) / 4.0, (i / 5 % 4) / 3.0, (i / 20) / 2.0};
+        Vector3 t{};
+        for (int r = 0; r < 3; ++r) t[r] = truth[r][0] * d[0] + truth[r][1] * d[1] + truth[r][2] * d[2] + 0.01 * jitter();
+        input.linear.push_back(d);
+        input.target.push_back(t);
+    }
+    input.whiteLinear = {1.0, 1.0, 1.0};
+    input.whiteTarget = {0.9642, 1.0, 0.8249};
+    const std::optional<Matrix3> m = FitMatrixKeepingWhite(input);
+    ASSERT_TRUE(m);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_NEAR((*m)[r][0] + (*m)[r][1] + (*m)[r][2], input.whiteTarget[r], 1e-12);
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR((*m)[r][c], truth[r][c], 0.01);
+    }
+    input.linear.assign(60, {0.5, 0.5, 0.5});  // one colour only: no matrix follows
+    EXPECT_FALSE(FitMatrixKeepingWhite(input));
+}
+
+}  // namespace
+}  // namespace calvix
