@@ -1,5 +1,5 @@
 // q71-scan's run against the in-test TWAIN manager: every failure path ends with its own exit
-// status and a message that names what to check; a good sheet becomes the chosen side's BMP.
+// status and a message that names what to check; a good sheet becomes the side's BMP or TIFF.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,8 +12,12 @@
 #include "ScanTool.h"
 #include "TempDir.h"
 #include "analysis/BmpReader.h"
+#include "colour/IccProfile.h"
+#include "profiling/ProfileFiles.h"
 #include "scanner/Twain.h"
 
+#include <lcms2.h>
+#include <tiffio.h>
 #include <unistd.h>
 
 namespace calvix::test {
@@ -57,7 +61,7 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
     const struct {
         Prepare setUp;
         int status = 0;
-        const char* message;
+        std::string message;
     } cases[] = {
         {[](auto& m, auto&) { m.loadable = false; }, scan::ExitNoManager, "cannot load the TWAIN source manager"},
         {[](auto& m, auto&) {
@@ -83,6 +87,8 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
          },
          scan::ExitBadImage, "rows run past the block"},
         {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput, "cannot write"},
+        {[&dir](auto&, auto& o) { o.profile = dir.File("no.icc"), o.output = dir.File("out.tif"); }, scan::ExitProfile,
+         "cannot read the ICC profile " + dir.File("no.icc")},
         // A device named as the output (only ever /dev/null behind a link) stays what it is.
         {[&dir](auto&, auto& o) { ::symlink("/dev/null", (o.output = dir.File("n.bmp")).c_str()); }, scan::ExitOutput,
          "not a regular file"},
@@ -99,6 +105,8 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
     char program[] = "q71-scan", flag[] = "-o", empty[] = "", *argv[] = {program, flag, empty};
     scan::ScanOptions options;
     EXPECT_EQ(scan::ParseScanOptions(3, argv, options), scan::ExitUsage);
+    char bmp[] = "x.bmp", none[] = "--no-profile", *bmpArgv[] = {program, flag, bmp, none};
+    EXPECT_EQ(scan::ParseScanOptions(4, bmpArgv, options), scan::ExitUsage);
 }
 
 TEST(ScanTool, WritesTheChosenSideAndListsWhatTheSourceReported) {
@@ -120,6 +128,40 @@ TEST(ScanTool, WritesTheChosenSideAndListsWhatTheSourceReported) {
               " 4  0x812C custom             STR64   \"own page\"", "25  0x810E custom             BOOL    344",
               "feeder              paper present"})
             EXPECT_NE(run.out.find(piece), std::string::npos) << piece << "\n" << run.out;
+    }
+}
+
+TEST(ScanTool, ATiffCarriesTheSidesProfileTheOneNamedOrNone) {
+    TempDir dir;
+    const std::string own = dir.File(ProfileFileName("Q71-4711", "rear")), named = dir.File("named.icc");
+    std::vector<std::uint8_t> bytes[2];  // the sRGB profile, made distinct by its rendering intent
+    for (const int i : {0, 1}) {
+        IccProfile srgb(cmsCreate_sRGBProfile());
+        cmsSetHeaderRenderingIntent(srgb.Handle(), i);
+        bytes[i] = srgb.Bytes();
+        WriteFileText(i == 0 ? own : named, std::string(bytes[i].begin(), bytes[i].end()));
+    }
+    const std::tuple<const char*, std::string, bool, std::vector<std::uint8_t>, std::string> cases[] = {
+        {"rear", "", false, bytes[0], own},
+        {"front", "", false, {}, "none: no Zelmar-Q71-Q71-4711-front.icc in " + dir.Path()},
+        {"rear", named, false, bytes[1], named},
+        {"rear", "", true, {}, "none (--no-profile)"},
+    };
+    for (const auto& [side, profile, none, embedded, line] : cases) {
+        SCOPED_TRACE(line);
+        scan::ScanOptions options{side, dir.File("Scan.Tiff"), false, profile, none, "none", dir.Path()};
+        const ToolRun run = RunWith(
+            dir, [](auto&, auto&) {}, options);
+        ASSERT_EQ(run.status, scan::ExitScanned) << run.err;
+        EXPECT_NE(run.out.find("\nprofile             " + line), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(", TIFF uncompressed)\n"), std::string::npos) << run.out;
+        TIFF* tif = TIFFOpen(options.output.c_str(), "r");
+        ASSERT_NE(tif, nullptr);
+        std::uint32_t size = 0;
+        const std::uint8_t* icc = nullptr;
+        EXPECT_EQ(TIFFGetField(tif, TIFFTAG_ICCPROFILE, &size, &icc), embedded.empty() ? 0 : 1);
+        EXPECT_EQ(std::vector<std::uint8_t>(icc, icc + (icc ? size : 0)), embedded);
+        TIFFClose(tif);
     }
 }
 

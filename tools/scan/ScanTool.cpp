@@ -2,6 +2,7 @@
 #include "ScanTool.h"
 
 #include "analysis/BmpWriter.h"
+#include "analysis/TiffWriter.h"
 #include "scanner/Twain.h"
 #include "scanner/TwainDib.h"
 
@@ -13,21 +14,39 @@ int ParseScanOptions(int argc, char** argv, ScanOptions& options) {
     CLI::App app{
         "Scans one sheet from the Zelmar Q71 through the TWAIN source manager and the Q71 data\n"
         "source, prints the capability values the source reports, and writes the chosen side as\n"
-        "a 24-bit BMP file. The source manager is twain_32.so in $CALVIX_SYSTEM_DIR, else in\n"
-        "../lib/calvix beside this program.\n"
+        "a 24-bit BMP file, or as a TIFF file for an output named *.tif or *.tiff: 8-bit RGB at\n"
+        "400 ppi with the side's ICC profile Zelmar-Q71-<serial>-<side>.icc from\n"
+        "$XDG_DATA_HOME/icc embedded (written without one when there is none). The source\n"
+        "manager is twain_32.so in $CALVIX_SYSTEM_DIR, else in ../lib/calvix beside this program.\n"
         "Exit status: 0 scanned, 2 usage error, 3 no source manager, 4 data source not opened or\n"
         "not readable, 5 no paper (or the rear of a one-sided scanner), 6 transfer failed,\n"
-        "7 not a 24-bit image, 8 output not written.",
+        "7 not a 24-bit image, 8 output not written, 9 ICC profile not readable.",
         "q71-scan"};
     app.add_option("--side", options.side, "Side of the sheet to write")
         ->check(CLI::IsMember({"front", "rear"}))
         ->capture_default_str();
     // An empty name would fall back to the default file without a word: a slip, not a choice.
-    app.add_option("-o,--output", options.output, "BMP file to write (default: Scan_<side>.bmp here)")
-        ->check([](const std::string& name) { return name.empty() ? std::string("the file name is empty") : ""; });
+    const auto notEmpty = [](const std::string& name) {
+        return name.empty() ? std::string("the file name is empty") : "";
+    };
+    app.add_option("-o,--output", options.output,
+                   "BMP or TIFF (*.tif, *.tiff) file to write (default: Scan_<side>.bmp here)")
+        ->check(notEmpty);
+    CLI::Option* profile =
+        app.add_option("--profile", options.profile, "TIFF: embed this ICC profile instead of the side's own")
+            ->check(notEmpty);
+    CLI::Option* none =
+        app.add_flag("--no-profile", options.noProfile, "TIFF: embed no ICC profile")->excludes(profile);
+    CLI::Option* compression = app.add_option("--compression", options.compression, "TIFF: compression of the pixels")
+                                   ->check(CLI::IsMember({"lzw", "none"}))
+                                   ->capture_default_str();
     app.add_flag("-v,--verbose", options.verbose, "Echo the acquisition's log lines to standard output");
     try {
         app.parse(argc, argv);
+        // Given with a BMP output they would be dropped without a word.
+        if (!IsTiffName(options.output) && (profile->count() + none->count() + compression->count()) > 0)
+            throw CLI::ValidationError("--profile, --no-profile and --compression",
+                                       "apply to a TIFF output only (-o FILE.tif)");
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
@@ -55,6 +74,12 @@ int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemD
     const std::string output = options.output.empty() ? "Scan_" + options.side + ".bmp" : options.output;
     const std::string managerPath = systemDir + kManagerLibraryName;
     TwainWindow window = &g_noWindow;
+    const bool tiff = IsTiffName(output);
+    ChosenProfile profile{{}, "none (--no-profile)"};
+    std::string error;
+    // A profile named on the command line is checked before anything is scanned.
+    if (tiff && !options.profile.empty() && !LoadProfile(options.profile, profile, error))
+        return Fail(twain, err, ExitProfile, error);
 
     if (!twain.TwainLoadManager())
         return Fail(twain, err, ExitNoManager,
@@ -78,6 +103,10 @@ int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemD
     PrintCapabilities(twain, out);
     if (!front && !twain.twainDuplex())
         return Fail(twain, err, ExitNothingToScan, "the scanner scans one side only: there is no rear side to write");
+    if (tiff && options.profile.empty() && !options.noProfile &&
+        !FindSideProfile(options.iccFolder, twain.twainSerial(), options.side, profile, error))
+        return Fail(twain, err, ExitProfile, error);
+    if (tiff) std::fprintf(out, "profile             %s\n", profile.line.c_str());
 
     const int feeder = twain.TwainFeederLoaded(window);
     if (feeder < 0) return Fail(twain, err, ExitNoSource, "the feeder could not be queried (CAP_FEEDERLOADED)");
@@ -100,11 +129,15 @@ int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemD
     if (converted.status != DibStatus::Ok)
         return Fail(twain, err, ExitBadImage, "the image cannot be used: " + converted.reason);
 
-    std::string error;
-    if (!SaveBmpFile(converted.bitmap, output, error))
-        return Fail(twain, err, ExitOutput, "cannot write " + output + ": " + error);
-    std::fprintf(out, "wrote               %s (%s side, %d x %d pixels, 24 bits)\n", output.c_str(),
-                 options.side.c_str(), converted.bitmap.Width(), converted.bitmap.Height());
+    const bool lzw = options.compression != "none";
+    const bool saved =
+        tiff ? SaveTiffFile(converted.bitmap, output,
+                            {lzw ? TiffCompression::Lzw : TiffCompression::None, 400, std::move(profile.bytes)}, error)
+             : SaveBmpFile(converted.bitmap, output, error);
+    if (!saved) return Fail(twain, err, ExitOutput, "cannot write " + output + ": " + error);
+    const char* format = lzw ? ", TIFF LZW" : ", TIFF uncompressed";
+    std::fprintf(out, "wrote               %s (%s side, %d x %d pixels, 24 bits%s)\n", output.c_str(),
+                 options.side.c_str(), converted.bitmap.Width(), converted.bitmap.Height(), tiff ? format : "");
     return ExitScanned;
 }
 

@@ -1,5 +1,5 @@
 // q71-scan: the service engineer's check of the TWAIN path, like scanimage for SANE: one sheet
-// from the Q71 through the real source manager and data source, written as a BMP file.
+// from the Q71 through the real source manager and data source, written as a BMP or TIFF file.
 #include "ScanTool.h"
 
 #include "app/Clock.h"
@@ -7,6 +7,7 @@
 #include "platform/DlDynamicLibrary.h"
 #include "platform/HeadlessMessagePump.h"
 #include "platform/LinuxSystemInfo.h"
+#include "platform/XdgDirs.h"
 #include "scanner/Twain.h"
 
 #include <csignal>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     using namespace calvix;
     scan::ScanOptions options;
     if (const int parsed = scan::ParseScanOptions(argc, argv, options); parsed >= 0) return parsed;
+    options.iccFolder = XdgIccFolder();
     LogWriter.SetActive(options.verbose);
     LogWriter.SetLevel(0);
     LogWriter.SetEcho(options.verbose);
