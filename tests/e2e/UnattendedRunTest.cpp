@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +47,21 @@ TEST_P(UnattendedRunTest, EndsWithTheStatusOfTheStepThatDecidedIt) {
     EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
     EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("Calvix Log File"), std::string::npos);
+    // One profile per calibrated side, and only once the scanner has taken the LUT.
+    const bool simplex = std::find(c.emulatorArgs.begin(), c.emulatorArgs.end(), "--duplex") != c.emulatorArgs.end();
+    const std::size_t expected = c.status != 0 ? 0 : simplex ? 1 : 2;
+    std::size_t profiles = 0;
+    if (std::filesystem::is_directory(dir.File("data/icc"))) {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File("data/icc"))) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            char header[40] = {};
+            in.read(header, sizeof header);
+            EXPECT_EQ(std::string(header + 36, 4), "acsp") << entry.path();
+            EXPECT_EQ(entry.path().extension(), ".icc");
+            ++profiles;
+        }
+    }
+    EXPECT_EQ(profiles, expected) << run.out;
     EXPECT_EQ(emulator.Stop(), 0);
 }
 
