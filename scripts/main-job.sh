@@ -4,7 +4,10 @@
 # turned for the rear), runs `calvix --unattended` in a private data folder with a short lamp
 # warm-up, scans the chart once more through the uploaded LUT with q71-scan, and prints per side
 # the 24 grey patches before and after calibration against their reference values. Last, the
-# proof: calvix-verify checks both sides through the LUT in force and writes a certificate.
+# proof: calvix-verify checks both sides through the LUT in force and writes a certificate. The
+# calibration also leaves one ICC input profile per side in $XDG_DATA_HOME/icc; the archival
+# rescans are TIFF files with that profile embedded, and the certificate reads the colour
+# patches through it.
 # Assumes build/ is built (scripts/run.sh builds it first). BUILD_DIR overrides the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -52,6 +55,12 @@ echo "Scanning the chart once more through the uploaded LUT (q71-scan) ..."
 "$BIN/q71-scan" --side front -o "$RUN/after/front.bmp" | tail -n 1
 "$BIN/q71-emulator" feed --chart-on rear --it8 "$REFERENCE" >/dev/null
 "$BIN/q71-scan" --side rear -o "$RUN/after/rear.bmp" | tail -n 1
+echo
+echo "Archival scans through the LUT, as TIFF with the side's new ICC profile embedded (q71-scan -o *.tif) ..."
+for side in front rear; do
+  "$BIN/q71-emulator" feed --chart-on "$side" --it8 "$REFERENCE" >/dev/null
+  "$BIN/q71-scan" --side "$side" -o "$RUN/after/$side.tif" | grep -E '^(profile|wrote)' | sed 's/^/  /'
+done
 echo
 
 DATA="$RUN/data/Zelmar GmbH/Calvix"
