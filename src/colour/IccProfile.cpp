@@ -68,8 +68,11 @@ std::string IccProfile::Description() const {
 }
 
 bool IccProfile::ReadsRgb() const {
-    const cmsColorSpaceSignature pcs = cmsGetPCS(Handle());
-    return cmsGetColorSpace(Handle()) == cmsSigRgbData && (pcs == cmsSigXYZData || pcs == cmsSigLabData);
+    // A header may hold any 32 bits where the enum expects a signature; compared as numbers, an
+    // unknown one is simply no match.
+    const auto data = static_cast<std::uint32_t>(cmsGetColorSpace(Handle()));
+    const auto pcs = static_cast<std::uint32_t>(cmsGetPCS(Handle()));
+    return data == cmsSigRgbData && (pcs == cmsSigXYZData || pcs == cmsSigLabData);
 }
 
 RgbToLabTransform::RgbToLabTransform(const IccProfile& profile) {
