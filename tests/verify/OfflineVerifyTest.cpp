@@ -113,7 +113,7 @@ TEST_F(OfflineVerifyTest, ReportJsonHoldsTheMeasuredValues) {
     EXPECT_NEAR(s.Find("tone")->NumberOr("max_abs_delta_l", -1), side.grey.maxAbsDeltaL, 5e-5);
     EXPECT_EQ(s.Find("tone")->NumberOr("fadgi_stars", -1), side.fadgiToneStars);
     EXPECT_NEAR(s.Find("white_balance")->NumberOr("max_delta_ab", -1), side.grey.maxDeltaAb, 5e-5);
-    EXPECT_NEAR(s.Find("delta_e2000")->NumberOr("p90", -1), side.colour.p90, 5e-5);
+    EXPECT_NEAR(s.Find("delta_e2000")->NumberOr("p90", -1), side.colour.figures.p90, 5e-5);
     EXPECT_EQ(s.Find("delta_e2000")->NumberOr("patches", -1), 264);
 
     // The same run went into the history as one line.
@@ -129,10 +129,11 @@ TEST_F(OfflineVerifyTest, ColourPatchesAreReadAtTheirCells) {
     options.reference = kR1;
     options.offlineFront = folder_->File("front.bmp");
     options.noHistory = true;
+    options.assumeSrgb = true;
     const OfflineRun run = RunOffline(options, dir.Path());
     ASSERT_EQ(run.result.sides.size(), 1u);
-    const ColourPatchSummary& colour = run.result.sides[0].colour;
-    ASSERT_EQ(colour.count, 264);
+    const ProfileFigures& colour = run.result.sides[0].colour.figures;
+    ASSERT_EQ(colour.patches, 264);
     // Nine in ten patches within 3 (the rest are colours sRGB cannot hold): a raster one cell
     // off would put most of them tens away.
     EXPECT_LT(colour.p90, 3.0) << run.out;
