@@ -56,7 +56,8 @@ public:
     }
     // Top-aligned text as tall as its wrapped lines need; returns its bottom.
     double Wrapped(double x, double y, double w, const std::string& text) {
-        const QRectF need = p_.boundingRect(Box(x, y, w, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Q(text));
+        const QRectF need =
+            p_.boundingRect(Box(x, y, w, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Q(text));
         const double h = need.height() * 25.4 / Dpi + 0.6;
         return Text(x, y, w, h, text, Qt::AlignLeft | Qt::AlignTop);
     }

@@ -47,7 +47,8 @@ std::optional<ColourReading> ColourReading::FromProfileFile(const std::string& p
         return std::nullopt;
     }
     const std::string description = reading.profile_->Description();
-    reading.text_ = "ICC profile " + BaseName(path) + " (" + (description.empty() ? "no description" : description) + ")";
+    reading.text_ =
+        "ICC profile " + BaseName(path) + " (" + (description.empty() ? "no description" : description) + ")";
     return reading;
 }
 
@@ -69,18 +70,24 @@ ColourReading ColourReading::Srgb() {
 
 Lab ColourReading::Read(const std::array<double, 3>& rgb) const {
     switch (kind_) {
-        case ColourEncodingKind::Profile: return transform_->Apply(rgb[0], rgb[1], rgb[2]);
-        case ColourEncodingKind::Reference: return encoding_->DecodeFractional(rgb);
-        case ColourEncodingKind::Srgb: break;
+        case ColourEncodingKind::Profile:
+            return transform_->Apply(rgb[0], rgb[1], rgb[2]);
+        case ColourEncodingKind::Reference:
+            return encoding_->DecodeFractional(rgb);
+        case ColourEncodingKind::Srgb:
+            break;
     }
     return SrgbToLabD50(rgb[0], rgb[1], rgb[2]);
 }
 
 const char* ColourReading::KindKey() const {
     switch (kind_) {
-        case ColourEncodingKind::Profile: return "icc_profile";
-        case ColourEncodingKind::Reference: return "reference_encoding";
-        case ColourEncodingKind::Srgb: break;
+        case ColourEncodingKind::Profile:
+            return "icc_profile";
+        case ColourEncodingKind::Reference:
+            return "reference_encoding";
+        case ColourEncodingKind::Srgb:
+            break;
     }
     return "srgb";
 }

@@ -16,18 +16,18 @@
 namespace calvix::verify {
 
 struct ColourPatchReading {
-    std::string name;            // "A1".."L22"
+    std::string name;             // "A1".."L22"
     std::array<double, 3> rgb{};  // the patch's mean, 0..255
-    Lab measured;                // rgb read through the encoding
+    Lab measured;                 // rgb read through the encoding
     Lab reference;
-    double deltaE = 0.0;         // CIEDE2000
+    double deltaE = 0.0;  // CIEDE2000
 };
 
 struct ColourPatchSummary {
-    std::string encoding;       // ColourReading::Text()
-    std::string encodingKind;   // ColourReading::KindKey()
-    std::string profilePath;    // when read through a profile
-    ProfileFigures figures;     // mean, max, nearest-rank 90th percentile, worst patch
+    std::string encoding;                     // ColourReading::Text()
+    std::string encodingKind;                 // ColourReading::KindKey()
+    std::string profilePath;                  // when read through a profile
+    ProfileFigures figures;                   // mean, max, nearest-rank 90th percentile, worst patch
     std::vector<ColourPatchReading> patches;  // row-major, A1..A22, B1..L22
 };
 
