@@ -161,6 +161,7 @@ void FirstPage(Page& page, const VerifyResult& r, const HistoryRead& history) {
         y += 6;
     }
     // A dE2000 figure means nothing without the encoding the patches were read through.
+    y += 1;
     for (const SideResult& side : r.sides) {
         if (!side.Measured()) continue;
         page.Font(7.5, true);
