@@ -234,9 +234,9 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     colour.choice.iccFolder = env.iccFolder;
     WorkFolder work(options.keepFolder);
     if (work.Path().empty()) return Fail(env, ExitOutput, "cannot create a work folder");
-    const MeasureContext context{ReferenceGreyTable, encoding,   result.batch,
-                                 options.thresholds, work.Path(), options.gwTolerance,
-                                 options.blackThreshold, !options.profileOut.empty()};
+    const MeasureContext context{ReferenceGreyTable, encoding,        result.batch,
+                                 options.thresholds, work.Path(),     options.gwTolerance,
+                                 options.blackThreshold, /*keepChartPatches=*/!options.profileOut.empty()};
 
     if (options.offline) {
         result.scanner.serial = options.serial;
