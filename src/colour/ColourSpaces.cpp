@@ -37,7 +37,7 @@ double SrgbToLinear(double encoded) {
     return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
 }
 
-Xyz SrgbToXyzD65(int red, int green, int blue) {
+Xyz SrgbToXyzD65(double red, double green, double blue) {
     const Xyz linear{SrgbToLinear(red / 255.0), SrgbToLinear(green / 255.0), SrgbToLinear(blue / 255.0)};
     const Xyz xyz = Apply(SrgbToXyz, linear);
     return {100.0 * xyz.X, 100.0 * xyz.Y, 100.0 * xyz.Z};
@@ -75,7 +75,7 @@ Matrix3 BradfordAdaptation(const Xyz& from, const Xyz& to) {
     return m;
 }
 
-Lab SrgbToLabD50(int red, int green, int blue) {
+Lab SrgbToLabD50(double red, double green, double blue) {
     static const Matrix3 d65ToD50 = BradfordAdaptation(WhiteD65, WhiteD50);
     return XyzToLab(Apply(d65ToD50, SrgbToXyzD65(red, green, blue)), WhiteD50);
 }

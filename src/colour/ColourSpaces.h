@@ -30,8 +30,8 @@ Xyz LabToXyz(const Lab& lab, const Xyz& white);
 
 // One encoded sRGB channel (0..1) to its linear value, with the curve's linear toe.
 double SrgbToLinear(double encoded);
-// An 8-bit sRGB pixel to XYZ under D65.
-Xyz SrgbToXyzD65(int red, int green, int blue);
+// An sRGB pixel (0..255, fractions allowed: a patch's mean) to XYZ under D65.
+Xyz SrgbToXyzD65(double red, double green, double blue);
 
 // The Bradford transform that carries colours seen under one white to the other.
 Matrix3 BradfordAdaptation(const Xyz& from, const Xyz& to);
@@ -39,8 +39,8 @@ Xyz Apply(const Matrix3& m, const Xyz& xyz);
 // False (m unchanged) for a singular matrix.
 bool Invert(const Matrix3& m, Matrix3& inverse);
 
-// An 8-bit sRGB pixel to L*a*b* relative to D50, the white of printed-target data: decoded,
+// An sRGB pixel (0..255) to L*a*b* relative to D50, the white of printed-target data: decoded,
 // taken to XYZ under D65 and adapted to D50 with Bradford.
-Lab SrgbToLabD50(int red, int green, int blue);
+Lab SrgbToLabD50(double red, double green, double blue);
 
 }  // namespace calvix

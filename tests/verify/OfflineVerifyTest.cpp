@@ -7,10 +7,14 @@
 #include "VerifyRun.h"
 #include "analysis/BmpWriter.h"
 #include "it8ref/It8Ref.h"
+#include "platform/XdgDirs.h"
+#include "profiling/ProfileFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include <sys/stat.h>
 
@@ -32,13 +36,14 @@ struct OfflineRun {
     std::string out;
 };
 
-OfflineRun RunOffline(VerifyOptions options, const std::string& dataHome) {
+OfflineRun RunOffline(VerifyOptions options, const std::string& dataHome, const std::string& iccFolder = {}) {
     OfflineRun run;
     VerifyEnvironment env;
     std::FILE* out = std::tmpfile();
     env.out = out;
     env.err = out;
     env.dataHome = dataHome;
+    env.iccFolder = iccFolder;
     env.verifiedAt = "2026-05-01T09:30:00Z";
     env.toolVersion = "test";
     options.offline = true;
@@ -113,7 +118,7 @@ TEST_F(OfflineVerifyTest, ReportJsonHoldsTheMeasuredValues) {
     EXPECT_NEAR(s.Find("tone")->NumberOr("max_abs_delta_l", -1), side.grey.maxAbsDeltaL, 5e-5);
     EXPECT_EQ(s.Find("tone")->NumberOr("fadgi_stars", -1), side.fadgiToneStars);
     EXPECT_NEAR(s.Find("white_balance")->NumberOr("max_delta_ab", -1), side.grey.maxDeltaAb, 5e-5);
-    EXPECT_NEAR(s.Find("delta_e2000")->NumberOr("p90", -1), side.colour.p90, 5e-5);
+    EXPECT_NEAR(s.Find("delta_e2000")->NumberOr("p90", -1), side.colour.figures.p90, 5e-5);
     EXPECT_EQ(s.Find("delta_e2000")->NumberOr("patches", -1), 264);
 
     // The same run went into the history as one line.
@@ -129,10 +134,11 @@ TEST_F(OfflineVerifyTest, ColourPatchesAreReadAtTheirCells) {
     options.reference = kR1;
     options.offlineFront = folder_->File("front.bmp");
     options.noHistory = true;
+    options.assumeSrgb = true;
     const OfflineRun run = RunOffline(options, dir.Path());
     ASSERT_EQ(run.result.sides.size(), 1u);
-    const ColourPatchSummary& colour = run.result.sides[0].colour;
-    ASSERT_EQ(colour.count, 264);
+    const ProfileFigures& colour = run.result.sides[0].colour.figures;
+    ASSERT_EQ(colour.patches, 264);
     // Nine in ten patches within 3 (the rest are colours sRGB cannot hold): a raster one cell
     // off would put most of them tens away.
     EXPECT_LT(colour.p90, 3.0) << run.out;
@@ -140,6 +146,90 @@ TEST_F(OfflineVerifyTest, ColourPatchesAreReadAtTheirCells) {
     // The plain sRGB render is not the reference encoding: the greys do not pass.
     EXPECT_EQ(run.status, ExitFail);
     EXPECT_NE(run.out.find("verdict: FAIL: front: GS"), std::string::npos) << run.out;
+}
+
+// The encoding each side's colour patches are read through, named alike in the text, the JSON and
+// the history. The profile is made by --profile-out from this very render, so reading through it
+// must give back the fit it was made with.
+TEST_F(OfflineVerifyTest, ColourPatchesAreReadThroughTheEncodingChosen) {
+    test::TempDir dir;
+    const std::string serial = "Q71-42";
+    VerifyOptions make;
+    make.reference = kR1;
+    make.offlineFront = folder_->File("front.bmp");
+    make.serial = serial;
+    make.noHistory = true;
+    make.profileOut = dir.File("made");
+    const OfflineRun made = RunOffline(make, dir.Path());
+    ASSERT_TRUE(made.result.sides.at(0).madeProfile.has_value()) << made.out;
+    const MadeProfile profile = *made.result.sides[0].madeProfile;
+    const std::string path = dir.File("made/Zelmar-Q71-Q71-42-front.icc");
+    ASSERT_EQ(profile.path, path) << made.out << profile.error;
+    EXPECT_NE(made.out.find("front profile: " + path + " (shaper/"), std::string::npos) << made.out;
+    EXPECT_LT(profile.fit.mean, 2.0) << made.out;
+
+    const char* oldDataHome = std::getenv("XDG_DATA_HOME");
+    const std::string restore = oldDataHome ? oldDataHome : "";
+    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+    const std::string iccFolder = XdgIccFolder();
+    ASSERT_EQ(iccFolder, dir.File("data/icc"));
+    std::filesystem::create_directories(iccFolder);
+    std::filesystem::copy_file(path, iccFolder + "/" + ProfileFileName(serial, "front"));
+    const std::string byProfile =
+        "ICC profile Zelmar-Q71-Q71-42-front.icc (Zelmar Q71 Q71-42 front, 2026-05-01, reference R1)";
+    struct Case {
+        const char* name;
+        std::string profile, serial;
+        bool srgb;
+        double gamma;
+        bool adapt;
+        const char* kind;
+        std::string text;
+    } cases[] = {
+        {"profile given", path, "", false, 1.0, false, "icc_profile", byProfile},
+        {"found by serial", "", serial, false, 1.0, false, "icc_profile", byProfile},
+        {"none for this serial", "", "Q71-43", false, 1.0, false, "reference_encoding",
+         "calibration reference encoding (gamma 1.0, plain matrix)"},
+        {"as calibrated", "", serial + "-x", false, 2.2, true, "reference_encoding",
+         "calibration reference encoding (gamma 2.2, adapted matrix)"},
+        {"sRGB asked", "", serial, true, 1.0, false, "srgb", "sRGB (assumed)"},
+    };
+    for (const Case& c : cases) {
+        VerifyOptions options;
+        options.reference = kR1;
+        options.offlineFront = folder_->File("front.bmp");
+        options.profile = c.profile;
+        options.serial = c.serial;
+        options.assumeSrgb = c.srgb;
+        options.gamma = c.gamma;
+        options.adaptD65 = c.adapt;
+        options.report = dir.File("cert.pdf");
+        const OfflineRun run = RunOffline(options, dir.File("data"), XdgIccFolder());
+        ASSERT_EQ(run.result.sides.size(), 1u) << c.name << run.out;
+        const ColourPatchSummary& colour = run.result.sides[0].colour;
+        EXPECT_EQ(colour.encoding, c.text) << c.name;
+        EXPECT_NE(run.out.find("read through " + c.text + ":\n"), std::string::npos) << c.name << run.out;
+        if (colour.encodingKind == std::string("icc_profile")) {
+            EXPECT_NEAR(colour.figures.mean, profile.fit.mean, 0.05) << c.name;
+        }
+        JsonValue json, line;
+        std::string error;
+        ASSERT_TRUE(ParseJson(test::ReadFileText(dir.File("cert.json")), json, error)) << error;
+        const JsonValue& side = json.Find("sides")->items.at(0);
+        EXPECT_EQ(side.Find("delta_e2000")->TextOr("encoding", ""), c.text) << c.name;
+        EXPECT_EQ(side.Find("delta_e2000")->TextOr("encoding_kind", ""), c.kind) << c.name;
+        const JsonValue& patches = *side.Find("colour_patches");
+        ASSERT_EQ(patches.items.size(), 264u) << c.name;
+        for (std::size_t k : {0u, 131u, 263u}) {
+            EXPECT_EQ(patches.items[k].TextOr("patch", ""), colour.patches[k].name);
+            EXPECT_NEAR(patches.items[k].Find("measured_lab")->items.at(0).number, colour.patches[k].measured.L, 5e-5);
+            EXPECT_NEAR(patches.items[k].NumberOr("delta_e2000", -1), colour.patches[k].deltaE, 5e-5);
+        }
+        ASSERT_TRUE(ParseJson(HistoryLine(run.result), line, error)) << error;
+        EXPECT_EQ(line.Find("sides")->items.at(0).TextOr("colour_encoding", ""), c.kind) << c.name;
+    }
+    if (oldDataHome) ::setenv("XDG_DATA_HOME", restore.c_str(), 1);
+    else ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
@@ -150,8 +240,9 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         const char* name;
         std::string reference, front, record;
         int status;
-        const char* says;
+        std::string says;
         std::string report = {};
+        std::string profile = {};
     } cases[] = {
         {"missing reference", dir.File("none.txt"), folder_->File("front.bmp"), "", ExitInput, "IT8 reference file"},
         {"short record", kR1, folder_->File("front.bmp"), dir.File("short.bin"), ExitInput, "has 3 bytes, not 6227"},
@@ -160,6 +251,8 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         {"report onto a FIFO", kR1, folder_->File("front.bmp"), "", ExitOutput, "json': not a regular file",
          dir.File("r.pdf")},
         {"blank page", kR1, dir.File("blank.bmp"), "", ExitChartFailed, "verdict: FAIL: front: chart check failed"},
+        {"a profile that is none", kR1, folder_->File("front.bmp"), "", ExitInput,
+         "cannot use the colour profile " + dir.File("short.bin"), "", dir.File("short.bin")},
     };
     ASSERT_EQ(::mkfifo(dir.File("r.json").c_str(), 0600), 0);
     std::string error;
@@ -171,6 +264,7 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         options.record = c.record;
         options.noHistory = true;
         options.report = c.report;
+        options.profile = c.profile;
         const OfflineRun run = RunOffline(options, dir.Path());
         EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << "\n" << run.out;

@@ -54,6 +54,13 @@ public:
         p_.drawText(Box(x, y, w, h), flags | Qt::TextWordWrap, Q(text));
         return y + h;
     }
+    // Top-aligned text as tall as its wrapped lines need; returns its bottom.
+    double Wrapped(double x, double y, double w, const std::string& text) {
+        const QRectF need =
+            p_.boundingRect(Box(x, y, w, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Q(text));
+        const double h = need.height() * 25.4 / Dpi + 0.6;
+        return Text(x, y, w, h, text, Qt::AlignLeft | Qt::AlignTop);
+    }
     double Field(double y, const std::string& name, const std::string& value, double lines = 1) {
         Font(8.5, true);
         Text(Left, y, 42, 4.6, name, Qt::AlignLeft | Qt::AlignTop);
@@ -98,7 +105,8 @@ void SideRow(Page& page, double y, const SideResult& s) {
              StarsText(s.fadgiToneStars),
              s.isoToneLevel.empty() ? "none" : s.isoToneLevel,
              Format("%.2f", g.maxDeltaAb) + " / " + std::to_string(s.fadgiWhiteBalanceStars) + "*",
-             Format("%.2f", s.colour.mean) + " / " + Format("%.2f", s.colour.max) + " / " + Format("%.2f", s.colour.p90)};
+             Format("%.2f", s.colour.figures.mean) + " / " + Format("%.2f", s.colour.figures.max) + " / " +
+                 Format("%.2f", s.colour.figures.p90)};
     double x = Left;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         page.Text(x, y, widths[i], 5, cells[i]);
@@ -152,14 +160,24 @@ void FirstPage(Page& page, const VerifyResult& r, const HistoryRead& history) {
         SideRow(page, y + 0.5, side);
         y += 6;
     }
+    // A dE2000 figure means nothing without the encoding the patches were read through.
+    y += 1;
+    for (const SideResult& side : r.sides) {
+        if (!side.Measured()) continue;
+        page.Font(7.5, true);
+        page.Text(Left, y, 42, 4.4, "Colour read, " + side.name, Qt::AlignLeft | Qt::AlignTop);
+        page.Font(7.5);
+        y = page.Wrapped(Left + 43, y, Right - Left - 43, side.colour.encoding);
+    }
     page.Font(7);
     y = page.Text(Left, y + 2, Right - Left, 17,
                   "Differences are measured minus reference in 8-bit levels. Tone: the largest |dL*| over the 24 grey "
                   "patches, L* from the reference encoding (matrix, gamma and adaptation in force) run backwards; "
                   "FADGI stars below 1.5/3/4.5/6, ISO 19264-1 level A <= 2, B <= 3, C <= 4. White balance: the largest "
                   "dE(a*b*) of the grey patches, FADGI stars below 2/4/6/8. dE2000 of the 264 colour patches, for "
-                  "information: the scan read as sRGB, adapted D65 to D50 (Bradford), against the reference L*a*b* "
-                  "(the file's LAB values, else from its XYZ under D50).");
+                  "information: each patch's mean read through the encoding named above (the side's ICC profile, "
+                  "absolute colorimetric; else the reference encoding run backwards; sRGB only when assumed), "
+                  "against the reference L*a*b* (the file's LAB values, else from its XYZ under D50).");
     y += 5;
     page.Font(11, true);
     y = page.Text(Left, y, Right - Left, 6, "Drift: the last runs of this scanner (levels)");

@@ -24,6 +24,11 @@ ReferenceEncoding::ReferenceEncoding(const GreyTable& greys, const ColourMatrix&
 }
 
 Lab ReferenceEncoding::Decode(const std::array<int, 3>& levels) const {
+    return DecodeFractional(std::array<double, 3>{static_cast<double>(levels[0]), static_cast<double>(levels[1]),
+                                        static_cast<double>(levels[2])});
+}
+
+Lab ReferenceEncoding::DecodeFractional(const std::array<double, 3>& levels) const {
     Xyz linear;
     double* out[3] = {&linear.X, &linear.Y, &linear.Z};
     for (std::size_t c = 0; c < 3; ++c) {

@@ -21,6 +21,8 @@ class ReferenceEncoding {
 public:
     ReferenceEncoding(const GreyTable& greys, const ColourMatrix& matrix, double gamma);
     Lab Decode(const std::array<int, 3>& levels) const;
+    // Fractional levels, as a patch's mean gives them.
+    Lab DecodeFractional(const std::array<double, 3>& levels) const;
     bool Usable() const { return usable_; }
 
 private:

@@ -10,6 +10,7 @@
 #include "app/MainFormControls.h"
 #include "app/Strings.h"
 #include "calibration/ReferenceColours.h"
+#include "it8ref/It8Ref.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/HeadlessImageHost.h"
 
@@ -31,7 +32,8 @@ std::string ChartCodeMeaning(int code) {
     return "unknown result";
 }
 
-SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool front, const MeasureContext& context) {
+SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool front, const MeasureContext& context,
+                       const ColourReading& colour) {
     SideResult side;
     side.name = front ? "front" : "rear";
     side.scanPath = scanPath;
@@ -72,7 +74,11 @@ SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool
     side.fadgiToneStars = FadgiToneStars(side.grey.maxAbsDeltaL);
     side.isoToneLevel = IsoToneLevel(side.grey.maxAbsDeltaL);
     side.fadgiWhiteBalanceStars = FadgiWhiteBalanceStars(side.grey.maxDeltaAb);
-    side.colour = MeasureColourPatches(window.image, window.cornerSlots, context.batch);
+    side.colour = MeasureColourPatches(window.image, window.cornerSlots, context.batch, colour);
+    // The scan came through the tables in force, so its values are already what the device
+    // delivers: no tables are applied again.
+    if (context.keepChartPatches)
+        side.chartPatches = MeasureChartPatches(window.image, window.cornerSlots, It8Reference());
     return side;
 }
 

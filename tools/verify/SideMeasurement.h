@@ -8,12 +8,22 @@
 #include "analysis/ChartCheck.h"
 #include "analysis/Point.h"
 #include "analysis/ScanBitmap.h"
+#include "profiling/ChartPatches.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace calvix::verify {
+
+// A profile made from this side's scan (--profile-out).
+struct MadeProfile {
+    std::string path;   // where it was stored; empty when it could not be made
+    std::string error;  // why not
+    std::string kind;   // "shaper/matrix" or "shaper/table"
+    ProfileFigures fit;
+};
 
 // The chart check was never reached (the scan is missing or unreadable).
 inline constexpr int ChartNotChecked = 1;
@@ -29,6 +39,8 @@ struct SideResult {
     GreyColours reference{};
     GreyEvaluation grey;
     ColourPatchSummary colour;
+    std::optional<ChartMeasurement> chartPatches;  // kept when a profile is to be made from the scan
+    std::optional<MadeProfile> madeProfile;
     int fadgiToneStars = 0;
     int fadgiWhiteBalanceStars = 0;
     std::string isoToneLevel;
@@ -47,10 +59,13 @@ struct MeasureContext {
     std::string workFolder;  // the chart check's helper image goes here
     int gwTolerance = 20;
     int blackThreshold = 25;
+    bool keepChartPatches = false;  // a profile is made from each measured side
 };
 
-// scan: the image to check; when null, scanPath is read (BMP or JPEG).
-SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool front, const MeasureContext& context);
+// scan: the image to check; when null, scanPath is read (BMP or JPEG). colour: how the side's
+// colour patches are read.
+SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool front, const MeasureContext& context,
+                       const ColourReading& colour);
 
 // Meaning of a chart check result, for people.
 std::string ChartCodeMeaning(int code);

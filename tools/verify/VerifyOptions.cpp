@@ -15,7 +15,9 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
         "(front, and on a duplex scanner the rear from the next sheet), finds and checks the chart\n"
         "as a calibration does, and compares the 24 grey patches with the reference: per channel in\n"
         "8-bit levels and in L*, with the FADGI and ISO 19264-1 levels met, plus CIEDE2000 of the 264\n"
-        "colour patches for information. Each run is appended to the scanner's history.\n"
+        "colour patches for information, read through the side's ICC profile (given, or found in the\n"
+        "ICC folder by serial and side), else through the calibration's reference encoding. Each run\n"
+        "is appended to the scanner's history.\n"
         "Exit status: 0 pass, 1 fail (a side outside the thresholds), 2 usage error, 3 reference,\n"
         "record or scan file unusable, 4 scanner not reached, 5 scan failed (no paper, transfer,\n"
         "image, no operator), 6 chart not found or failed its check, 7 certificate, JSON or history\n"
@@ -37,6 +39,17 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
         ->check(CLI::Range(0.5, 5.0))
         ->capture_default_str();
     app.add_flag("--adapt-d65", options.adaptD65, "Reference greys with chromatic adaptation (D65), as calibrated");
+    CLI::Option* srgb = app.add_flag("--assume-srgb", options.assumeSrgb,
+                                     "Read the colour patches as sRGB instead of through a profile or the "
+                                     "reference encoding");
+    app.add_option("--profile", options.profile,
+                   "ICC input profile to read the front's (or the only side's) colour patches through")
+        ->excludes(srgb);
+    app.add_option("--rear-profile", options.rearProfile, "ICC input profile to read the rear's colour patches through")
+        ->excludes(srgb);
+    app.add_option("--profile-out", options.profileOut,
+                   "Make each measured side's ICC input profile from this scan and store it in this folder\n"
+                   "(Zelmar-Q71-<serial>-<side>.icc, the one before kept as .previous)");
     app.add_option("--max-mean", options.thresholds.meanLevels, "Largest mean |difference| per channel, levels")
         ->check(FiniteNumber)
         ->check(CLI::Range(0.0, 255.0))

@@ -28,6 +28,10 @@ struct VerifyOptions {
     std::string keepFolder;            // keep scans and helper images here
     double gamma = 1.0;
     bool adaptD65 = false;
+    std::string profile;               // ICC profile of the front (or the only side)
+    std::string rearProfile;
+    bool assumeSrgb = false;           // read the colour patches as sRGB
+    std::string profileOut;            // make each measured side's profile into this folder
     GreyThresholds thresholds;
     int gwTolerance = 20;
     int blackThreshold = 25;

@@ -72,11 +72,32 @@ void Side(JsonWriter& w, const SideResult& side) {
     w.EndObject();
     w.Key("white_balance").BeginObject().Key("mean_delta_ab").Number(g.meanDeltaAb);
     w.Key("max_delta_ab").Number(g.maxDeltaAb).Key("fadgi_stars").Integer(side.fadgiWhiteBalanceStars).EndObject();
-    const ColourPatchSummary& c = side.colour;
-    w.Key("delta_e2000").BeginObject().Key("patches").Integer(c.count).Key("mean").Number(c.mean);
+    const ProfileFigures& c = side.colour.figures;
+    w.Key("delta_e2000").BeginObject().Key("patches").Integer(c.patches).Key("mean").Number(c.mean);
     w.Key("max").Number(c.max).Key("p90").Number(c.p90);
     OptionalText(w, "worst_patch", c.worst);
+    w.Key("encoding").String(side.colour.encoding).Key("encoding_kind").String(side.colour.encodingKind);
+    OptionalText(w, "profile", side.colour.profilePath);
     w.EndObject();
+    w.Key("colour_patches").BeginArray();
+    for (const ColourPatchReading& p : side.colour.patches) {
+        w.BeginObject().Key("patch").String(p.name);
+        Triple(w, "rgb", p.rgb);
+        LabValue(w, "measured_lab", p.measured);
+        LabValue(w, "reference_lab", p.reference);
+        w.Key("delta_e2000").Number(p.deltaE).EndObject();
+    }
+    w.EndArray();
+    if (side.madeProfile) {
+        const MadeProfile& made = *side.madeProfile;
+        w.Key("profile_made").BeginObject();
+        OptionalText(w, "file", made.path);
+        OptionalText(w, "error", made.error);
+        OptionalText(w, "kind", made.kind);
+        w.Key("fit").BeginObject().Key("mean").Number(made.fit.mean).Key("p90").Number(made.fit.p90);
+        w.Key("max").Number(made.fit.max).EndObject();
+        w.EndObject();
+    }
     w.EndObject();
 }
 
@@ -139,7 +160,9 @@ std::string HistoryLine(const VerifyResult& r) {
         if (side.Measured()) {
             Triple(w, "mean", side.grey.meanAbs);
             Triple(w, "max", side.grey.maxAbs);
-            w.Key("delta_e2000_mean").Number(side.colour.mean);
+            w.Key("delta_e2000_mean").Number(side.colour.figures.mean);
+            // Older lines read the patches as sRGB and have no kind; the figures differ by it.
+            w.Key("colour_encoding").String(side.colour.encodingKind);
         } else {
             w.Key("error").String(side.error.empty() ? ChartCodeMeaning(side.chartCode) : side.error);
         }

@@ -3,6 +3,8 @@
 // certificate's drift chart includes this run.
 #include "VerifyRun.h"
 
+#include "ColourEncoding.h"
+#include "ProfileOut.h"
 #include "ScannerAcquisition.h"
 #include "SideMeasurement.h"
 #include "VerifySummary.h"
@@ -95,8 +97,49 @@ bool AskToTurnSheet(const VerifyEnvironment& env) {
     }
 }
 
+// How each side's colour patches are read, and the profiles given, loaded before any scan.
+struct ColourSetup {
+    ColourReadingChoice choice;
+    ColourReading reference;
+
+    ColourReading ForSide(const std::string& serial, bool front, const VerifyEnvironment& env) const {
+        std::string warning;
+        ColourReading reading = ChooseColourReading(choice, serial, front, reference, warning);
+        if (!warning.empty()) std::fprintf(env.err, "calvix-verify: warning: %s\n", warning.c_str());
+        return reading;
+    }
+};
+
+bool LoadGivenProfiles(const VerifyOptions& options, ColourReadingChoice& choice, std::string& error) {
+    choice.assumeSrgb = options.assumeSrgb;
+    if (!options.profile.empty() && !(choice.front = ColourReading::FromProfileFile(options.profile, error)))
+        return false;
+    if (!options.rearProfile.empty() && !(choice.rear = ColourReading::FromProfileFile(options.rearProfile, error)))
+        return false;
+    return true;
+}
+
+int MakeProfiles(const VerifyOptions& options, const VerifyEnvironment& env, VerifyResult& result) {
+    int status = ExitPass;
+    const ProfileOutRequest request{options.profileOut, result.scanner.serial, result.verifiedAt.substr(0, 10)};
+    for (SideResult& side : result.sides) {
+        if (!side.Measured()) continue;
+        side.madeProfile = MakeSideProfile(side, result.batch, request);
+        const MadeProfile& made = *side.madeProfile;
+        if (!made.error.empty()) {
+            status = Fail(env, ExitOutput, made.error);
+            continue;
+        }
+        std::fprintf(env.out,
+                     "%s profile: %s (%s), fit on the colour patches: CIEDE2000 mean %.2f, p90 %.2f, max %.2f\n",
+                     side.name.c_str(), made.path.c_str(), made.kind.c_str(), made.fit.mean, made.fit.p90,
+                     made.fit.max);
+    }
+    return status;
+}
+
 int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, const MeasureContext& context,
-              VerifyResult& result) {
+              const ColourSetup& colour, VerifyResult& result) {
     ScannerAcquisition scanner(*env.twain);
     std::string error;
     if (const int status = scanner.Open(result.scanner, error); status != ExitPass) return Fail(env, status, error);
@@ -114,7 +157,8 @@ int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, const Measur
             kept = options.keepFolder + "/Verify_" + (front ? "front" : "rear") + ".bmp";
             if (!SaveBmpFile(image, kept, error)) return Fail(env, ExitOutput, "cannot keep scan '" + kept + "': " + error);
         }
-        result.sides.push_back(MeasureSide(&image, kept, front, context));
+        result.sides.push_back(
+            MeasureSide(&image, kept, front, context, colour.ForSide(result.scanner.serial, front, env)));
     }
     return ExitPass;
 }
@@ -185,20 +229,27 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     const ReferenceEncoding encoding(ReferenceGreyTable, options.adaptD65 ? AdaptedMatrix : PlainMatrix,
                                      options.gamma);
     if (!encoding.Usable()) return Fail(env, ExitInput, "the reference greys give no usable L* encoding");
+    ColourSetup colour{{}, ColourReading::Reference(encoding, options.gamma, options.adaptD65)};
+    if (!LoadGivenProfiles(options, colour.choice, error)) return Fail(env, ExitInput, error);
+    colour.choice.iccFolder = env.iccFolder;
     WorkFolder work(options.keepFolder);
     if (work.Path().empty()) return Fail(env, ExitOutput, "cannot create a work folder");
-    const MeasureContext context{ReferenceGreyTable, encoding, result.batch, options.thresholds, work.Path(),
-                                 options.gwTolerance, options.blackThreshold};
+    const MeasureContext context{ReferenceGreyTable, encoding,        result.batch,
+                                 options.thresholds, work.Path(),     options.gwTolerance,
+                                 options.blackThreshold, /*keepChartPatches=*/!options.profileOut.empty()};
 
     if (options.offline) {
         result.scanner.serial = options.serial;
-        result.sides.push_back(MeasureSide(nullptr, options.offlineFront, true, context));
-        if (!options.offlineRear.empty()) result.sides.push_back(MeasureSide(nullptr, options.offlineRear, false, context));
+        result.sides.push_back(
+            MeasureSide(nullptr, options.offlineFront, true, context, colour.ForSide(options.serial, true, env)));
+        if (!options.offlineRear.empty())
+            result.sides.push_back(
+                MeasureSide(nullptr, options.offlineRear, false, context, colour.ForSide(options.serial, false, env)));
         for (const SideResult& side : result.sides)
             if (!side.error.empty()) return Fail(env, ExitInput, side.name + ": " + side.error);
     } else {
         if (env.twain == nullptr) return Fail(env, ExitScannerNotReached, "no TWAIN module in this run");
-        if (const int status = ScanSides(options, env, context, result); status != ExitPass) return status;
+        if (const int status = ScanSides(options, env, context, colour, result); status != ExitPass) return status;
     }
 
     PrintSummary(result, env.out);
@@ -209,9 +260,11 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     for (const SideResult& side : result.sides)
         if (!side.Measured()) status = ExitChartFailed;
     if (status == ExitPass && !result.Passed()) status = ExitFail;
+    const int profiled = options.profileOut.empty() ? ExitPass : MakeProfiles(options, env, result);
     const int written = WriteOutputs(options, env, result);
     PrintVerdict(result, env.out);
-    return written != ExitPass ? written : status;
+    if (written != ExitPass) return written;
+    return profiled != ExitPass ? profiled : status;
 }
 
 int PrintHistory(const std::string& serial, const VerifyEnvironment& env) {

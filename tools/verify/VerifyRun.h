@@ -27,6 +27,7 @@ struct VerifyEnvironment {
     std::FILE* in = stdin;           // the operator's Enter before the rear scan
     Twain* twain = nullptr;          // null: only --offline can run
     std::string dataHome;            // XDG data folder; the history goes below it
+    std::string iccFolder;           // where the sides' profiles are looked for by serial
     std::string verifiedAt;          // UTC time stamp of this run
     std::string toolVersion;
     CertificateWriter certificate;   // null: --report writes the JSON only

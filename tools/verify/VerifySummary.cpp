@@ -78,8 +78,10 @@ void PrintSummary(const VerifyResult& result, std::FILE* out) {
                      side.isoToneLevel.empty() ? "no level" : ("level " + side.isoToneLevel).c_str());
         std::fprintf(out, "  white balance: max dE(a*b*) %.2f (mean %.2f): FADGI %s\n", g.maxDeltaAb, g.meanDeltaAb,
                      StarsText(side.fadgiWhiteBalanceStars).c_str());
-        std::fprintf(out, "  colour patches (information, sRGB reading): dE2000 mean %.2f, max %.2f (%s), 90th %.2f\n",
-                     side.colour.mean, side.colour.max, side.colour.worst.c_str(), side.colour.p90);
+        const ProfileFigures& c = side.colour.figures;
+        std::fprintf(out, "  colour patches (information), read through %s:\n", side.colour.encoding.c_str());
+        std::fprintf(out, "    dE2000 over %d patches: mean %.2f, max %.2f (%s), 90th percentile %.2f\n", c.patches,
+                     c.mean, c.max, c.worst.c_str(), c.p90);
     }
 }
 

@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     if (const int parsed = verify::ParseVerifyOptions(argc, argv, options); parsed >= 0) return parsed;
     verify::VerifyEnvironment env;
     env.dataHome = XdgDataHome();
+    env.iccFolder = XdgIccFolder();
     if (!options.historySerial.empty()) return verify::PrintHistory(options.historySerial, env);
 
     LogWriter.SetActive(options.verbose);
