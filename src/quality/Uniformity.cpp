@@ -1,0 +1,96 @@
+// Uniformity: square means of the raw levels, decoded once per square.
+#include "quality/Uniformity.h"
+
+#include <cmath>
+#include <vector>
+
+namespace calvix::quality {
+
+namespace {
+
+// Y / Yn of the mean colour of the square of side `size` whose top-left pixel is (left, top).
+double SquareLuminance(const ScanBitmap& page, const PixelDecoder& decode, int left, int top, int size) {
+    std::array<double, 3> sum{};
+    for (int y = top; y < top + size; ++y) {
+        const std::uint8_t* pixel = page.Row(y) + 3 * static_cast<std::size_t>(left);
+        for (int x = 0; x < size; ++x, pixel += 3) {
+            sum[0] += pixel[2];
+            sum[1] += pixel[1];
+            sum[2] += pixel[0];
+        }
+    }
+    const double n = static_cast<double>(size) * size;
+    return RelativeLuminance(decode(sum[0] / n, sum[1] / n, sum[2] / n));
+}
+
+double LossPercent(double y, double centre) { return 100.0 * (1.0 - y / centre); }
+
+}  // namespace
+
+bool MeasureUniformity(const ScanBitmap& page, const PixelDecoder& decode, const UniformityOptions& options,
+                       UniformityFigures* figures, std::string* error) {
+    if (!decode) {
+        *error = "no pixel decoder for the uniformity";
+        return false;
+    }
+    if (!(options.ppi > 0.0) || !(options.cellMm > 0.0) || !(options.borderMm >= 0.0)) {
+        *error = "uniformity needs a positive rate and cell size and a border of at least 0";
+        return false;
+    }
+    UniformityFigures result;
+    result.cellPixels = static_cast<int>(std::lround(options.cellMm / 25.4 * options.ppi));
+    result.borderPixels = static_cast<int>(std::lround(options.borderMm / 25.4 * options.ppi));
+    const int cell = result.cellPixels, border = result.borderPixels;
+    if (cell < 1) {
+        *error = "uniformity cell is smaller than a pixel";
+        return false;
+    }
+    result.columns = (page.Width() - 2 * border) / cell;
+    result.rows = (page.Height() - 2 * border) / cell;
+    if (result.columns < 3 || result.rows < 3) {
+        *error = "the page is too small for a 3 x 3 grid of uniformity cells";
+        return false;
+    }
+
+    const int cx = (page.Width() - cell) / 2, cy = (page.Height() - cell) / 2;
+    const int right = page.Width() - border - cell, bottom = page.Height() - border - cell;
+    const double centre = SquareLuminance(page, decode, cx, cy, cell);
+    if (!(centre > 0.0)) {
+        *error = "the centre of the blank page decodes to black";
+        return false;
+    }
+    const std::array<std::array<int, 2>, 4> corners{{{border, border}, {right, border}, {border, bottom}, {right, bottom}}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        result.cornerLossPercent[i] = LossPercent(SquareLuminance(page, decode, corners[i][0], corners[i][1], cell), centre);
+        result.meanCornerLossPercent += result.cornerLossPercent[i] / 4.0;
+    }
+    result.edgeLossXPercent = (LossPercent(SquareLuminance(page, decode, border, cy, cell), centre) +
+                               LossPercent(SquareLuminance(page, decode, right, cy, cell), centre)) / 2.0;
+    result.edgeLossYPercent = (LossPercent(SquareLuminance(page, decode, cx, border, cell), centre) +
+                               LossPercent(SquareLuminance(page, decode, cx, bottom, cell), centre)) / 2.0;
+
+    std::vector<double> luminance(static_cast<std::size_t>(result.columns) * static_cast<std::size_t>(result.rows));
+    double sum = 0.0;
+    for (int row = 0; row < result.rows; ++row)
+        for (int column = 0; column < result.columns; ++column) {
+            const double y = SquareLuminance(page, decode, border + column * cell, border + row * cell, cell);
+            luminance[static_cast<std::size_t>(row) * static_cast<std::size_t>(result.columns) + static_cast<std::size_t>(column)] = y;
+            sum += y;
+        }
+    result.pageMeanY = sum / static_cast<double>(luminance.size());
+    for (int row = 0; row < result.rows; ++row)
+        for (int column = 0; column < result.columns; ++column) {
+            const double y = luminance[static_cast<std::size_t>(row) * static_cast<std::size_t>(result.columns) + static_cast<std::size_t>(column)];
+            const double deviation = 100.0 * (y - result.pageMeanY) / result.pageMeanY;
+            if (std::abs(deviation) <= std::abs(result.maxDeviationPercent)) continue;
+            result.maxDeviationPercent = deviation;
+            result.worstColumn = column;
+            result.worstRow = row;
+            result.worstX = border + column * cell + (cell - 1) / 2.0;
+            result.worstY = border + row * cell + (cell - 1) / 2.0;
+        }
+    *figures = result;
+    return true;
+}
+
+}  // namespace calvix::quality
