@@ -5,6 +5,8 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 namespace calvix {
@@ -35,7 +37,7 @@ std::optional<IccProfile> IccProfile::FromBytes(const std::vector<std::uint8_t>&
 std::optional<IccProfile> IccProfile::FromFile(const std::string& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot open " + path;
+        error = path + ": cannot be opened (" + std::strerror(errno) + ")";
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
