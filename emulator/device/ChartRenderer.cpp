@@ -313,7 +313,9 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
             box.AffineInverse(page, u, v);
             return ClassifyIn(frame, u, v, halfLine, margin);
         };
-        scene.regionAt = [&](double x, double y) { return classifyPage(Vec{x / scale, y / scale}); };
+        scene.regionsAt = [&](const double* x, const double* y, int n, std::uint16_t* regions) {
+            for (int i = 0; i < n; ++i) regions[i] = static_cast<std::uint16_t>(classifyPage(Vec{x[i] / scale, y[i] / scale}));
+        };
         scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
             // Every 4th pixel first: where two agree, so do the pixels between (no region of the
             // chart is narrower than 4 pixels along a row but a corner's sliver); else each one.
@@ -368,7 +370,7 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
         const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
         scene.linear.push_back(LinearOf(options.optics, paper));
         scene.regionsOfRow = [&](int, std::uint16_t* regions) { std::fill(regions, regions + image.Width(), 0); };
-        scene.regionAt = [](double, double) { return 0; };
+        scene.regionsAt = [](const double*, const double*, int n, std::uint16_t* regions) { std::fill(regions, regions + n, 0); };
         RenderOptically(scene, options, noise, random, image);
         PaintDust(image, options, random);
         return image;
