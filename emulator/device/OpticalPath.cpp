@@ -39,6 +39,7 @@ public:
         : scene_(scene), width_(width), height_(height), blocks_(ColumnBlocks(width)) {
         for (auto& row : regions_) row.resize(static_cast<std::size_t>(width));
         for (auto& row : plain_) row.resize(static_cast<std::size_t>(width));
+        edge_.resize(static_cast<std::size_t>(width));
         const Optics& o = options.optics;
         const double dx[3] = {o.misregister[0], 0.0, o.misregister[2]};
         const double dy[3] = {o.misregister[1], 0.0, o.misregister[3]};
@@ -133,16 +134,15 @@ private:
             for (std::size_t c = 0; c < 3; ++c) std::fill(plain_[c].begin(), plain_[c].end(), scene_.linear[here[0]][c]);
             plainRegion_ = here[0];
         } else {
-            float* red = plain_[0].data();
-            float* green = plain_[1].data();
-            float* blue = plain_[2].data();
-            border_.clear();
-            for (int x = 0; x < width_; ++x) {
+            // Each run of one region at its colour; then the pixels with another region beside them.
+            for (int x = 0; x < width_;) {
                 const std::uint16_t r = here[x];
-                const std::array<float, 3>& rgb = scene_.linear[r];
-                red[x] = rgb[0], green[x] = rgb[1], blue[x] = rgb[2];
-                if ((x > 0 && here[x - 1] != r) || (x + 1 < width_ && here[x + 1] != r) || above[x] != r || below[x] != r) border_.push_back(x);
+                int end = x + 1;
+                while (end < width_ && here[end] == r) ++end;
+                for (std::size_t c = 0; c < 3; ++c) std::fill(plain_[c].data() + x, plain_[c].data() + end, scene_.linear[r][c]);
+                x = end;
             }
+            FindBorder(above, here, below);
             Cover(s);
         }
         const std::size_t rowBytes = sizeof(float) * static_cast<std::size_t>(width_);
@@ -158,6 +158,26 @@ private:
             } else {
                 rowChanged_[c][Slot(s)] = MarkChangedBlocks(row, Row(c, s - 1), width_, marks);
             }
+        }
+    }
+
+    // The pixels of row here with another region left, right, above or below, into border_.
+    void FindBorder(const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below) {
+        std::uint8_t* edge = edge_.data();
+        const int last = width_ - 1;
+        edge[0] = (last > 0 && here[1] != here[0]) || above[0] != here[0] || below[0] != here[0];
+        for (int x = 1; x < last; ++x)
+            edge[x] = (here[x - 1] != here[x]) | (here[x + 1] != here[x]) | (above[x] != here[x]) | (below[x] != here[x]);
+        if (last > 0) edge[last] = here[last - 1] != here[last] || above[last] != here[last] || below[last] != here[last];
+        border_.clear();
+        for (int x = 0; x < width_;) {
+            std::uint64_t eight = 0;
+            if (x + 8 <= width_ && (std::memcpy(&eight, edge + x, 8), eight == 0)) {
+                x += 8;
+                continue;
+            }
+            if (edge[x] != 0) border_.push_back(x);
+            ++x;
         }
     }
 
@@ -234,6 +254,7 @@ private:
     std::vector<float> padded_;
     std::vector<const float*> sources_;
     std::vector<std::pair<int, int>> spans_;
+    std::vector<std::uint8_t> edge_;
     std::vector<int> border_;
     std::vector<double> sampleX_, sampleY_;
     std::vector<std::uint16_t> sampled_;
@@ -315,11 +336,14 @@ void RenderOptically(const OpticalScene& scene, const RenderOptions& options, co
         if (!noisy) {
             const std::uint8_t *red = table.byte[0].data(), *green = table.byte[1].data(), *blue = table.byte[2].data();
             const std::int32_t *r = indices[0].data(), *g = indices[1].data(), *b = indices[2].data();
-            for (int x = 0; x < width; ++x, out += 3) {
-                out[0] = blue[b[x]];
-                out[1] = green[g[x]];
-                out[2] = red[r[x]];
+            // One store a pixel: four bytes, the fourth overwritten by the next pixel.
+            for (int x = 0; x + 1 < width; ++x, out += 3) {
+                const std::uint32_t bgr = blue[b[x]] | static_cast<std::uint32_t>(green[g[x]]) << 8 | static_cast<std::uint32_t>(red[r[x]]) << 16;
+                std::memcpy(out, &bgr, 4);
             }
+            out[0] = blue[b[width - 1]];
+            out[1] = green[g[width - 1]];
+            out[2] = red[r[width - 1]];
             continue;
         }
         for (int x = 0; x < width; ++x) {
