@@ -3,6 +3,7 @@
 // patch, and converts that region's colour through the tone response, noise and tables.
 #include "ChartRenderer.h"
 
+#include "BoxMap.h"
 #include "OpticalPath.h"
 #include "SensorNoise.h"
 
@@ -15,8 +16,12 @@ namespace calvix {
 
 namespace {
 
-constexpr int RasterColumnCount = 24;
-constexpr int RasterRowCount = 16;
+using chart::BoxFrame;
+using chart::BoxMap;
+using chart::FrameAt;
+using chart::RasterColumnCount;
+using chart::RasterRowCount;
+using chart::Vec;
 // Patches sit inside their cells with a card-coloured gap, so that every probe finds card
 // right behind the box line and the raster lines drawn on cell borders miss the samples.
 constexpr double PatchInset = 8.0;
@@ -25,104 +30,9 @@ enum Region : int { PageRegion = 0, SurroundRegion = 1, LineRegion = 2, FirstPat
 constexpr int FirstGreyRegion = FirstPatchRegion + ChartPatchRows * ChartPatchColumns;
 constexpr int RegionCount = FirstGreyRegion + ChartGreyCount;
 
-struct Vec {
-    double x;
-    double y;
-};
-
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-double Length(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y); }
-
-// The box as a bilinear patch: P(u, v) = a + e*u + f*v + g*u*v with (0,0) top-left and (1,1)
-// bottom-right at the middle of the line.
-class BoxMap {
-public:
-    BoxMap(Vec topLeft, Vec topRight, Vec bottomLeft, Vec bottomRight)
-        : a_(topLeft), e_(topRight - topLeft), f_(bottomLeft - topLeft),
-          g_((topLeft - topRight) + (bottomRight - bottomLeft)),
-          widthTop_(Length(topRight - topLeft)), widthBottom_(Length(bottomRight - bottomLeft)),
-          heightLeft_(Length(bottomLeft - topLeft)), heightRight_(Length(bottomRight - topRight)) {}
-
-    // (u, v) of a page point; false when the map has no real preimage there.
-    bool Inverse(Vec p, double& u, double& v) const {
-        const Vec h = p - a_;
-        const double k2 = Cross(g_, f_);
-        const double k1 = Cross(e_, f_) + Cross(h, g_);
-        const double k0 = Cross(h, e_);
-        if (std::abs(k2) < 1e-9 * std::max(1.0, std::abs(k1))) {
-            if (k1 == 0.0) return false;
-            v = -k0 / k1;
-            return SolveU(h, v, u);
-        }
-        const double discriminant = k1 * k1 - 4.0 * k0 * k2;
-        if (discriminant < 0.0) return false;
-        const double w = std::sqrt(discriminant);
-        // Of the two roots, the one nearer the box is the page's point of view.
-        const double v1 = (-k1 - w) / (2.0 * k2);
-        const double v2 = (-k1 + w) / (2.0 * k2);
-        v = std::abs(v1 - 0.5) <= std::abs(v2 - 0.5) ? v1 : v2;
-        return SolveU(h, v, u);
-    }
-
-    // A box without distortion is a parallelogram: then (u, v) are linear in the page point,
-    // which the optical path uses to classify a row at a few multiplications a pixel.
-    bool Affine() const { return std::abs(g_.x) + std::abs(g_.y) < 1e-9 * (Length(e_) + Length(f_)); }
-    void AffineInverse(Vec p, double& u, double& v) const {
-        const Vec h = p - a_;
-        const double d = Cross(e_, f_);
-        u = Cross(h, f_) / d;
-        v = Cross(e_, h) / d;
-    }
-
-    void AffineInverse(const double* x, const double* y, int n, double* u, double* v) const;
-
-    double WidthAt(double v) const { return widthTop_ + (widthBottom_ - widthTop_) * v; }
-    double HeightAt(double u) const { return heightLeft_ + (heightRight_ - heightLeft_) * u; }
-
-private:
-    bool SolveU(Vec h, double v, double& u) const {
-        const double dx = e_.x + g_.x * v;
-        const double dy = e_.y + g_.y * v;
-        if (std::abs(dx) >= std::abs(dy)) {
-            if (dx == 0.0) return false;
-            u = (h.x - f_.x * v) / dx;
-        } else {
-            u = (h.y - f_.y * v) / dy;
-        }
-        return true;
-    }
-
-    Vec a_, e_, f_, g_;
-    double widthTop_, widthBottom_, heightLeft_, heightRight_;
-};
-
-// The affine inverse of n page points as plain arithmetic over arrays, cloned for AVX2 (without
-// FMA, so the regions are the same on every machine): the divisions are most of its cost.
-__attribute__((target_clones("avx2", "default"))) void InverseOfPoints(const double* __restrict x, const double* __restrict y, int n,
-                                                                        Vec a, Vec e, Vec f, double* __restrict u, double* __restrict v) {
-    const double d = Cross(e, f);
-    for (int i = 0; i < n; ++i) {
-        const double hx = x[i] - a.x, hy = y[i] - a.y;
-        u[i] = (hx * f.y - hy * f.x) / d;
-        v[i] = (e.x * hy - e.y * hx) / d;
-    }
-}
-
-void BoxMap::AffineInverse(const double* x, const double* y, int n, double* u, double* v) const {
-    InverseOfPoints(x, y, n, a_, e_, f_, u, v);
-}
-
 bool InLine(double distance, double half) { return distance >= -half && distance < half; }
 
-// The box's size where a point lies, and its raster cells' size.
-struct BoxFrame {
-    double width, height, cellWidth, cellHeight;
-};
-
 // Inlined into the per-pixel loops, as the one function it was before the optics needed its parts.
-[[gnu::always_inline]] inline BoxFrame FrameAt(const BoxMap& box, double u, double v);
 [[gnu::always_inline]] inline int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin);
 
 [[gnu::always_inline]] inline int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
@@ -130,12 +40,6 @@ struct BoxFrame {
     double v = 0.0;
     if (!box.Inverse(p, u, v)) return PageRegion;
     return ClassifyIn(FrameAt(box, u, v), u, v, halfLine, margin);
-}
-
-inline BoxFrame FrameAt(const BoxMap& box, double u, double v) {
-    const double width = box.WidthAt(std::clamp(v, 0.0, 1.0));
-    const double height = box.HeightAt(std::clamp(u, 0.0, 1.0));
-    return {width, height, width / RasterColumnCount, height / RasterRowCount};
 }
 
 // The region of a point by its place (u, v) in the box; a parallelogram has one frame for all.
@@ -380,12 +284,20 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
         return result;
     }
 
+    chart::RowInverse inverse;  // of the row's pixels near the box, in one go
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
+        const bool nearRow = y >= y0 && y < y1;
+        const int from = x0;
+        const int to = nearRow ? std::min(x1, image.Width()) : x0;
+        if (to > from) box.InverseOfRow(y, from, to - from, inverse);
         for (int x = 0; x < image.Width(); ++x) {
-            const bool nearBox = y >= y0 && y < y1 && x >= x0 && x < x1;
-            const int region = nearBox ? Classify(box, Vec{static_cast<double>(x), static_cast<double>(y)}, halfLine, margin)
-                                       : PageRegion;
+            int region = PageRegion;
+            const std::size_t k = static_cast<std::size_t>(x - from);
+            if (x >= from && x < to && inverse.ok[k] != 0) {
+                const BoxFrame frame{inverse.width[k], inverse.height[k], inverse.cellWidth[k], inverse.cellHeight[k]};
+                region = ClassifyIn(frame, inverse.u[k], inverse.v[k], halfLine, margin);
+            }
             PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[static_cast<std::size_t>(region)],
                      plain[static_cast<std::size_t>(region)], draw, noisy, random);
         }
