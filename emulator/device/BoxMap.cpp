@@ -40,7 +40,8 @@ __attribute__((target_clones("avx2", "default"))) void LinearLanes(const Terms& 
         const Doubles dx = t.e.x + t.g.x * vv;
         const Doubles dy = t.e.y + t.g.y * vv;
         const auto alongX = CALVIX_ABS(dx) >= CALVIX_ABS(dy);
-        const Doubles uu = alongX ? (hx - t.f.x * vv) / dx : (hy - t.f.y * vv) / dy;
+        // The quotient of the side SolveU takes: its operands chosen first, one division.
+        const Doubles uu = (alongX ? hx - t.f.x * vv : hy - t.f.y * vv) / (alongX ? dx : dy);
         const auto found = (k1 != 0.0) & ~(alongX & (dx == 0.0));
         std::memcpy(u + i, &uu, sizeof uu);
         std::memcpy(v + i, &vv, sizeof vv);

@@ -285,21 +285,32 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     }
 
     chart::RowInverse inverse;  // of the row's pixels near the box, in one go
+    std::vector<std::uint16_t> regions(static_cast<std::size_t>(image.Width()));
+    std::array<std::uint32_t, RegionCount> plainPixel{};  // blue, green, red and a byte to spare
+    for (std::size_t r = 0; r < plainPixel.size(); ++r) std::memcpy(&plainPixel[r], plain[r].data(), 3);
     for (int y = 0; y < image.Height(); ++y) {
-        std::uint8_t* row = image.Row(y);
+        const int width = image.Width();
         const bool nearRow = y >= y0 && y < y1;
-        const int from = x0;
-        const int to = nearRow ? std::min(x1, image.Width()) : x0;
+        const int from = std::min(x0, width);
+        const int to = nearRow ? std::min(x1, width) : from;
+        std::fill(regions.begin(), regions.end(), static_cast<std::uint16_t>(PageRegion));
         if (to > from) box.InverseOfRow(y, from, to - from, inverse);
-        for (int x = 0; x < image.Width(); ++x) {
-            int region = PageRegion;
+        for (int x = from; x < to; ++x) {
             const std::size_t k = static_cast<std::size_t>(x - from);
-            if (x >= from && x < to && inverse.ok[k] != 0) {
-                const BoxFrame frame{inverse.width[k], inverse.height[k], inverse.cellWidth[k], inverse.cellHeight[k]};
-                region = ClassifyIn(frame, inverse.u[k], inverse.v[k], halfLine, margin);
-            }
-            PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[static_cast<std::size_t>(region)],
-                     plain[static_cast<std::size_t>(region)], draw, noisy, random);
+            if (inverse.ok[k] == 0) continue;
+            const BoxFrame frame{inverse.width[k], inverse.height[k], inverse.cellWidth[k], inverse.cellHeight[k]};
+            regions[static_cast<std::size_t>(x)] = static_cast<std::uint16_t>(ClassifyIn(frame, inverse.u[k], inverse.v[k], halfLine, margin));
+        }
+        std::uint8_t* row = image.Row(y);
+        if (!noisy) {
+            // One store a pixel: four bytes, the fourth overwritten by the next pixel.
+            for (int x = 0; x + 1 < width; ++x) std::memcpy(row + 3 * static_cast<std::size_t>(x), &plainPixel[regions[static_cast<std::size_t>(x)]], 4);
+            if (width > 0) std::memcpy(row + 3 * static_cast<std::size_t>(width - 1), plain[regions[static_cast<std::size_t>(width - 1)]].data(), 3);
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            const std::size_t region = regions[static_cast<std::size_t>(x)];
+            PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[region], plain[region], draw, noisy, random);
         }
     }
     PaintDust(image, options, random);
