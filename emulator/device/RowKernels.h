@@ -23,8 +23,8 @@ inline constexpr int kLinearSteps = 1 << 16;
 // clamped to 0..1.
 void LightAndIndices(float* v, const float* partX, float partY, std::int32_t* index, int n);
 
-// Columns a row's change marks are kept for at once: one mark per 64 bytes of a row.
-inline constexpr int kColumnBlock = 16;
+// Columns a row's change marks are kept for at once: one mark per vector of a row.
+inline constexpr int kColumnBlock = 8;
 inline int ColumnBlocks(int width) { return (width + kColumnBlock - 1) / kColumnBlock; }
 
 // changed[b] = 1 where block b of a differs from b's, else 0; a true result when any does.
