@@ -247,7 +247,7 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
             }
         };
         scene.regionsAt = classify;
-        std::vector<double> rowX, rowY;
+        std::vector<double> coarseX, rowX, rowY;  // coarseX: every 4th column and the last
         std::vector<std::uint16_t> coarse, fine;
         std::vector<int> fineAt;
         scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
@@ -260,11 +260,10 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
                 std::fill(regions, regions + width, static_cast<std::uint16_t>(PageRegion));
                 return;
             }
-            rowX.clear();
-            for (int x = 0; x < width + kStep - 1; x += kStep) rowX.push_back(std::min(x, width - 1));
-            rowY.assign(rowX.size(), y);
-            coarse.resize(rowX.size());
-            classify(rowX.data(), rowY.data(), static_cast<int>(rowX.size()), coarse.data());
+            for (int x = static_cast<int>(coarseX.size()) * kStep; x < width + kStep - 1; x += kStep) coarseX.push_back(std::min(x, width - 1));
+            rowY.assign(coarseX.size(), y);
+            coarse.resize(coarseX.size());
+            classify(coarseX.data(), rowY.data(), static_cast<int>(coarseX.size()), coarse.data());
             regions[0] = coarse[0];
             rowX.clear(), fineAt.clear();
             for (std::size_t k = 1; k < coarse.size(); ++k) {

@@ -130,8 +130,9 @@ private:
         plainRegion_ = -1;
         if (std::all_of(here, here + width_, [&](std::uint16_t r) { return r == here[0]; }) &&
             std::memcmp(above, here, bytes) == 0 && std::memcmp(below, here, bytes) == 0) {
-            // Far from the chart the page is one region across three rows: no border to sample.
-            for (std::size_t c = 0; c < 3; ++c) std::fill(plain_[c].begin(), plain_[c].end(), scene_.linear[here[0]][c]);
+            // Far from the chart the page is one region across three rows: no border to sample,
+            // and the plain rows still hold it when the row before was the same.
+            for (std::size_t c = 0; c < 3 && previousPlain != here[0]; ++c) std::fill(plain_[c].begin(), plain_[c].end(), scene_.linear[here[0]][c]);
             plainRegion_ = here[0];
         } else {
             // Each run of one region at its colour; then the pixels with another region beside them.
