@@ -58,13 +58,16 @@ void RowPipeline::OutputRow(int y, std::size_t c, float* out) {
     while (loaded_ < height_ && loaded_ <= y + reachY_) LoadRow(loaded_++);
     const int r = down_[c].radius;
     // A column block no edge crosses within the kernel's rows is plain there, moved or not.
-    std::fill(window_.begin(), window_.end(), 0);
+    // Locals: stores of bytes may alias any member, which would be reloaded at every block.
+    const int blocks = blocks_;
+    std::uint8_t* __restrict window = window_.data();
+    std::fill(window, window + blocks, 0);
     bool edge = false;
     for (int s = std::max(1, y - r + 1); s <= std::min(height_ - 1, y + r); ++s) {
         if (rowChanged_[c][Slot(s)] == 0) continue;
         edge = true;
-        const std::uint8_t* marks = Marks(c, s);
-        for (int b = 0; b < blocks_; ++b) window_[static_cast<std::size_t>(b)] |= marks[b];
+        const std::uint8_t* __restrict marks = Marks(c, s);
+        for (int b = 0; b < blocks; ++b) window[b] |= marks[b];
     }
     const float* here = Row(c, y);
     if (!edge) {
@@ -74,10 +77,10 @@ void RowPipeline::OutputRow(int y, std::size_t c, float* out) {
     const Taps& taps = downTaps_[c];
     const int count = static_cast<int>(taps.offset.size());
     sources_.resize(taps.offset.size());
-    for (int b = 0; b < blocks_;) {
-        const std::uint8_t convolve = window_[static_cast<std::size_t>(b)];
+    for (int b = 0; b < blocks;) {
+        const std::uint8_t convolve = window[b];
         const int x0 = b * kColumnBlock;
-        while (b < blocks_ && window_[static_cast<std::size_t>(b)] == convolve) ++b;
+        while (b < blocks && window[b] == convolve) ++b;
         const int x1 = std::min(width_, b * kColumnBlock);
         if (convolve == 0) {
             std::memcpy(out + x0, here + x0, sizeof(float) * static_cast<std::size_t>(x1 - x0));
