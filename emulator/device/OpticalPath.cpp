@@ -99,9 +99,7 @@ void RenderOptically(const OpticalScene& scene, const RenderOptions& options, co
                 const std::uint32_t bgr = blue[b[x]] | static_cast<std::uint32_t>(green[g[x]]) << 8 | static_cast<std::uint32_t>(red[r[x]]) << 16;
                 std::memcpy(out, &bgr, 4);
             }
-            out[0] = blue[b[width - 1]];
-            out[1] = green[g[width - 1]];
-            out[2] = red[r[width - 1]];
+            if (width > 0) out[0] = blue[b[width - 1]], out[1] = green[g[width - 1]], out[2] = red[r[width - 1]];
             continue;
         }
         for (int x = 0; x < width; ++x) {
