@@ -3,6 +3,7 @@
 // patch, and converts that region's colour through the tone response, noise and tables.
 #include "ChartRenderer.h"
 
+#include "BoxMap.h"
 #include "OpticalPath.h"
 #include "SensorNoise.h"
 
@@ -15,8 +16,12 @@ namespace calvix {
 
 namespace {
 
-constexpr int RasterColumnCount = 24;
-constexpr int RasterRowCount = 16;
+using chart::BoxFrame;
+using chart::BoxMap;
+using chart::FrameAt;
+using chart::RasterColumnCount;
+using chart::RasterRowCount;
+using chart::Vec;
 // Patches sit inside their cells with a card-coloured gap, so that every probe finds card
 // right behind the box line and the raster lines drawn on cell borders miss the samples.
 constexpr double PatchInset = 8.0;
@@ -25,86 +30,9 @@ enum Region : int { PageRegion = 0, SurroundRegion = 1, LineRegion = 2, FirstPat
 constexpr int FirstGreyRegion = FirstPatchRegion + ChartPatchRows * ChartPatchColumns;
 constexpr int RegionCount = FirstGreyRegion + ChartGreyCount;
 
-struct Vec {
-    double x;
-    double y;
-};
-
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-double Length(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y); }
-
-// The box as a bilinear patch: P(u, v) = a + e*u + f*v + g*u*v with (0,0) top-left and (1,1)
-// bottom-right at the middle of the line.
-class BoxMap {
-public:
-    BoxMap(Vec topLeft, Vec topRight, Vec bottomLeft, Vec bottomRight)
-        : a_(topLeft), e_(topRight - topLeft), f_(bottomLeft - topLeft),
-          g_((topLeft - topRight) + (bottomRight - bottomLeft)),
-          widthTop_(Length(topRight - topLeft)), widthBottom_(Length(bottomRight - bottomLeft)),
-          heightLeft_(Length(bottomLeft - topLeft)), heightRight_(Length(bottomRight - topRight)) {}
-
-    // (u, v) of a page point; false when the map has no real preimage there.
-    bool Inverse(Vec p, double& u, double& v) const {
-        const Vec h = p - a_;
-        const double k2 = Cross(g_, f_);
-        const double k1 = Cross(e_, f_) + Cross(h, g_);
-        const double k0 = Cross(h, e_);
-        if (std::abs(k2) < 1e-9 * std::max(1.0, std::abs(k1))) {
-            if (k1 == 0.0) return false;
-            v = -k0 / k1;
-            return SolveU(h, v, u);
-        }
-        const double discriminant = k1 * k1 - 4.0 * k0 * k2;
-        if (discriminant < 0.0) return false;
-        const double w = std::sqrt(discriminant);
-        // Of the two roots, the one nearer the box is the page's point of view.
-        const double v1 = (-k1 - w) / (2.0 * k2);
-        const double v2 = (-k1 + w) / (2.0 * k2);
-        v = std::abs(v1 - 0.5) <= std::abs(v2 - 0.5) ? v1 : v2;
-        return SolveU(h, v, u);
-    }
-
-    // A box without distortion is a parallelogram: then (u, v) are linear in the page point,
-    // which the optical path uses to classify a row at a few multiplications a pixel.
-    bool Affine() const { return std::abs(g_.x) + std::abs(g_.y) < 1e-9 * (Length(e_) + Length(f_)); }
-    void AffineInverse(Vec p, double& u, double& v) const {
-        const Vec h = p - a_;
-        const double d = Cross(e_, f_);
-        u = Cross(h, f_) / d;
-        v = Cross(e_, h) / d;
-    }
-
-    double WidthAt(double v) const { return widthTop_ + (widthBottom_ - widthTop_) * v; }
-    double HeightAt(double u) const { return heightLeft_ + (heightRight_ - heightLeft_) * u; }
-
-private:
-    bool SolveU(Vec h, double v, double& u) const {
-        const double dx = e_.x + g_.x * v;
-        const double dy = e_.y + g_.y * v;
-        if (std::abs(dx) >= std::abs(dy)) {
-            if (dx == 0.0) return false;
-            u = (h.x - f_.x * v) / dx;
-        } else {
-            u = (h.y - f_.y * v) / dy;
-        }
-        return true;
-    }
-
-    Vec a_, e_, f_, g_;
-    double widthTop_, widthBottom_, heightLeft_, heightRight_;
-};
-
 bool InLine(double distance, double half) { return distance >= -half && distance < half; }
 
-// The box's size where a point lies, and its raster cells' size.
-struct BoxFrame {
-    double width, height, cellWidth, cellHeight;
-};
-
 // Inlined into the per-pixel loops, as the one function it was before the optics needed its parts.
-[[gnu::always_inline]] inline BoxFrame FrameAt(const BoxMap& box, double u, double v);
 [[gnu::always_inline]] inline int ClassifyIn(const BoxFrame& frame, double u, double v, double halfLine, double margin);
 
 [[gnu::always_inline]] inline int Classify(const BoxMap& box, Vec p, double halfLine, double margin) {
@@ -112,12 +40,6 @@ struct BoxFrame {
     double v = 0.0;
     if (!box.Inverse(p, u, v)) return PageRegion;
     return ClassifyIn(FrameAt(box, u, v), u, v, halfLine, margin);
-}
-
-inline BoxFrame FrameAt(const BoxMap& box, double u, double v) {
-    const double width = box.WidthAt(std::clamp(v, 0.0, 1.0));
-    const double height = box.HeightAt(std::clamp(u, 0.0, 1.0));
-    return {width, height, width / RasterColumnCount, height / RasterRowCount};
 }
 
 // The region of a point by its place (u, v) in the box; a parallelogram has one frame for all.
@@ -306,48 +228,88 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     if (optical) {
         const bool affine = box.Affine();
         const BoxFrame frame = FrameAt(box, 0.5, 0.5);
-        auto classifyPage = [&](Vec page) {
-            if (!(page.y >= y0 && page.y < y1 && page.x >= x0 && page.x < x1)) return static_cast<int>(PageRegion);
-            if (!affine) return Classify(box, page, halfLine, margin);
-            double u = 0.0, v = 0.0;
-            box.AffineInverse(page, u, v);
-            return ClassifyIn(frame, u, v, halfLine, margin);
+        std::vector<double> pageX, pageY, u, v;
+        // The regions of n image points; a parallelogram's inverse map done for all of them first.
+        auto classify = [&](const double* x, const double* y, int n, std::uint16_t* regions) {
+            for (std::vector<double>* a : {&pageX, &pageY, &u, &v}) a->resize(static_cast<std::size_t>(n));
+            const double* px = x;
+            const double* py = y;
+            if (scale != 1.0) {
+                for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) pageX[i] = x[i] / scale, pageY[i] = y[i] / scale;
+                px = pageX.data(), py = pageY.data();
+            }
+            if (affine) box.AffineInverse(px, py, n, u.data(), v.data());
+            for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+                int region = PageRegion;
+                if (py[i] >= y0 && py[i] < y1 && px[i] >= x0 && px[i] < x1)
+                    region = affine ? ClassifyIn(frame, u[i], v[i], halfLine, margin) : Classify(box, Vec{px[i], py[i]}, halfLine, margin);
+                regions[i] = static_cast<std::uint16_t>(region);
+            }
         };
-        scene.regionAt = [&](double x, double y) { return classifyPage(Vec{x / scale, y / scale}); };
+        scene.regionsAt = classify;
+        std::vector<double> coarseX, rowX, rowY;  // coarseX: every 4th column and the last
+        std::vector<std::uint16_t> coarse, fine;
+        std::vector<int> fineAt;
         scene.regionsOfRow = [&](int y, std::uint16_t* regions) {
             // Every 4th pixel first: where two agree, so do the pixels between (no region of the
             // chart is narrower than 4 pixels along a row but a corner's sliver); else each one.
             constexpr int kStep = 4;
-            const double pageY = y / scale;
             const int width = image.Width();
-            int previous = classifyPage(Vec{0.0, pageY});
-            regions[0] = static_cast<std::uint16_t>(previous);
-            for (int x = kStep; x < width + kStep - 1; x += kStep) {
-                const int at = std::min(x, width - 1);
-                const int next = classifyPage(Vec{at / scale, pageY});
-                const int from = x - kStep + 1;
-                if (next == previous) {
-                    std::fill(regions + from, regions + at + 1, static_cast<std::uint16_t>(next));
-                } else {
-                    for (int i = from; i < at; ++i) regions[i] = static_cast<std::uint16_t>(classifyPage(Vec{i / scale, pageY}));
-                    regions[at] = static_cast<std::uint16_t>(next);
-                }
-                previous = next;
+            const double pageRow = y / scale;
+            if (!(pageRow >= y0 && pageRow < y1)) {
+                std::fill(regions, regions + width, static_cast<std::uint16_t>(PageRegion));
+                return;
             }
+            for (int x = static_cast<int>(coarseX.size()) * kStep; x < width + kStep - 1; x += kStep) coarseX.push_back(std::min(x, width - 1));
+            rowY.assign(coarseX.size(), y);
+            coarse.resize(coarseX.size());
+            classify(coarseX.data(), rowY.data(), static_cast<int>(coarseX.size()), coarse.data());
+            regions[0] = coarse[0];
+            rowX.clear(), fineAt.clear();
+            for (std::size_t k = 1; k < coarse.size(); ++k) {
+                const int at = std::min(static_cast<int>(k) * kStep, width - 1);
+                const int from = static_cast<int>(k) * kStep - kStep + 1;
+                if (coarse[k] == coarse[k - 1]) std::fill(regions + from, regions + at + 1, coarse[k]);
+                for (int i = from; i < at && coarse[k] != coarse[k - 1]; ++i) rowX.push_back(i), fineAt.push_back(i);
+                regions[at] = coarse[k];
+            }
+            rowY.assign(rowX.size(), y);
+            fine.resize(rowX.size());
+            classify(rowX.data(), rowY.data(), static_cast<int>(rowX.size()), fine.data());
+            for (std::size_t j = 0; j < fine.size(); ++j) regions[fineAt[j]] = fine[j];
         };
         RenderOptically(scene, options, noise, random, image);
         PaintDust(image, options, random);
         return result;
     }
 
+    chart::RowInverse inverse;  // of the row's pixels near the box, in one go
+    std::vector<std::uint16_t> regions(static_cast<std::size_t>(image.Width()));
+    std::array<std::uint32_t, RegionCount> plainPixel{};  // blue, green, red and a byte to spare
+    for (std::size_t r = 0; r < plainPixel.size(); ++r) std::memcpy(&plainPixel[r], plain[r].data(), 3);
     for (int y = 0; y < image.Height(); ++y) {
+        const int width = image.Width();
+        const bool nearRow = y >= y0 && y < y1;
+        const int from = std::min(x0, width);
+        const int to = nearRow ? std::min(x1, width) : from;
+        std::fill(regions.begin(), regions.end(), static_cast<std::uint16_t>(PageRegion));
+        if (to > from) box.InverseOfRow(y, from, to - from, inverse);
+        for (int x = from; x < to; ++x) {
+            const std::size_t k = static_cast<std::size_t>(x - from);
+            if (inverse.ok[k] == 0) continue;
+            const BoxFrame frame{inverse.width[k], inverse.height[k], inverse.cellWidth[k], inverse.cellHeight[k]};
+            regions[static_cast<std::size_t>(x)] = static_cast<std::uint16_t>(ClassifyIn(frame, inverse.u[k], inverse.v[k], halfLine, margin));
+        }
         std::uint8_t* row = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x) {
-            const bool nearBox = y >= y0 && y < y1 && x >= x0 && x < x1;
-            const int region = nearBox ? Classify(box, Vec{static_cast<double>(x), static_cast<double>(y)}, halfLine, margin)
-                                       : PageRegion;
-            PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[static_cast<std::size_t>(region)],
-                     plain[static_cast<std::size_t>(region)], draw, noisy, random);
+        if (!noisy) {
+            // One store a pixel: four bytes, the fourth overwritten by the next pixel.
+            for (int x = 0; x + 1 < width; ++x) std::memcpy(row + 3 * static_cast<std::size_t>(x), &plainPixel[regions[static_cast<std::size_t>(x)]], 4);
+            if (width > 0) std::memcpy(row + 3 * static_cast<std::size_t>(width - 1), plain[regions[static_cast<std::size_t>(width - 1)]].data(), 3);
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            const std::size_t region = regions[static_cast<std::size_t>(x)];
+            PutPixel(row + 3 * static_cast<std::size_t>(x), options, raw[region], plain[region], draw, noisy, random);
         }
     }
     PaintDust(image, options, random);
@@ -368,7 +330,7 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
         const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
         scene.linear.push_back(LinearOf(options.optics, paper));
         scene.regionsOfRow = [&](int, std::uint16_t* regions) { std::fill(regions, regions + image.Width(), 0); };
-        scene.regionAt = [](double, double) { return 0; };
+        scene.regionsAt = [](const double*, const double*, int n, std::uint16_t* regions) { std::fill(regions, regions + n, 0); };
         RenderOptically(scene, options, noise, random, image);
         PaintDust(image, options, random);
         return image;

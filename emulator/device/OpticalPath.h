@@ -20,8 +20,9 @@ struct OpticalScene {
     std::vector<std::array<float, 3>> linear;
     // The region each pixel of image row y samples, already at the sampling scale.
     std::function<void(int y, std::uint16_t* regions)> regionsOfRow;
-    // The region at any point of the image, for pixels that straddle a border.
-    std::function<int(double x, double y)> regionAt;
+    // The regions at n points of the image, for the pixels of a row that straddle a border:
+    // one call a row, so that the classification inlines into the loop over them.
+    std::function<void(const double* x, const double* y, int n, std::uint16_t* regions)> regionsAt;
 };
 
 // Linear light to unrounded raw values through one side's tone response, tabulated.

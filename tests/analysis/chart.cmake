@@ -7,4 +7,5 @@ calvix_add_test(chart_tests
           ${CMAKE_CURRENT_LIST_DIR}/ChartCornersTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ChartRendererTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/OpticsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/BoxMapTest.cpp
   LIBS calvix_analysis calvix_renderer)
