@@ -14,8 +14,14 @@ namespace {
 
 double TruthMtf(double sigma, double level) { return std::sqrt(std::log(1.0 / level) / (2.0 * M_PI * M_PI * sigma * sigma)); }
 
-RenderedChart Render(std::array<double, 3> sigma, double rotation, std::array<double, 4> misregister) {
+RenderedChart Render(std::array<double, 3> sigma, double rotation, std::array<double, 4> misregister, double noise = 0.0,
+                     double scale = 1.0) {
     RenderOptions options;
+    options.noiseSigma = noise;
+    options.optics.scale = scale;
+    // Off the nominal place, as a fed sheet lands: the top side keeps less background above it.
+    options.shiftX = scale != 1.0 ? 20 : 0;
+    options.shiftY = scale != 1.0 ? -8 : 0;
     options.pageHeight = 1600;  // the box and the card below it, not the whole page
     options.rotationDegrees = rotation;
     options.optics.blurSigma = sigma;
@@ -28,13 +34,17 @@ struct TruthCase {
     std::array<double, 3> sigma;
     double rotation;
     std::array<double, 4> misregister;  // red x, red y, blue x, blue y
+    double noise = 0.0;                 // raw units
+    double scale = 1.0;                 // with it, a shifted sheet
 };
+
+void PrintTo(const TruthCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartSharpnessTruth : public ::testing::TestWithParam<TruthCase> {};
 
 TEST_P(ChartSharpnessTruth, MtfAndShiftsMatchTheRenderedOptics) {
     const TruthCase& t = GetParam();
-    const RenderedChart chart = Render(t.sigma, t.rotation, t.misregister);
+    const RenderedChart chart = Render(t.sigma, t.rotation, t.misregister, t.noise, t.scale);
     const ChartSharpnessResult r = MeasureChartSharpness(chart.image, chart.corners);
     const DirectionSharpness* directions[2] = {&r.horizontal, &r.vertical};
     for (int d = 0; d < 2; ++d) {
@@ -75,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TruthCase{"sigma1_rot0.3", {1.0, 1.0, 1.0}, 0.3, {}},
                       TruthCase{"sigma1.2_rot-0.5", {1.2, 1.2, 1.2}, -0.5, {}},
                       TruthCase{"misregistered_rot3", {1.0, 1.0, 1.0}, 3.0, {0.5, 0.0, 0.0, -0.3}},
-                      TruthCase{"misregistered_rot-0.4", {1.5, 1.5, 1.5}, -0.4, {-0.4, 0.25, 0.2, 0.0}}),
+                      TruthCase{"misregistered_rot-0.4", {1.5, 1.5, 1.5}, -0.4, {-0.4, 0.25, 0.2, 0.0}},
+                      TruthCase{"noisy_scaled_rot0.4", {1.5, 1.5, 1.5}, 0.4, {0.5, 0.0, 0.0, -0.3}, 4.0, 0.99}),
     [](const ::testing::TestParamInfo<TruthCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST(ChartSharpness, UnslantedEdgesAndBadRegionsGiveReasonsNotFigures) {
