@@ -1,0 +1,64 @@
+// ChartSharpness: the sharpness and colour registration of one IT8 chart scan, by the slanted-edge
+// SFR on the outer edge of the grey card against the scanner background on the chart's four
+// sides: that edge has no second edge within reach, unlike the 5 px box line.
+#pragma once
+
+#include "analysis/Point.h"
+#include "quality/SlantedEdge.h"
+
+#include <array>
+
+namespace calvix {
+
+enum class ChartSide { Left = 0, Right = 1, Top = 2, Bottom = 3 };
+inline constexpr int ChartSideCount = 4;
+
+// Where the card's edge lies from the middle of the box line, in pixels at the scan's resolution.
+struct ChartCardLayout {
+    double lineWidth = 5.0;
+    double surroundMargin = 60.0;  // card beyond the line's outer edge
+};
+
+struct ChartSharpnessSettings {
+    ChartCardLayout layout{};
+    SlantedEdgeSettings edge{};
+};
+
+struct SideSharpness {
+    PixelRegion region;      // empty when the side left no room for one
+    SlantedEdgeResult edge;  // its status says why a side gave no figure
+};
+
+// One direction of the scan: horizontal is across the left and right sides (sharpness along
+// image rows, registration in x), vertical across the top and bottom (along columns, in y).
+struct DirectionSharpness {
+    EdgeStatus status = EdgeStatus::BadRegion;  // Measured when at least one side measured
+    std::string message;                        // why not, from the sides
+    int sides = 0;                              // measured sides averaged
+    // Per channel (red, green, blue, luminance), in cycles per pixel, mean of the measured sides.
+    std::array<std::optional<double>, SfrChannelCount> mtf50{};
+    std::array<std::optional<double>, SfrChannelCount> mtf10{};
+    // MTF10 as a share of the Nyquist frequency (0.5 cycles per pixel), in percent; capped at 100
+    // as the digitisation guidelines grade it, also when the curve stays above 10 % throughout.
+    std::array<std::optional<double>, SfrChannelCount> samplingEfficiency{};
+    // Red and blue against green along this direction's axis, in pixels (positive: right or down).
+    double redShift = 0.0;
+    double blueShift = 0.0;
+};
+
+struct ChartSharpnessResult {
+    DirectionSharpness horizontal;
+    DirectionSharpness vertical;
+    std::array<SideSharpness, ChartSideCount> sides{};  // by ChartSide
+};
+
+// Box corners by the middle of the line: top-left, top-right, bottom-left, bottom-right.
+using BoxCorners = std::array<std::array<double, 2>, 4>;
+
+ChartSharpnessResult MeasureChartSharpness(const ScanBitmap& image, const BoxCorners& corners,
+                                           const ChartSharpnessSettings& settings = {});
+// The same from the corner slots of an image window (SlotUpperLeft and the others).
+ChartSharpnessResult MeasureChartSharpness(const ScanBitmap& image, const std::array<Point, 5>& slots,
+                                           const ChartSharpnessSettings& settings = {});
+
+}  // namespace calvix
