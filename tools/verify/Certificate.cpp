@@ -4,7 +4,7 @@
 // guessing them, and still plots the verification's grey samples against the diagonal.
 #include "Certificate.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
 #include "CertificatePlots.h"
 #include "VerifySummary.h"
 #include "app/AtomicFile.h"

@@ -1,7 +1,7 @@
 // calvix-verify's command line and exit statuses.
 #pragma once
 
-#include "GreyEvaluation.h"
+#include "QualityNames.h"
 
 #include <string>
 

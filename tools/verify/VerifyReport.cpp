@@ -1,7 +1,7 @@
 // The report and history JSON. Levels are integers; derived values carry four decimals.
 #include "VerifyReport.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
 #include "JsonText.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The printed summary; numbers as the report JSON holds them, rounded for reading.
 #include "VerifySummary.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
 
 #include <algorithm>
 
