@@ -3,6 +3,7 @@
 
 #include "QualityNames.h"
 #include "JsonText.h"
+#include "QualityReport.h"
 
 #include <algorithm>
 
@@ -88,6 +89,9 @@ void Side(JsonWriter& w, const SideResult& side) {
         w.Key("delta_e2000").Number(p.deltaE).EndObject();
     }
     w.EndArray();
+    w.Key("quality");
+    if (side.quality) QualityJson(w, *side.quality);
+    else w.Null();
     if (side.madeProfile) {
         const MadeProfile& made = *side.madeProfile;
         w.Key("profile_made").BeginObject();
