@@ -4,10 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace calvix::quality {
 
 namespace {
+
+// A blank page under the strongest fall-off a lamp leaves (half the light lost at the corners)
+// strays about 37 % from its mean; a printed page strays by far more.
+constexpr double kMaxBlankDeviationPercent = 60.0;
 
 // Each channel's 8-bit levels to linear light, the others held at mid-grey: Y / Yn of the decoded
 // colour relative to that of the grey, which for a decoder that treats channels apart (sRGB, a
@@ -47,31 +52,38 @@ bool MeasureSideQuality(const SideQualityInput& input, SideQuality* quality, std
     SideQuality q;
     q.decoderName = input.decoderName;
     ToneFigures tone;
-    if (MeasureToneResponse(chart, input.slots, [&] {
+    if (MeasureToneResponse(chart, input.cornerSlots, [&] {
             std::array<double, GreyPatchCount> l{};
             for (std::size_t i = 0; i < l.size(); ++i) l[i] = input.referenceGreys[i].L;
             return l;
         }(), input.decode, input.tone, &tone, &q.tone.error))
         q.tone.figures = std::move(tone);
     NoiseFigures noise;
-    if (MeasurePatchNoise(chart, input.slots, input.decode, &noise, &q.noise.error)) q.noise.figures = noise;
+    if (MeasurePatchNoise(chart, input.cornerSlots, input.decode, &noise, &q.noise.error)) q.noise.figures = noise;
     WhiteBalance balance;
-    if (MeasureWhiteBalance(chart, input.slots, input.referenceGreys, input.decode, &balance, &q.whiteBalance.error))
+    if (MeasureWhiteBalance(chart, input.cornerSlots, input.referenceGreys, input.decode, &balance, &q.whiteBalance.error))
         q.whiteBalance.figures = balance;
     // The colour cells lie on the same raster as the greys: where those cannot be found, neither can they.
-    if (q.tone.figures) q.colour = MeasureColourAccuracy(chart, input.slots, input.referencePatches, input.decode);
+    if (q.tone.figures) q.colour = MeasureColourAccuracy(chart, input.cornerSlots, input.referencePatches, input.decode);
     SamplingRateFigures rate;
-    if (MeasureSamplingRate(input.slots, input.sampling, &rate, &q.sampling.error)) q.sampling.figures = rate;
+    if (MeasureSamplingRate(input.cornerSlots, input.sampling, &rate, &q.sampling.error)) q.sampling.figures = rate;
     const ChannelLinearisation linear = LinearisationOf(input.decode);
     ChartSharpnessSettings sharpness;
     sharpness.edge.linearisation = &linear;
-    q.sharpness = MeasureChartSharpness(chart, input.slots, sharpness);
+    q.sharpness = MeasureChartSharpness(chart, input.cornerSlots, sharpness);
     if (input.blankPage != nullptr) {
         UniformityOptions options = input.uniformity;
         if (q.sampling.figures) options.ppi = 0.5 * (q.sampling.figures->ppiX + q.sampling.figures->ppiY);
         UniformityFigures page;
-        if (MeasureUniformity(*input.blankPage, input.decode, options, &page, &q.uniformity.error))
+        if (!MeasureUniformity(*input.blankPage, input.decode, options, &page, &q.uniformity.error)) {
+        } else if (std::abs(page.maxDeviationPercent) > kMaxBlankDeviationPercent) {
+            char text[160];
+            std::snprintf(text, sizeof text, "the blank page is not blank: a cell strays %.0f %% from the page's mean",
+                          page.maxDeviationPercent);
+            q.uniformity.error = text;
+        } else {
             q.uniformity.figures = page;
+        }
     }
     q.grades = GradeFigures(FiguresOf(q));
     *quality = std::move(q);

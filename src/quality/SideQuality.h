@@ -18,7 +18,7 @@ namespace calvix::quality {
 
 struct SideQualityInput {
     const ScanBitmap* chart = nullptr;
-    std::array<Point, 5> slots{};  // the found chart's corner slots
+    std::array<Point, 5> cornerSlots{};  // the found chart's corner slots (not "slots": Qt takes that word)
     std::array<Lab, GreyPatchCount> referenceGreys{};
     PatchReference referencePatches{};
     PixelDecoder decode;

@@ -36,7 +36,7 @@ void MeasureQuality(const TChildImage& window, bool front, const MeasureContext&
                     SideResult& side) {
     quality::SideQualityInput input;
     input.chart = &window.image;
-    input.slots = window.cornerSlots;
+    input.cornerSlots = window.cornerSlots;
     input.referenceGreys = ReferenceGreyLab();
     input.referencePatches = context.batch.lab;
     input.decode = [colour](double r, double g, double b) { return colour.Read({r, g, b}); };
