@@ -2,6 +2,7 @@
 #include "VerifyReport.h"
 
 #include "QualityNames.h"
+#include "HistoryQuality.h"
 #include "JsonText.h"
 #include "QualityReport.h"
 
@@ -167,6 +168,7 @@ std::string HistoryLine(const VerifyResult& r) {
             w.Key("delta_e2000_mean").Number(side.colour.figures.mean);
             // Older lines read the patches as sRGB and have no kind; the figures differ by it.
             w.Key("colour_encoding").String(side.colour.encodingKind);
+            if (side.quality) WriteQualityFigures(w, *side.quality);
         } else {
             w.Key("error").String(side.error.empty() ? ChartCodeMeaning(side.chartCode) : side.error);
         }
