@@ -5,10 +5,10 @@
 
 #include "ColourEncoding.h"
 #include "ProfileOut.h"
+#include "ScanFiles.h"
 #include "ScannerAcquisition.h"
 #include "SideMeasurement.h"
 #include "VerifySummary.h"
-#include "analysis/BmpReader.h"
 #include "analysis/BmpWriter.h"
 #include "app/AtomicFile.h"
 #include "app/RegularFile.h"
@@ -139,17 +139,6 @@ int MakeProfiles(const VerifyOptions& options, const VerifyEnvironment& env, Ver
     return status;
 }
 
-// A scan kept in the keep folder as Verify_<name>.bmp; the path, or empty without --keep.
-bool KeepScan(const VerifyOptions& options, const ScanBitmap& image, const std::string& name, std::string& kept,
-              std::string& error) {
-    kept.clear();
-    if (options.keepFolder.empty()) return true;
-    kept = options.keepFolder + "/Verify_" + name + ".bmp";
-    if (SaveBmpFile(image, kept, error)) return true;
-    error = "cannot keep scan '" + kept + "': " + error;
-    return false;
-}
-
 int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, MeasureContext& context,
               const ColourSetup& colour, VerifyResult& result) {
     ScannerAcquisition scanner(*env.twain);
@@ -193,23 +182,6 @@ int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, MeasureConte
                                            colour.ForSide(result.scanner.serial, chart.front, env)));
     context.blankPages = {};
     return ExitPass;
-}
-
-// The offline blank pages, read before any measurement.
-bool LoadBlankPages(const VerifyOptions& options, std::array<ScanBitmap, 2>& pages, MeasureContext& context,
-                    std::string& error) {
-    const std::string* paths[2] = {&options.uniformityFront, &options.uniformityRear};
-    for (std::size_t k = 0; k < 2; ++k) {
-        if (paths[k]->empty()) continue;
-        PictureResult picture = LoadBmpFile(*paths[k]);
-        if (!picture.ok) {
-            error = "cannot read the blank page '" + *paths[k] + "' as a BMP picture (" + picture.error + ")";
-            return false;
-        }
-        pages[k] = std::move(picture.image);
-        context.blankPages[k] = &pages[k];
-    }
-    return true;
 }
 
 int WriteOutputs(const VerifyOptions& options, VerifyEnvironment& env, const VerifyResult& result) {
