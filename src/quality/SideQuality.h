@@ -49,7 +49,7 @@ struct SideQuality {
 };
 
 // False with the reason only when nothing can be measured (no chart image or no decoder); a
-// single measurement that fails leaves its reason in its part and its figures ungraded.
+// single measurement that fails leaves its reason beside its missing figures, ungraded.
 bool MeasureSideQuality(const SideQualityInput& input, SideQuality* quality, std::string* error);
 
 // The figures graded, in report order, from what was measured.

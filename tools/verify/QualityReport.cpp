@@ -95,8 +95,8 @@ void PrintQuality(const quality::SideQuality& q, std::FILE* out) {
         std::fprintf(out, "    %-42s %12s  %-8s %-8s %s\n", quality::FigureLabel(f.figure),
                      FigureValueText(f.figure, f.value).c_str(), quality::FadgiText(f.fadgiStars).c_str(),
                      quality::LevelText(f.iso).c_str(), quality::LevelText(f.metamorfoze).c_str());
-    for (const auto* part : {&q.tone.error, &q.noise.error, &q.whiteBalance.error, &q.sampling.error, &q.uniformity.error})
-        if (!part->empty()) std::fprintf(out, "    not measured: %s\n", part->c_str());
+    for (const auto* reason : {&q.tone.error, &q.noise.error, &q.whiteBalance.error, &q.sampling.error, &q.uniformity.error})
+        if (!reason->empty()) std::fprintf(out, "    not measured: %s\n", reason->c_str());
     if (const auto& rate = q.sampling.figures)
         std::fprintf(out, "    sampling rate across %.1f ppi (%+.2f %%), along %.1f ppi (%+.2f %%)\n", rate->ppiX,
                      rate->deviationXPercent, rate->ppiY, rate->deviationYPercent);
@@ -161,8 +161,8 @@ void QualityJson(JsonWriter& w, const quality::SideQuality& q) {
         w.Null();
     }
     w.Key("not_measured").BeginArray();
-    for (const auto* part : {&q.tone.error, &q.noise.error, &q.whiteBalance.error, &q.sampling.error, &q.uniformity.error})
-        if (!part->empty()) w.String(*part);
+    for (const auto* reason : {&q.tone.error, &q.noise.error, &q.whiteBalance.error, &q.sampling.error, &q.uniformity.error})
+        if (!reason->empty()) w.String(*reason);
     w.EndArray().EndObject();
 }
 
