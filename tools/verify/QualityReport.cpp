@@ -1,5 +1,5 @@
 // The figures' texts. The JSON keeps each figure's value as measured and its levels, plus the
-// raw parts (per direction, per side) that the figures are taken from.
+// measurements (per direction, the blank page) that the figures are taken from.
 #include "QualityReport.h"
 
 #include "quality/AuditLevels.h"
