@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev clang libclang-rt-14-dev dpkg-dev file lintian
-          qt6-translations-l10n liblcms2-dev libtiff-dev argyll)
+          qt6-translations-l10n liblcms2-dev libtiff-dev argyll nlohmann-json3-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

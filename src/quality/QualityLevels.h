@@ -23,7 +23,9 @@ namespace calvix::quality {
 // The numbers are those of the comparison table "Tabela porownawcza: FADGI/ISO/Metamorfoze"
 // (skandalski.pl/tabela-fadgi-iso-metamorfoze), which sets the three side by side; the
 // Metamorfoze highlight gain (0.8 - 1.1 at every level) agrees with preservationimaging.com
-// (Version 2.0), the tone and white-balance ones with verify/AuditLevels.
+// (Version 2.0), the tone and white-balance ones with quality/AuditLevels. Colour accuracy is
+// graded on CIEDE2000 over the chart's colour patches; white balance on the largest distance of a
+// grey from its reference in the a*b* plane.
 enum class Figure {
     ToneDeltaL,                // largest |delta L*| over the grey wedge (OECF)
     GainModulationHighlights,  // minimum and maximum gain over the light greys
@@ -31,6 +33,13 @@ enum class Figure {
     NoiseL,                    // largest standard deviation of L* in a grey patch
     Uniformity,                // largest deviation of local luminance from the page mean, percent
     SamplingRatePpi,           // the lower of the measured rates across and along, ppi
+    WhiteBalanceDeltaAb,       // largest distance of a grey patch from its reference in a*b*
+    ColourMeanDeltaE,          // CIEDE2000 over the colour patches: mean, largest, 90th percentile
+    ColourMaxDeltaE,
+    ColourP90DeltaE,
+    SamplingEfficiency,        // MTF10 as a share of Nyquist, percent, the lower direction (luminance)
+    Mtf50,                     // cycles per pixel, green, the lower direction: graded by none
+    Misregistration,           // largest red or blue shift against green, pixels
 };
 
 inline constexpr double kNoBound = std::numeric_limits<double>::infinity();
@@ -56,8 +65,11 @@ constexpr Band Below(double limit) { return {-kNoBound, limit, true}; }
 constexpr Band AtMost(double limit) { return {-kNoBound, limit, false}; }
 constexpr Band AtLeast(double limit) { return {limit, kNoBound, false}; }
 constexpr Band Within(double low, double high) { return {low, high, false}; }
+constexpr Band Above(double limit) { return {limit, kNoBound, true}; }
+// A level the table leaves blank while its neighbours have limits: anything holds there.
+constexpr Band Unbounded() { return {}; }
 
-inline constexpr std::array<LevelRow, 6> kLevelTable{{
+inline constexpr std::array<LevelRow, 13> kLevelTable{{
     // Tone response, delta L*: FADGI < 1.5, 3, 4.5, 6; ISO <= 2, 3, 4; Metamorfoze <= 2, 2, 4.
     {Figure::ToneDeltaL, std::array{Below(1.5), Below(3.0), Below(4.5), Below(6.0)},
      std::array{AtMost(2.0), AtMost(3.0), AtMost(4.0)}, std::array{AtMost(2.0), AtMost(2.0), AtMost(4.0)}},
@@ -86,6 +98,30 @@ inline constexpr std::array<LevelRow, 6> kLevelTable{{
     // tolerance given (taken as a lower bound); the table gives no ISO rate.
     {Figure::SamplingRatePpi, std::array{AtLeast(396.0), AtLeast(294.0), AtLeast(242.5), AtLeast(190.0)},
      std::nullopt, std::array{AtLeast(300.0), AtLeast(300.0), AtLeast(300.0)}},
+    // White balance, delta E(a*b*): FADGI < 2, 4, 6, 8; ISO <= 3, 4, 5; Metamorfoze <= 3, 3, 5.
+    {Figure::WhiteBalanceDeltaAb, std::array{Below(2.0), Below(4.0), Below(6.0), Below(8.0)},
+     std::array{AtMost(3.0), AtMost(4.0), AtMost(5.0)}, std::array{AtMost(3.0), AtMost(3.0), AtMost(5.0)}},
+    // Colour accuracy, mean: FADGI < 2, 3.5, 5, 6.5; ISO <= 4, 5, 5; Metamorfoze <= 3, 4 and no
+    // limit at Extra Light.
+    {Figure::ColourMeanDeltaE, std::array{Below(2.0), Below(3.5), Below(5.0), Below(6.5)},
+     std::array{AtMost(4.0), AtMost(5.0), AtMost(5.0)}, std::array{AtMost(3.0), AtMost(4.0), Unbounded()}},
+    // Colour accuracy, largest: ISO <= 10, 15, 15; Metamorfoze <= 7, 14, none. The table's FADGI
+    // cells read "> 0.25" at every level, a lower bound that says nothing about a largest error,
+    // so FADGI's colour grade rests on its mean and 90th-percentile rows alone.
+    {Figure::ColourMaxDeltaE, std::nullopt, std::array{AtMost(10.0), AtMost(15.0), AtMost(15.0)},
+     std::array{AtMost(7.0), AtMost(14.0), Unbounded()}},
+    // Colour accuracy, 90th percentile: FADGI < 4, 7, 10, 13; the others set none.
+    {Figure::ColourP90DeltaE, std::array{Below(4.0), Below(7.0), Below(10.0), Below(13.0)}, std::nullopt,
+     std::nullopt},
+    // Sampling efficiency (MTF10 against Nyquist): FADGI > 90, 80, 70, 60 %; ISO >= 85, 80, 70 %.
+    // The consulted table breaks off after Metamorfoze's first cell, so Metamorfoze is left out.
+    {Figure::SamplingEfficiency, std::array{Above(90.0), Above(80.0), Above(70.0), Above(60.0)},
+     std::array{AtLeast(85.0), AtLeast(80.0), AtLeast(70.0)}, std::nullopt},
+    // MTF50 is reported for the SFR curve's sake; the guidelines grade sampling efficiency.
+    {Figure::Mtf50, std::nullopt, std::nullopt, std::nullopt},
+    // Colour channel misregistration: the consulted table ends before it, so it is reported, not
+    // graded, until the limits are read from the documents themselves.
+    {Figure::Misregistration, std::nullopt, std::nullopt, std::nullopt},
 }};
 
 // A measured figure: one value, or a gain's minimum and maximum.

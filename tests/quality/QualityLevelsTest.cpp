@@ -1,6 +1,7 @@
 // Grading at the level boundaries of the published tables: FADGI's limits are strict, ISO's and
 // Metamorfoze's inclusive, a gain range must lie inside a band with both ends, and a figure a
 // standard does not grade does not count towards its overall grade.
+#include "quality/QualityGrades.h"
 #include "quality/QualityLevels.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,16 @@ const GradeCase kCases[] = {
     {Figure::SamplingRatePpi, 395.9, 3, std::nullopt, S{"Strict"}},
     {Figure::SamplingRatePpi, 299.0, 3, std::nullopt, S{""}},
     {Figure::Uniformity, 0.5, std::nullopt, std::nullopt, std::nullopt},
+    {Figure::WhiteBalanceDeltaAb, 2.0, 3, S{"A"}, S{"Strict"}},
+    {Figure::WhiteBalanceDeltaAb, 3.01, 3, S{"B"}, S{"Extra Light"}},
+    {Figure::WhiteBalanceDeltaAb, 5.01, 2, S{""}, S{""}},
+    {Figure::ColourMeanDeltaE, 3.5, 2, S{"A"}, S{"Light"}},
+    {Figure::ColourMeanDeltaE, 5.01, 1, S{""}, S{"Extra Light"}},  // Extra Light sets no limit
+    {Figure::ColourMaxDeltaE, 10.01, std::nullopt, S{"B"}, S{"Light"}},
+    {Figure::ColourP90DeltaE, 13.0, 0, std::nullopt, std::nullopt},
+    {Figure::SamplingEfficiency, 90.0, 3, S{"A"}, std::nullopt},
+    {Figure::SamplingEfficiency, 79.9, 2, S{"C"}, std::nullopt},
+    {Figure::Misregistration, 0.2, std::nullopt, std::nullopt, std::nullopt},
 };
 
 TEST(QualityLevels, BoundariesLandOnTheirLevel) {
@@ -66,6 +77,29 @@ TEST(QualityLevels, TheWeakestGradedFigureLimitsTheGrade) {
     EXPECT_EQ(OverallIsoLevel(second), S{"B"});  // ISO does not grade the rate here
     EXPECT_EQ(OverallMetamorfozeLevel(second), S{""});
     EXPECT_EQ(OverallIsoLevel({{Figure::Uniformity, 1.0}}), std::nullopt);
+}
+
+// Every figure at the weakest level is named, and only the standards that grade a figure count it.
+TEST(QualityGrades, TheLimitingFiguresAreThoseAtTheWeakestLevel) {
+    const QualityGrades g = GradeFigures({{Figure::ToneDeltaL, 2.5},
+                                          {Figure::NoiseL, 1.8},
+                                          {Figure::SamplingRatePpi, 395.0},
+                                          {Figure::Mtf50, 0.2}});
+    ASSERT_EQ(g.figures.size(), 4u);
+    EXPECT_EQ(g.figures[3].fadgiStars, std::nullopt);
+    EXPECT_EQ(g.fadgi.fadgiStars, 3);
+    EXPECT_EQ(g.fadgi.limiting, (std::vector<Figure>{Figure::ToneDeltaL, Figure::NoiseL, Figure::SamplingRatePpi}));
+    EXPECT_EQ(g.iso.level, "B");
+    EXPECT_EQ(g.iso.limiting, (std::vector<Figure>{Figure::ToneDeltaL, Figure::NoiseL}));
+    EXPECT_EQ(g.metamorfoze.level, "Extra Light");
+    EXPECT_EQ(g.metamorfoze.limiting, (std::vector<Figure>{Figure::ToneDeltaL, Figure::NoiseL}));
+    const QualityGrades none = GradeFigures({{Figure::Mtf50, 0.2}});
+    EXPECT_FALSE(none.fadgi.graded);
+    EXPECT_TRUE(none.iso.limiting.empty());
+    Figure back = Figure::ToneDeltaL;
+    EXPECT_TRUE(FigureFromKey(FigureKey(Figure::Misregistration), &back));
+    EXPECT_EQ(back, Figure::Misregistration);
+    EXPECT_FALSE(FigureFromKey("no_such_figure", &back));
 }
 
 }  // namespace

@@ -66,6 +66,43 @@ TEST(History, ThreeRunsGiveThreeLinesAndATrend) {
         << trend;
 }
 
+// Lines of this version carry each side's image-quality figures; older lines, without them, read
+// alongside and show as gaps in the figures' drift.
+TEST(History, QualityFiguresDriftAcrossNewAndOlderLines) {
+    TempDir dir;
+    const std::string path = dir.File("h.jsonl");
+    std::string error;
+    ASSERT_TRUE(AppendHistory(path, Line("2026-01-01T10:00:00Z", 0.2, 1, 0.3, 1), error)) << error;
+    for (const double noise : {0.5, 0.75}) {
+        VerifyResult run;
+        run.verifiedAt = "2026-02-01T10:00:00Z";
+        run.scanner.serial = "Q71-1";
+        SideResult side;
+        side.name = "front";
+        side.chartCode = 0;
+        side.quality.emplace();
+        side.quality->grades = quality::GradeFigures(
+            {{quality::Figure::NoiseL, noise}, {quality::Figure::GainModulationOther, {0.9, 1.3}}});
+        run.sides.push_back(side);
+        ASSERT_TRUE(AppendHistory(path, HistoryLine(run), error)) << error;
+    }
+    HistoryRead history;
+    ASSERT_TRUE(ReadHistory(path, history, error)) << error;
+    ASSERT_EQ(history.entries.size(), 3u);
+    EXPECT_EQ(history.skipped, 0);
+    EXPECT_TRUE(history.entries[0].Side("front")->figures.empty());
+    const quality::Measurements& figures = history.entries[2].Side("front")->figures;
+    ASSERT_EQ(figures.size(), 2u);
+    EXPECT_EQ(figures[0].first, quality::Figure::NoiseL);
+    EXPECT_DOUBLE_EQ(figures[0].second.low, 0.75);
+    EXPECT_DOUBLE_EQ(figures[1].second.low, 0.9);
+    EXPECT_DOUBLE_EQ(figures[1].second.high, 1.3);
+    const std::string trend = Trend(history);
+    EXPECT_NE(trend.find("front noise, largest sigma L*"), std::string::npos) << trend;
+    EXPECT_NE(trend.find(" - 0.50 0.75  (slope +0.250)"), std::string::npos) << trend;
+    EXPECT_NE(trend.find(" - 0.900..1.300 0.900..1.300  (slope +0.000)"), std::string::npos) << trend;
+}
+
 TEST(History, ACutLineLosesOnlyItself) {
     TempDir dir;
     const std::string path = dir.File("h.jsonl");

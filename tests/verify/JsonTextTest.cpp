@@ -15,7 +15,7 @@ TEST(JsonWriter, EscapesAndNonFiniteNumbers) {
     w.BeginObject().Key("text").String("a\"b\\c\n\x01\xC3\xA4\xFF").Key("nan").Number(std::nan(""));
     w.Key("inf").Number(std::numeric_limits<double>::infinity()).Key("n").Number(-1.23456, 4);
     w.Key("list").BeginArray().Integer(-7).Bool(true).Null().EndArray().EndObject();
-    EXPECT_EQ(w.Text(), "{\"text\":\"a\\\"b\\\\c\\u000a\\u0001\xC3\xA4\\ufffd\",\"nan\":null,\"inf\":null,"
+    EXPECT_EQ(w.Text(), "{\"text\":\"a\\\"b\\\\c\\n\\u0001\xC3\xA4\xEF\xBF\xBD\",\"nan\":null,\"inf\":null,"
                         "\"n\":-1.2346,\"list\":[-7,true,null]}");
     JsonValue v;
     std::string error;

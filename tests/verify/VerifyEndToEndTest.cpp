@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -187,6 +188,43 @@ TEST_F(VerifyEndToEndTest, AsksToTurnTheSheetAndStopsWithoutAnOperator) {
         {"/bin/sh", "-c", "exec \"$0\" -r \"$1\" --no-history < \"$2\"", tool, kR1, dir_.File("empty")}, dir_.Path());
     EXPECT_EQ(alone.exitCode, 5) << alone.out << alone.err;
     EXPECT_NE(alone.err.find("no operator to turn the sheet"), std::string::npos) << alone.err;
+    EXPECT_EQ(emulator.Stop(), 0);
+}
+
+// --uniformity through TWAIN: the blank sheet after the chart is scanned and its fall-off held
+// against the truth the emulator wrote for that face, the chart's figures against the chart's.
+// Without noise a corner square's pixels share one 8-bit level, whose step at paper white is
+// 0.9 % of its light: the noise dithers the mean back to the field's value.
+TEST_F(VerifyEndToEndTest, UniformityFromTheBlankSheetAfterTheChart) {
+    std::filesystem::create_directories(dir_.File("truth"));
+    EmulatorProcess emulator(dir_.File("device.state"), dir_.File("emulator.log"),
+                             {"--duplex", "0", "--led", "1", "--blur", "1.0", "--falloff", "6", "--scale", "0.995", "--noise", "2",
+                              "--truth-dir", dir_.File("truth"), "--feed",
+                              "chart-on=front,it8=" + kR1 + ",rotate=0.3,shift-x=8", "--feed", "blank"});
+    ASSERT_TRUE(emulator.Started());
+    ScopedDeviceAddress address(emulator.Address());
+    const ProgramResult run =
+        Verify({"--uniformity", "--assume-srgb", "--black-threshold", "50", "--no-history", "--report", dir_.File("q.pdf")});
+    EXPECT_NE(run.out.find("uniformity: scanning a blank sheet for the front"), std::string::npos) << run.out << run.err;
+    EXPECT_NE(run.out.find("illumination non-uniformity, %"), std::string::npos) << run.out;
+    verify::JsonValue json, chart, blank;
+    std::string error;
+    ASSERT_TRUE(verify::ParseJson(ReadFileText(dir_.File("q.json")), json, error)) << error << run.err;
+    ASSERT_TRUE(verify::ParseJson(ReadFileText(dir_.File("truth/scan0001_front.json")), chart, error)) << error;
+    ASSERT_TRUE(verify::ParseJson(ReadFileText(dir_.File("truth/scan0002_front.json")), blank, error)) << error;
+    const verify::JsonValue* quality = json.Find("sides")->items.at(0).Find("quality");
+    ASSERT_TRUE(quality != nullptr && quality->Find("uniformity") != nullptr) << run.out;
+    const verify::JsonValue& page = *quality->Find("uniformity");
+    EXPECT_NEAR(page.NumberOr("corner_loss_percent", -1), blank.Find("falloff")->NumberOr("corners_percent", 99), 0.5);
+    const double ppi = chart.Find("sampling")->NumberOr("effective_ppi", 0);
+    EXPECT_NEAR(quality->Find("sampling_rate")->NumberOr("ppi_x", 0), ppi, 0.002 * ppi);
+    const double mtf50 = chart.Find("blur")->Find("mtf50_cy_px")->items.at(1).number;
+    const verify::JsonValue& x = *quality->Find("sharpness")->Find("horizontal");
+    EXPECT_NEAR(x.Find("mtf50_cy_px")->NumberOr("green", 0), mtf50, 0.05 * mtf50);
+    std::printf("corner loss %.2f %% (truth %.2f), ppi %.2f (truth %.2f), MTF50 x %.4f (truth %.4f)\n",
+                page.NumberOr("corner_loss_percent", -1), blank.Find("falloff")->NumberOr("corners_percent", 99),
+                quality->Find("sampling_rate")->NumberOr("ppi_x", 0), ppi, x.Find("mtf50_cy_px")->NumberOr("green", 0),
+                mtf50);
     EXPECT_EQ(emulator.Stop(), 0);
 }
 

@@ -4,8 +4,10 @@
 // guessing them, and still plots the verification's grey samples against the diagonal.
 #include "Certificate.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
+#include "CertificatePage.h"
 #include "CertificatePlots.h"
+#include "CertificateQuality.h"
 #include "VerifySummary.h"
 #include "app/AtomicFile.h"
 
@@ -25,53 +27,7 @@ namespace calvix::verify {
 
 namespace {
 
-constexpr double Dpi = 300.0;
-constexpr double Left = 18.0, Right = 192.0;
-
-double Px(double mm) { return mm * Dpi / 25.4; }
-QRectF Box(double x, double y, double w, double h) { return QRectF(Px(x), Px(y), Px(w), Px(h)); }
-QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-std::string Format(const char* format, double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-class Page {
-public:
-    explicit Page(QPainter& p) : p_(p) {}
-
-    void Font(double points, bool bold = false) {
-        QFont font("DejaVu Sans");
-        font.setPointSizeF(points);
-        font.setBold(bold);
-        p_.setFont(font);
-    }
-    // Text in a box; returns the box's bottom.
-    double Text(double x, double y, double w, double h, const std::string& text, int flags = Qt::AlignLeft) {
-        if ((flags & Qt::AlignVertical_Mask) == 0) flags |= Qt::AlignVCenter;
-        p_.drawText(Box(x, y, w, h), flags | Qt::TextWordWrap, Q(text));
-        return y + h;
-    }
-    // Top-aligned text as tall as its wrapped lines need; returns its bottom.
-    double Wrapped(double x, double y, double w, const std::string& text) {
-        const QRectF need =
-            p_.boundingRect(Box(x, y, w, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Q(text));
-        const double h = need.height() * 25.4 / Dpi + 0.6;
-        return Text(x, y, w, h, text, Qt::AlignLeft | Qt::AlignTop);
-    }
-    double Field(double y, const std::string& name, const std::string& value, double lines = 1) {
-        Font(8.5, true);
-        Text(Left, y, 42, 4.6, name, Qt::AlignLeft | Qt::AlignTop);
-        Font(8.5);
-        return Text(Left + 43, y, Right - Left - 43, 4.6 * lines, value, Qt::AlignLeft | Qt::AlignTop);
-    }
-    QPainter& Painter() { return p_; }
-
-private:
-    QPainter& p_;
-};
+using namespace certificate;
 
 std::string RecordText(const VerifyResult& r) {
     if (!r.record) return "not given (the scanner's stored record cannot be read back; pass --record FILE)";
@@ -274,6 +230,10 @@ bool WriteCertificate(const VerifyResult& result, const HistoryRead& history, co
             const double w = result.sides.size() > 1 ? (Right - Left - gap) / 2 : (Right - Left) * 0.6;
             for (std::size_t i = 0; i < result.sides.size() && i < 2; ++i)
                 SidePanel(page, Left + static_cast<double>(i) * (w + gap), w, result, result.sides[i], i);
+            if (std::any_of(result.sides.begin(), result.sides.end(), [](const SideResult& s) { return s.quality; })) {
+                writer.newPage();
+                QualityPage(page, result);
+            }
         }
         if (!painter.end()) {
             error = "the PDF could not be completed";

@@ -1,6 +1,7 @@
 // The verification certificate as a PDF: page one the scanner, reference, record, verdict,
 // levels met, colour summary and drift chart; page two per side the correction curves with the
-// grey samples and the table of the 24 grey patches.
+// grey samples and the table of the 24 grey patches; page three per side the image-quality
+// figures with their levels, the grades and what limits them, and the SFR curves.
 #pragma once
 
 #include "History.h"

@@ -3,7 +3,7 @@
 // per side, and named in every report so a figure is never read without its encoding.
 #pragma once
 
-#include "GreyEvaluation.h"
+#include "QualityNames.h"
 #include "colour/IccProfile.h"
 
 #include <array>

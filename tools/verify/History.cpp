@@ -5,6 +5,7 @@
 // never swallows the run after it.
 #include "History.h"
 
+#include "HistoryQuality.h"
 #include "JsonText.h"
 #include "VerifyReport.h"
 #include "app/RegularFile.h"
@@ -127,6 +128,7 @@ bool ParseHistoryLine(const std::string& line, HistoryEntry& entry) {
         if (side.measured) {
             side.mean = mean;
             side.max = max;
+            ReadQualityFigures(s, side);
         }
         if (!side.name.empty()) entry.sides.push_back(side);
     }
@@ -233,6 +235,7 @@ void PrintTrend(const HistoryRead& history, const std::string& serial, const std
         any = true;
     }
     std::fprintf(out, "%s\n", any ? "" : " not enough runs");
+    PrintQualityTrend(history, out);
     if (history.skipped > 0)
         std::fprintf(out, "skipped %d line%s that could not be read (cut off by a crash, or not an entry)\n",
                      history.skipped, history.skipped == 1 ? "" : "s");

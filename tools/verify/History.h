@@ -2,6 +2,8 @@
 // ("history/<serial>.jsonl"), appended line by line, read back bounded, and printed as a trend.
 #pragma once
 
+#include "quality/QualityLevels.h"
+
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -20,6 +22,7 @@ struct HistorySide {
     bool measured = false;
     double mean = 0.0;  // the worst channel's mean |difference|, levels
     double max = 0.0;   // the largest |difference| of any channel, levels
+    quality::Measurements figures;  // the image-quality figures; none in lines of older versions
 };
 
 struct HistoryEntry {

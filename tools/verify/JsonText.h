@@ -1,8 +1,9 @@
-// JSON text for the report and the history: a writer that always yields valid JSON (strings
-// escaped, invalid UTF-8 replaced, non-finite numbers as null) and a bounded reader for lines
-// the tool wrote itself, which may have been cut short by a crash.
+// JSON text for the report and the history, through nlohmann-json: a writer that always yields
+// valid JSON (strings escaped, invalid UTF-8 replaced, non-finite numbers as null) and a bounded
+// reader for lines the tool wrote itself, which may have been cut short by a crash.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,11 @@ namespace calvix::verify {
 
 class JsonWriter {
 public:
+    JsonWriter();
+    ~JsonWriter();
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
+
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
     JsonWriter& BeginArray();
@@ -24,15 +30,15 @@ public:
     JsonWriter& Bool(bool value);
     JsonWriter& Null();
 
-    const std::string& Text() const { return out_; }
+    // The value written so far; complete once every object and array is closed.
+    const std::string& Text() const;
 
 private:
-    void BeforeValue();
-    JsonWriter& Close(char bracket);
+    struct Tree;
+    JsonWriter& Close();
 
-    std::string out_;
-    std::vector<bool> hasItems_;  // one per open object or array
-    bool afterKey_ = false;
+    std::unique_ptr<Tree> tree_;
+    mutable std::string text_;
 };
 
 // A JSON string literal for text, quotes included.

@@ -69,10 +69,6 @@ std::string ReferenceBatch::Keyword(const std::string& name) const {
     return {};
 }
 
-std::string PatchName(int row, int column) {
-    return std::string(1, static_cast<char>('A' + row)) + std::to_string(column + 1);
-}
-
 bool ReadReferenceBatch(const std::string& path, const TIT8Ref& reference, ReferenceBatch& batch, std::string& error) {
     std::string text, reason;
     if (ReadInputFile(path, MaxBatchFileBytes, text, reason) != ReadResult::Ok) {

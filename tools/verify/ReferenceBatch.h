@@ -3,6 +3,7 @@
 // file gives them (else they follow from the XYZ values under D50).
 #pragma once
 
+#include "QualityNames.h"
 #include "colour/ColourSpaces.h"
 #include "it8ref/It8Ref.h"
 
@@ -34,8 +35,5 @@ struct ReferenceBatch {
 // L*a*b* from the record's XYZ (loaded from the same file) under D50. False with a reason when
 // the file cannot be read whole.
 bool ReadReferenceBatch(const std::string& path, const TIT8Ref& reference, ReferenceBatch& batch, std::string& error);
-
-// "A1".."L22" for row 0..11, column 0..21.
-std::string PatchName(int row, int column);
 
 }  // namespace calvix::verify

@@ -2,7 +2,7 @@
 // a headless desktop; its message boxes are kept as text for the report.
 #include "SideMeasurement.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
 #include "analysis/ChartCheck.h"
 #include "analysis/ImageWindows.h"
 #include "analysis/WedgeSampling.h"
@@ -20,6 +20,39 @@ namespace {
 
 // The English texts, as the program shows them without a language setting.
 constexpr int EnglishTextBase = 10000;
+
+// The reference greys as L*a*b* under D50, from the file's XYZ as the colour patches are.
+std::array<Lab, GreyPatchCount> ReferenceGreyLab() {
+    const TIT8Ref& reference = It8Reference();
+    std::array<Lab, GreyPatchCount> greys{};
+    for (std::size_t i = 0; i < greys.size(); ++i) {
+        const float* xyz = reference.greyXYZ[i];
+        greys[i] = XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
+    }
+    return greys;
+}
+
+void MeasureQuality(const TChildImage& window, bool front, const MeasureContext& context, const ColourReading& colour,
+                    SideResult& side) {
+    quality::SideQualityInput input;
+    input.chart = &window.image;
+    input.cornerSlots = window.cornerSlots;
+    input.referenceGreys = ReferenceGreyLab();
+    input.referencePatches = context.batch.lab;
+    input.decode = [colour](double r, double g, double b) { return colour.Read({r, g, b}); };
+    input.decoderName = colour.Text();
+    input.blankPage = context.blankPages[front ? 0 : 1];
+    input.sampling = context.sampling;
+    quality::SideQuality figures;
+    if (quality::MeasureSideQuality(input, &figures, &side.qualityError)) {
+        side.colour.figures = figures.colour.figures;
+        side.colour.patches = figures.colour.patches;
+        side.quality = std::move(figures);
+    }
+    side.colour.encoding = colour.Text();
+    side.colour.encodingKind = colour.KindKey();
+    side.colour.profilePath = colour.ProfilePath();
+}
 
 }  // namespace
 
@@ -71,10 +104,10 @@ SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool
     for (std::size_t k = 0; k < table.size(); ++k) side.measured[k] = table[k].measured;
     side.reference = ReferenceColoursOf(context.referenceGreys);
     side.grey = EvaluateGreys(side.measured, side.reference, context.encoding, context.thresholds);
-    side.fadgiToneStars = FadgiToneStars(side.grey.maxAbsDeltaL);
-    side.isoToneLevel = IsoToneLevel(side.grey.maxAbsDeltaL);
-    side.fadgiWhiteBalanceStars = FadgiWhiteBalanceStars(side.grey.maxDeltaAb);
-    side.colour = MeasureColourPatches(window.image, window.cornerSlots, context.batch, colour);
+    side.fadgiToneStars = quality::FadgiToneStars(side.grey.maxAbsDeltaL);
+    side.isoToneLevel = quality::IsoToneLevel(side.grey.maxAbsDeltaL);
+    side.fadgiWhiteBalanceStars = quality::FadgiWhiteBalanceStars(side.grey.maxDeltaAb);
+    MeasureQuality(window, front, context, colour, side);
     // The scan came through the tables in force, so its values are already what the device
     // delivers: no tables are applied again.
     if (context.keepChartPatches)

@@ -2,13 +2,14 @@
 // then its grey wedge and colour patches measured against the reference.
 #pragma once
 
-#include "ColourPatches.h"
-#include "GreyEvaluation.h"
+#include "ColourEncoding.h"
+#include "QualityNames.h"
 #include "ReferenceBatch.h"
 #include "analysis/ChartCheck.h"
 #include "analysis/Point.h"
 #include "analysis/ScanBitmap.h"
 #include "profiling/ChartPatches.h"
+#include "quality/SideQuality.h"
 
 #include <array>
 #include <optional>
@@ -16,6 +17,15 @@
 #include <vector>
 
 namespace calvix::verify {
+
+// The side's colour patches as read for the report, named by the encoding they were read through.
+struct ColourPatchSummary {
+    std::string encoding;                     // ColourReading::Text()
+    std::string encodingKind;                 // ColourReading::KindKey()
+    std::string profilePath;                  // when read through a profile
+    ProfileFigures figures;                   // mean, max, nearest-rank 90th percentile, worst patch
+    std::vector<ColourPatchReading> patches;  // row-major, A1..A22, B1..L22
+};
 
 // A profile made from this side's scan (--profile-out).
 struct MadeProfile {
@@ -44,6 +54,9 @@ struct SideResult {
     int fadgiToneStars = 0;
     int fadgiWhiteBalanceStars = 0;
     std::string isoToneLevel;
+    // Every image-quality figure of the side, graded; none when the side was not measured.
+    std::optional<quality::SideQuality> quality;
+    std::string qualityError;  // why there are no figures although the chart was measured
 
     // The chart was found and its greys sampled. A wedge that failed the calibration's grey
     // check is still measured, so the verdict can name its patches; such a side never passes.
@@ -60,6 +73,9 @@ struct MeasureContext {
     int gwTolerance = 20;
     int blackThreshold = 25;
     bool keepChartPatches = false;  // a profile is made from each measured side
+    quality::SamplingRateOptions sampling{};
+    // Blank pages for the illumination non-uniformity, front and rear; null: none scanned.
+    std::array<const ScanBitmap*, 2> blankPages{};
 };
 
 // scan: the image to check; when null, scanPath is read (BMP or JPEG). colour: how the side's

@@ -63,6 +63,23 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
     app.add_option("--black-threshold", options.blackThreshold, "Black threshold of the chart search")
         ->check(CLI::Range(0, 255))
         ->capture_default_str();
+    app.add_flag("--uniformity", options.uniformity,
+                 "After the charts, scan one blank sheet per side for the illumination non-uniformity");
+    std::vector<std::string> blank;
+    CLI::Option* blankOption =
+        app.add_option("--uniformity-page", blank,
+                       "With --offline: scans of a blank sheet for the non-uniformity, FRONT.bmp [REAR.bmp]")
+            ->expected(1, 2);
+    app.add_option("--box-width-mm", options.sampling.boxWidthMm,
+                   "Width of the chart's box between the middles of its lines, mm (for the sampling rate)")
+        ->check(FiniteNumber)
+        ->check(CLI::Range(10.0, 400.0))
+        ->capture_default_str();
+    app.add_option("--box-height-mm", options.sampling.boxHeightMm,
+                   "Height of the chart's box between the middles of its lines, mm")
+        ->check(FiniteNumber)
+        ->check(CLI::Range(10.0, 400.0))
+        ->capture_default_str();
     app.add_flag("--unattended", options.unattended,
                  "Take the rear from the next sheet in the feeder without asking to turn the sheet");
     app.add_flag("--no-history", options.noHistory, "Do not append this run to the scanner's history");
@@ -81,6 +98,14 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
         return ExitUsage;
     }
     options.offline = offlineOption->count() > 0;
+    if (blankOption->count() > 0) {
+        if (!options.offline) {
+            std::fprintf(stderr, "calvix-verify: --uniformity-page goes with --offline (a scanner takes --uniformity)\n");
+            return ExitUsage;
+        }
+        options.uniformityFront = blank[0];
+        if (blank.size() > 1) options.uniformityRear = blank[1];
+    }
     if (options.offline) {
         options.offlineFront = offline[0];
         if (offline.size() > 1) options.offlineRear = offline[1];

@@ -1,7 +1,8 @@
 // calvix-verify's command line and exit statuses.
 #pragma once
 
-#include "GreyEvaluation.h"
+#include "QualityNames.h"
+#include "quality/SamplingRate.h"
 
 #include <string>
 
@@ -35,6 +36,12 @@ struct VerifyOptions {
     GreyThresholds thresholds;
     int gwTolerance = 20;
     int blackThreshold = 25;
+    // Illumination non-uniformity: --uniformity scans a blank sheet per side after the charts;
+    // offline, --uniformity-page gives the blank pages' scans (front, then rear).
+    bool uniformity = false;
+    std::string uniformityFront;
+    std::string uniformityRear;
+    quality::SamplingRateOptions sampling;  // the chart's box size for the sampling rate
     bool unattended = false;           // take the rear from the next sheet without asking
     bool noHistory = false;
     bool verbose = false;

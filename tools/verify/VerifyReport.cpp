@@ -1,8 +1,10 @@
 // The report and history JSON. Levels are integers; derived values carry four decimals.
 #include "VerifyReport.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
+#include "HistoryQuality.h"
 #include "JsonText.h"
+#include "QualityReport.h"
 
 #include <algorithm>
 
@@ -88,6 +90,9 @@ void Side(JsonWriter& w, const SideResult& side) {
         w.Key("delta_e2000").Number(p.deltaE).EndObject();
     }
     w.EndArray();
+    w.Key("quality");
+    if (side.quality) QualityJson(w, *side.quality);
+    else w.Null();
     if (side.madeProfile) {
         const MadeProfile& made = *side.madeProfile;
         w.Key("profile_made").BeginObject();
@@ -163,6 +168,7 @@ std::string HistoryLine(const VerifyResult& r) {
             w.Key("delta_e2000_mean").Number(side.colour.figures.mean);
             // Older lines read the patches as sRGB and have no kind; the figures differ by it.
             w.Key("colour_encoding").String(side.colour.encodingKind);
+            if (side.quality) WriteQualityFigures(w, *side.quality);
         } else {
             w.Key("error").String(side.error.empty() ? ChartCodeMeaning(side.chartCode) : side.error);
         }

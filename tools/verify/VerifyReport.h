@@ -2,7 +2,7 @@
 // beside the certificate (schema docs/verify-report.schema.json) and the one-line history entry.
 #pragma once
 
-#include "GreyEvaluation.h"
+#include "QualityNames.h"
 #include "LutRecordFile.h"
 #include "ReferenceBatch.h"
 #include "SideMeasurement.h"

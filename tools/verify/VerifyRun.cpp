@@ -5,6 +5,7 @@
 
 #include "ColourEncoding.h"
 #include "ProfileOut.h"
+#include "ScanFiles.h"
 #include "ScannerAcquisition.h"
 #include "SideMeasurement.h"
 #include "VerifySummary.h"
@@ -138,28 +139,48 @@ int MakeProfiles(const VerifyOptions& options, const VerifyEnvironment& env, Ver
     return status;
 }
 
-int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, const MeasureContext& context,
+int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, MeasureContext& context,
               const ColourSetup& colour, VerifyResult& result) {
     ScannerAcquisition scanner(*env.twain);
     std::string error;
     if (const int status = scanner.Open(result.scanner, error); status != ExitPass) return Fail(env, status, error);
     std::fprintf(env.out, "scanner %s, serial %s, %s\n", result.scanner.model.c_str(), result.scanner.serial.c_str(),
                  result.scanner.duplex ? "duplex" : "one side");
+    struct Scanned {
+        bool front;
+        ScanBitmap image;
+        std::string kept;
+    };
+    std::vector<Scanned> charts;
     for (const bool front : {true, false}) {
         if (!front && !result.scanner.duplex) break;
         if (!front && !options.unattended && !AskToTurnSheet(env))
             return Fail(env, ExitScanFailed, "no operator to turn the sheet for the rear (use --unattended to take "
                                              "the next sheet in the feeder)");
-        ScanBitmap image;
-        if (const int status = scanner.Scan(front, image, error); status != ExitPass) return Fail(env, status, error);
-        std::string kept;
-        if (!options.keepFolder.empty()) {
-            kept = options.keepFolder + "/Verify_" + (front ? "front" : "rear") + ".bmp";
-            if (!SaveBmpFile(image, kept, error)) return Fail(env, ExitOutput, "cannot keep scan '" + kept + "': " + error);
-        }
-        result.sides.push_back(
-            MeasureSide(&image, kept, front, context, colour.ForSide(result.scanner.serial, front, env)));
+        Scanned scan{front, {}, {}};
+        if (const int status = scanner.Scan(front, scan.image, error); status != ExitPass) return Fail(env, status, error);
+        if (!KeepScan(options, scan.image, front ? "front" : "rear", scan.kept, error))
+            return Fail(env, ExitOutput, error);
+        charts.push_back(std::move(scan));
     }
+    // The blank sheets follow the charts in the feeder, one a side, so each side's own light is read.
+    std::array<ScanBitmap, 2> blanks;
+    if (options.uniformity) {
+        for (const Scanned& chart : charts) {
+            const char* name = chart.front ? "front" : "rear";
+            std::fprintf(env.out, "uniformity: scanning a blank sheet for the %s\n", name);
+            ScanBitmap& page = blanks[chart.front ? 0 : 1];
+            if (const int status = scanner.Scan(chart.front, page, error); status != ExitPass)
+                return Fail(env, status, std::string("the blank sheet for the ") + name + ": " + error);
+            std::string kept;
+            if (!KeepScan(options, page, std::string(name) + "_blank", kept, error)) return Fail(env, ExitOutput, error);
+            context.blankPages[chart.front ? 0 : 1] = &page;
+        }
+    }
+    for (const Scanned& chart : charts)
+        result.sides.push_back(MeasureSide(&chart.image, chart.kept, chart.front, context,
+                                           colour.ForSide(result.scanner.serial, chart.front, env)));
+    context.blankPages = {};
     return ExitPass;
 }
 
@@ -234,9 +255,12 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     colour.choice.iccFolder = env.iccFolder;
     WorkFolder work(options.keepFolder);
     if (work.Path().empty()) return Fail(env, ExitOutput, "cannot create a work folder");
-    const MeasureContext context{ReferenceGreyTable, encoding,        result.batch,
-                                 options.thresholds, work.Path(),     options.gwTolerance,
-                                 options.blackThreshold, /*keepChartPatches=*/!options.profileOut.empty()};
+    MeasureContext context{ReferenceGreyTable, encoding,        result.batch,
+                           options.thresholds, work.Path(),     options.gwTolerance,
+                           options.blackThreshold, /*keepChartPatches=*/!options.profileOut.empty()};
+    context.sampling = options.sampling;
+    std::array<ScanBitmap, 2> blankPages;
+    if (!LoadBlankPages(options, blankPages, context, error)) return Fail(env, ExitInput, error);
 
     if (options.offline) {
         result.scanner.serial = options.serial;

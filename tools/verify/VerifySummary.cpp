@@ -1,7 +1,8 @@
 // The printed summary; numbers as the report JSON holds them, rounded for reading.
 #include "VerifySummary.h"
 
-#include "AuditLevels.h"
+#include "QualityNames.h"
+#include "QualityReport.h"
 
 #include <algorithm>
 
@@ -82,6 +83,8 @@ void PrintSummary(const VerifyResult& result, std::FILE* out) {
         std::fprintf(out, "  colour patches (information), read through %s:\n", side.colour.encoding.c_str());
         std::fprintf(out, "    dE2000 over %d patches: mean %.2f, max %.2f (%s), 90th percentile %.2f\n", c.patches,
                      c.mean, c.max, c.worst.c_str(), c.p90);
+        if (side.quality) PrintQuality(*side.quality, out);
+        else if (!side.qualityError.empty()) std::fprintf(out, "  image quality not measured: %s\n", side.qualityError.c_str());
     }
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace calvix::verify {
+namespace calvix::quality {
 
 // The reference encoding in force (matrix, gamma, the linear stretch that puts GS0 at 255 and
 // GS23 at 0) run backwards: an 8-bit RGB level triple to the L*a*b* (D50) it stands for. The
@@ -68,4 +68,4 @@ struct GreyEvaluation {
 GreyEvaluation EvaluateGreys(const GreyColours& measured, const GreyColours& reference,
                              const ReferenceEncoding& encoding, const GreyThresholds& thresholds);
 
-}  // namespace calvix::verify
+}  // namespace calvix::quality

@@ -1,5 +1,5 @@
 // Grey-wedge statistics of a verification and the inverse of the reference grey conversion.
-#include "GreyEvaluation.h"
+#include "quality/GreyEvaluation.h"
 
 #include "colour/ColourDifference.h"
 
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace calvix::verify {
+namespace calvix::quality {
 
 ReferenceEncoding::ReferenceEncoding(const GreyTable& greys, const ColourMatrix& matrix, double gamma)
     : gamma_(gamma) {
@@ -89,4 +89,4 @@ GreyEvaluation EvaluateGreys(const GreyColours& measured, const GreyColours& ref
     return e;
 }
 
-}  // namespace calvix::verify
+}  // namespace calvix::quality

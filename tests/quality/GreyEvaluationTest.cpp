@@ -1,5 +1,5 @@
 // The grey wedge's pass rule and the reference encoding run backwards.
-#include "GreyEvaluation.h"
+#include "quality/GreyEvaluation.h"
 
 #include "calibration/ReferenceColours.h"
 #include "it8ref/It8Ref.h"
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace calvix::verify {
+namespace calvix::quality {
 namespace {
 
 GreyColours Reference() { return ReferenceColoursOf(DefaultReferenceGrey); }
@@ -101,4 +101,4 @@ TEST(ReferenceEncoding, DecodesTheReferenceLevelsBackToTheirGreys) {
 }
 
 }  // namespace
-}  // namespace calvix::verify
+}  // namespace calvix::quality

@@ -1,12 +1,12 @@
 // The audit level tables at and around every edge: FADGI limits are strict, ISO ones inclusive.
-#include "AuditLevels.h"
+#include "quality/AuditLevels.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-namespace calvix::verify {
+namespace calvix::quality {
 namespace {
 
 TEST(AuditLevels, FadgiToneEdges) {
@@ -40,4 +40,4 @@ TEST(AuditLevels, IsoToneEdges) {
 }
 
 }  // namespace
-}  // namespace calvix::verify
+}  // namespace calvix::quality

@@ -1,10 +1,11 @@
 // The levels that digitisation labs are audited against, read off a verification's grey wedge:
-// FADGI star ratings for tone response and white balance, ISO 19264-1 levels for tone response.
+// FADGI star ratings for tone response and white balance, ISO 19264-1 levels for tone response,
+// as the level table (QualityLevels.h) grades them.
 #pragma once
 
 #include <string>
 
-namespace calvix::verify {
+namespace calvix::quality {
 
 // Stars 4..1 for the largest |ΔL*| over the wedge below 1.5, 3, 4.5, 6; 0 when none is met.
 int FadgiToneStars(double maxAbsDeltaL);
@@ -16,4 +17,4 @@ std::string IsoToneLevel(double maxAbsDeltaL);
 // "4 stars", "1 star", "none".
 std::string StarsText(int stars);
 
-}  // namespace calvix::verify
+}  // namespace calvix::quality
