@@ -110,7 +110,8 @@ void PrintQuality(const quality::SideQuality& q, std::FILE* out) {
         }
         const auto green50 = dir.mtf50[SfrGreen], green10 = dir.mtf10[SfrGreen];
         std::fprintf(out, "    sharpness %s: MTF50 %s, MTF10 %s cy/px (green); red %+.2f px, blue %+.2f px\n", name,
-                     green50 ? Fixed(*green50, 3).c_str() : "-", green10 ? Fixed(*green10, 3).c_str() : "-",
+                     // No figure: the response never falls that low up to 1 cycle per pixel.
+                     green50 ? Fixed(*green50, 3).c_str() : "above 1", green10 ? Fixed(*green10, 3).c_str() : "above 1",
                      dir.redShift, dir.blueShift);
     }
     if (const auto& page = q.uniformity.figures)

@@ -74,10 +74,12 @@ void PrintSummary(const VerifyResult& result, std::FILE* out) {
         }
         std::fprintf(out, "  mean |difference| R %.2f G %.2f B %.2f, max R %d G %d B %d levels\n", g.meanAbs[0],
                      g.meanAbs[1], g.meanAbs[2], g.maxAbs[0], g.maxAbs[1], g.maxAbs[2]);
-        std::fprintf(out, "  tone: max |dL*| %.2f (mean %.2f): FADGI %s, ISO 19264-1 %s\n", g.maxAbsDeltaL,
+        // These two read the wedge through the calibration's own encoding, as the pass rule does;
+        // the quality table below reads it through the side's encoding in force.
+        std::fprintf(out, "  tone (calibration reference encoding): max |dL*| %.2f (mean %.2f): FADGI %s, ISO 19264-1 %s\n", g.maxAbsDeltaL,
                      g.meanAbsDeltaL, StarsText(side.fadgiToneStars).c_str(),
                      side.isoToneLevel.empty() ? "no level" : ("level " + side.isoToneLevel).c_str());
-        std::fprintf(out, "  white balance: max dE(a*b*) %.2f (mean %.2f): FADGI %s\n", g.maxDeltaAb, g.meanDeltaAb,
+        std::fprintf(out, "  white balance (calibration reference encoding): max dE(a*b*) %.2f (mean %.2f): FADGI %s\n", g.maxDeltaAb, g.meanDeltaAb,
                      StarsText(side.fadgiWhiteBalanceStars).c_str());
         const ProfileFigures& c = side.colour.figures;
         std::fprintf(out, "  colour patches (information), read through %s:\n", side.colour.encoding.c_str());
