@@ -62,9 +62,10 @@ private slots:
         FlockNamedLock lock;
         QtMessagePump pump;
         GuiShell shell;
-        TMainFormular& core = shell.Build(MainFormPorts{shell.desktop, store, system, SystemClock(), &lock,
-                                                        [] { return std::make_unique<DlDynamicLibrary>(); },
-                                                        CALVIX_SYSTEM_DIR_BUILD, &pump});
+        MainFormPorts ports{shell.desktop, store, system, SystemClock(), &lock,
+                            [] { return std::make_unique<DlDynamicLibrary>(); }, CALVIX_SYSTEM_DIR_BUILD, &pump};
+        ports.iccFolder = dir.File("icc");
+        TMainFormular& core = shell.Build(std::move(ports));
 
         // A message box would wait for an operator: note it, answer it, and fail.
         QStringList messages;
@@ -117,6 +118,10 @@ private slots:
         QVERIFY(core.Closed());
         QVERIFY(core.lutSent);
         QVERIFY(messages.isEmpty());
+        // Finish made one profile per side once the scanner had the LUT.
+        QCOMPARE(core.profileReports.size(), std::size_t{2});
+        for (const char* side : {"front", "rear"})
+            QVERIFY(QFileInfo(QString::fromStdString(dir.File("icc/Zelmar-Q71-" + core.scannerSerial + "-" + side + ".icc"))).size() > 1000);
     }
 };
 
