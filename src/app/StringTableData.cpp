@@ -257,7 +257,7 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "MTF10 (H/V, cy/px)"},
         {2132, // QualityTextMisregistration
          "Farbversatz (R/B zu G)",
-         "Misregistration (R/B vs G)",
+         "Registration (R/B vs G)",
          "Décalage des couleurs (R/B vs V)"},
         {2133, // QualityTextUniformity
          "Gleichmäßigkeit",

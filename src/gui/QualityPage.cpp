@@ -2,6 +2,7 @@
 // limiting figures below; only the hint while the window holds no found chart.
 #include "gui/QualityPage.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -43,15 +44,24 @@ QualityPageWidget::QualityPageWidget(QWidget* parent) : QWidget(parent) {
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    table_->setWordWrap(false);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The page scrolls as a whole, like the other pages: the table shows every row and wraps its
+    // two text columns to the panel's width rather than scroll on its own.
+    table_->setWordWrap(true);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->installEventFilter(this);
+    connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { QueueFit(); });
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    for (int column = 2; column < 5; ++column)
+        table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setMinimumSectionSize(24);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     limits_ = NewWrapped("LabelTTabQualityLimits", this);
     layout->addWidget(hint_);
     layout->addWidget(decoder_);
-    layout->addWidget(table_, 1);
+    layout->addWidget(table_);
     layout->addWidget(limits_);
-    layout->addStretch(0);
+    layout->addStretch(1);
 }
 
 void QualityPageWidget::Show(const QualityPageState& state) {
@@ -68,6 +78,8 @@ void QualityPageWidget::Show(const QualityPageState& state) {
     QStringList headers;
     for (const std::string& h : state.headers) headers << QString::fromStdString(h);
     table_->setHorizontalHeaderLabels(headers);
+    for (int c = 0; c < table_->columnCount() && c < static_cast<int>(state.headerTips.size()); ++c)
+        table_->horizontalHeaderItem(c)->setToolTip(QString::fromStdString(state.headerTips[static_cast<std::size_t>(c)]));
     table_->setRowCount(static_cast<int>(state.rows.size()));
     for (int r = 0; r < table_->rowCount(); ++r) {
         const QualityRow& row = state.rows[static_cast<std::size_t>(r)];
@@ -75,9 +87,12 @@ void QualityPageWidget::Show(const QualityPageState& state) {
         QTableWidgetItem* value = Cell(row.value, false);
         if (!row.detail.empty()) value->setToolTip(QString::fromStdString(row.detail));
         table_->setItem(r, 1, value);
-        table_->setItem(r, 2, Cell(row.fadgi, true));
-        table_->setItem(r, 3, Cell(row.iso, true));
-        table_->setItem(r, 4, Cell(row.metamorfoze, true));
+        int column = 2;
+        for (const std::string* level : {&row.fadgi, &row.iso, &row.metamorfoze}) {
+            QTableWidgetItem* cell = Cell(*level, true);
+            if (*level == state.notMet) cell->setToolTip(QString::fromStdString(state.notMetTip));
+            table_->setItem(r, column++, cell);
+        }
     }
     QString limits;
     for (const std::string& line : state.limits) {
@@ -85,6 +100,28 @@ void QualityPageWidget::Show(const QualityPageState& state) {
         limits += QString::fromStdString(line);
     }
     limits_->setText(limits);
+    FitHeight();
+}
+
+// The header stretches its sections after the table's own resize: the rows wrap to the new
+// widths only then.
+void QualityPageWidget::QueueFit() {
+    if (fitQueued_) return;
+    fitQueued_ = true;
+    QMetaObject::invokeMethod(this, [this] { FitHeight(); }, Qt::QueuedConnection);
+}
+
+void QualityPageWidget::FitHeight() {
+    fitQueued_ = false;
+    table_->resizeRowsToContents();
+    int height = table_->horizontalHeader()->height() + 2 * table_->frameWidth();
+    for (int r = 0; r < table_->rowCount(); ++r) height += table_->rowHeight(r);
+    table_->setFixedHeight(height);
+}
+
+bool QualityPageWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && event->type() == QEvent::Resize) QueueFit();
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace calvix

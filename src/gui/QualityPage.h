@@ -19,8 +19,16 @@ public:
     // Redraws only when the state's revision differs from the one shown.
     void Show(const QualityPageState& state);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Every row shown: the table's height follows its rows, which wrap to its width.
+    void FitHeight();
+    void QueueFit();
+
     int revision_ = -1;
+    bool fitQueued_ = false;
     QLabel* decoder_;
     QLabel* hint_;
     QTableWidget* table_;

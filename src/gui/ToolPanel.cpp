@@ -76,7 +76,7 @@ ToolPanel::ToolPanel(QWidget* parent) : QWidget(parent) {
     tab_->addTab(Scrolled(BuildZoomPage()), "&Zoom");
     tab_->addTab(Scrolled(BuildIt8Page()), "&IT8 Chart");
     quality_ = new QualityPageWidget;
-    tab_->addTab(quality_, "&Quality");
+    tab_->addTab(Scrolled(quality_), "&Quality");
     tab_->setTabVisible(ToolTabQuality, false);
     tab_->installEventFilter(this);
     tab_->tabBar()->installEventFilter(this);

@@ -15,6 +15,9 @@ namespace {
 
 using quality::Figure;
 
+// A cross in the narrow level columns; the words are in its tool tip and in the limits lines.
+const char* const kNotMet = "\u2717";
+
 std::string Format(const char* format, double a, double b = 0.0) {
     char text[64];
     std::snprintf(text, sizeof text, format, a, b);
@@ -74,7 +77,7 @@ public:
             row.iso = levels.iso ? "" : "-";
             row.metamorfoze = levels.metamorfoze ? "" : "-";
         } else {
-            row.fadgi = !graded->fadgiStars ? "-" : *graded->fadgiStars > 0 ? Stars(*graded->fadgiStars) : Text(QualityTextNotMet);
+            row.fadgi = !graded->fadgiStars ? "-" : *graded->fadgiStars > 0 ? Stars(*graded->fadgiStars) : kNotMet;
             row.iso = Level(graded->iso);
             row.metamorfoze = Level(graded->metamorfoze);
         }
@@ -111,7 +114,7 @@ private:
     }
     std::string Level(const std::optional<std::string>& level) const {
         if (!level) return "-";
-        return level->empty() ? Text(QualityTextNotMet) : *level;
+        return level->empty() ? kNotMet : *level;
     }
 
     const quality::SideQuality& side_;
@@ -125,13 +128,16 @@ std::string DirectionText(const DirectionSharpness& d, const std::optional<doubl
                           double scale, const PageBuilder& page) {
     if (value) return Format(format, *value * scale);
     if (d.status == EdgeStatus::TooStraight) return page.Text(QualityTextTooStraight);
-    return "-";
+    return "\u2013";
 }
 
 std::string PerDirection(const ChartSharpnessResult& s, const std::optional<double>& h,
                          const std::optional<double>& v, const char* format, double scale, const PageBuilder& page) {
-    if (!h && !v && s.horizontal.status != EdgeStatus::TooStraight && s.vertical.status != EdgeStatus::TooStraight)
-        return {};
+    // A measured edge whose curve never falls to the level shows a dash: sharper than it can tell.
+    const auto gave = [](const DirectionSharpness& d) {
+        return d.status == EdgeStatus::Measured || d.status == EdgeStatus::TooStraight;
+    };
+    if (!gave(s.horizontal) && !gave(s.vertical)) return {};
     return DirectionText(s.horizontal, h, format, scale, page) + " / " + DirectionText(s.vertical, v, format, scale, page);
 }
 
@@ -150,9 +156,12 @@ QualityPageState EmptyQualityPage(int textBase, const std::string& hint) {
     QualityPageState page;
     page.visible = true;
     page.caption = QualityText(textBase, QualityTextCaption);
-    page.headers = {QualityText(textBase, QualityTextFigure), QualityText(textBase, QualityTextValue), "FADGI",
-                    "ISO 19264-1", "Metamorfoze"};
+    page.headers = {QualityText(textBase, QualityTextFigure), QualityText(textBase, QualityTextValue), "FADGI", "ISO",
+                    "Metam."};
+    page.headerTips = {page.headers[0], page.headers[1], "FADGI 2023", "ISO 19264-1:2021", "Metamorfoze 2.0"};
     page.hint = hint;
+    page.notMet = kNotMet;
+    page.notMetTip = QualityText(textBase, QualityTextNotMet);
     return page;
 }
 
@@ -177,10 +186,10 @@ QualityPageState QualityPageOf(const quality::SideQuality& side, const std::stri
     const ProfileFigures& colour = side.colour.figures;
     const bool colourMeasured = colour.patches > 0;
     const std::string noColour = rows.Text(QualityTextNoReference);
-    rows.Add(Figure::ColourMeanDeltaE, colourMeasured ? Format("%.2f", colour.mean) : "", noColour);
-    rows.Add(Figure::ColourMaxDeltaE, colourMeasured ? Format("%.2f", colour.max) + " (" + colour.worst + ")" : "",
-             noColour);
-    rows.Add(Figure::ColourP90DeltaE, colourMeasured ? Format("%.2f", colour.p90) : "", noColour);
+    // Without a reference file the reason stands in the value: there is nothing to grade.
+    rows.Add(Figure::ColourMeanDeltaE, colourMeasured ? Format("%.2f", colour.mean) : noColour);
+    rows.Add(Figure::ColourMaxDeltaE, colourMeasured ? Format("%.2f", colour.max) + " (" + colour.worst + ")" : noColour);
+    rows.Add(Figure::ColourP90DeltaE, colourMeasured ? Format("%.2f", colour.p90) : noColour);
     const auto& rate = side.sampling.figures;
     rows.Add(Figure::SamplingRatePpi, rate ? Format("%.1f / %.1f", rate->ppiX, rate->ppiY) : "", side.sampling.error);
 
