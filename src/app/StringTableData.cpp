@@ -196,9 +196,9 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "nothing graded",
          "rien d'évalué"},
         {2112, // QualityTextNoReference
-         "keine Referenzdatei geladen",
-         "no reference file loaded",
-         "aucun fichier de référence chargé"},
+         "ohne Referenzdatei",
+         "no reference file",
+         "sans référence"},
         {2113, // QualityTextTooStraight
          "Kante zu gerade",
          "edge too straight",
@@ -212,11 +212,11 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Tone (max |ΔL*|)",
          "Tonalité (max |ΔL*|)"},
         {2121, // QualityTextGainHighlights
-         "Verstärkung, Lichter",
+         "Gain, Lichter",
          "Gain, highlights",
          "Gain, hautes lumières"},
         {2122, // QualityTextGainOther
-         "Verstärkung, übrige",
+         "Gain, übrige",
          "Gain, other greys",
          "Gain, autres gris"},
         {2123, // QualityTextNoise
@@ -244,9 +244,9 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Sampling rate (ppi x/y)",
          "Résolution (ppi x/y)"},
         {2129, // QualityTextSamplingEfficiency
-         "Abtasteffizienz (H/V)",
+         "Abtast-Effizienz (H/V)",
          "Sampling efficiency (H/V)",
-         "Efficacité d'échantillonnage (H/V)"},
+         "Efficacité d'échant. (H/V)"},
         {2130, // QualityTextMtf50
          "MTF50 (H/V, Zyklen/px)",
          "MTF50 (H/V, cy/px)",

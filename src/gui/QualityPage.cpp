@@ -2,7 +2,10 @@
 // limiting figures below; only the hint while the window holds no found chart.
 #include "gui/QualityPage.h"
 
+#include <algorithm>
+
 #include <QEvent>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -49,9 +52,15 @@ QualityPageWidget::QualityPageWidget(QWidget* parent) : QWidget(parent) {
     table_->setWordWrap(true);
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A point smaller than the page's text: five columns share a panel of 200 to 400 pixels.
+    QFont small = table_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    table_->setFont(small);
     table_->installEventFilter(this);
     connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { QueueFit(); });
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The figure and value columns share what the level columns leave, the figure's names
+    // being the longer words (they wrap between words, a long word is cut).
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int column = 2; column < 5; ++column)
         table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setMinimumSectionSize(24);
@@ -113,6 +122,13 @@ void QualityPageWidget::QueueFit() {
 
 void QualityPageWidget::FitHeight() {
     fitQueued_ = false;
+    QHeaderView* header = table_->horizontalHeader();
+    int text = table_->viewport()->width();
+    for (int column = 2; column < 5; ++column) text -= header->sectionSize(column);
+    text = std::max(text, 80);
+    const int figure = text * 58 / 100;
+    if (header->sectionSize(0) != figure) header->resizeSection(0, figure);
+    if (header->sectionSize(1) != text - figure) header->resizeSection(1, text - figure);
     table_->resizeRowsToContents();
     int height = table_->horizontalHeader()->height() + 2 * table_->frameWidth();
     for (int r = 0; r < table_->rowCount(); ++r) height += table_->rowHeight(r);

@@ -70,7 +70,7 @@ public:
         const quality::LevelRow& levels = quality::LevelsOf(figure);
         const quality::GradedFigure* graded = Graded(figure);
         row.value = value.empty() ? Text(QualityTextNotMeasured) : value;
-        if (value.empty()) row.detail = error;
+        if (value.empty() || graded == nullptr) row.detail = error;
         if (graded == nullptr) {
             // Blank where a standard would grade it, "-" where it sets no limit.
             row.fadgi = levels.fadgi ? "" : "-";
@@ -186,10 +186,13 @@ QualityPageState QualityPageOf(const quality::SideQuality& side, const std::stri
     const ProfileFigures& colour = side.colour.figures;
     const bool colourMeasured = colour.patches > 0;
     const std::string noColour = rows.Text(QualityTextNoReference);
-    // Without a reference file the reason stands in the value: there is nothing to grade.
-    rows.Add(Figure::ColourMeanDeltaE, colourMeasured ? Format("%.2f", colour.mean) : noColour);
-    rows.Add(Figure::ColourMaxDeltaE, colourMeasured ? Format("%.2f", colour.max) + " (" + colour.worst + ")" : noColour);
-    rows.Add(Figure::ColourP90DeltaE, colourMeasured ? Format("%.2f", colour.p90) : noColour);
+    // Without a reference file there is nothing to grade: a dash, the reason in the decoder line.
+    const std::string dash = "\u2013";
+    if (!colourMeasured) page.decoder += "; " + noColour;
+    rows.Add(Figure::ColourMeanDeltaE, colourMeasured ? Format("%.2f", colour.mean) : dash, noColour);
+    rows.Add(Figure::ColourMaxDeltaE, colourMeasured ? Format("%.2f", colour.max) + " (" + colour.worst + ")" : dash,
+             noColour);
+    rows.Add(Figure::ColourP90DeltaE, colourMeasured ? Format("%.2f", colour.p90) : dash, noColour);
     const auto& rate = side.sampling.figures;
     rows.Add(Figure::SamplingRatePpi, rate ? Format("%.1f / %.1f", rate->ppiX, rate->ppiY) : "", side.sampling.error);
 
