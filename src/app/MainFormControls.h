@@ -19,6 +19,31 @@ struct CommandState {
     bool checked = false;
 };
 
+// The Quality page as text: one row per image-quality figure of the current window's chart with
+// the level it reaches in each standard, or only a hint when there is nothing to measure.
+struct QualityRow {
+    std::string figure;
+    std::string value;
+    std::string fadgi;
+    std::string iso;
+    std::string metamorfoze;
+    std::string detail;  // why the figure was not measured; empty when it was
+};
+
+struct QualityPageState {
+    bool visible = false;  // expert mode only
+    int revision = 0;      // raised whenever the content changes, so a view redraws only then
+    std::string caption = "Quality";
+    std::vector<std::string> headers;  // figure, value, FADGI, ISO, Metamorfoze: short, the panel is narrow
+    std::vector<std::string> headerTips;  // the headers in full
+    std::string hint;                  // in place of the table: no chart found
+    std::string notMet;                // a level cell's mark for "no level met", and its words
+    std::string notMetTip;
+    std::string decoder;               // how the pixels were read into L*a*b*
+    std::vector<QualityRow> rows;
+    std::vector<std::string> limits;   // per standard: the grade and the figures that hold it down
+};
+
 struct MainFormControls {
     // Settings page: logging.
     CheckBoxState logging{true};

@@ -147,6 +147,122 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Der Kalibriervorgang wurde erfolgreich durchgeführt. Sie müssen den Assistenten nun mit [Schließen] beenden. Der Scanner muss nicht neu gestartet werden.",
          "The calibration process finished. You must close this application now by pressing [Finish]. The scanner does not need to be restarted.",
          "Le processus de calibrage est terminé. Veuillez fermer l'application en pressant sur [Terminer]. Il n'est pas nécessaire de redémarrer le scanner."},
+        {2100, // QualityTextCaption
+         "Qualität",
+         "Quality",
+         "Qualité"},
+        {2101, // QualityTextNoChart
+         "Keine Karte in diesem Fenster gefunden",
+         "No chart found in this window",
+         "Aucune mire trouvée dans cette fenêtre"},
+        {2102, // QualityTextFigure
+         "Kennwert",
+         "Figure",
+         "Mesure"},
+        {2103, // QualityTextValue
+         "Wert",
+         "Value",
+         "Valeur"},
+        {2104, // QualityTextLimitedBy
+         "begrenzt durch",
+         "limited by",
+         "limité par"},
+        {2105, // QualityTextDecodedAs
+         "Gelesen als",
+         "Decoded as",
+         "Décodé en"},
+        {2106, // QualityTextReferenceEncoding
+         "Referenzkodierung der Kalibrierung",
+         "calibration reference encoding",
+         "codage de référence du calibrage"},
+        {2107, // QualityTextSrgbDefaults
+         "sRGB (eingebaute Standardwerte)",
+         "sRGB (built-in defaults)",
+         "sRGB (valeurs par défaut intégrées)"},
+        {2108, // QualityTextAdaptedMatrix
+         "angepasste Matrix",
+         "adapted matrix",
+         "matrice adaptée"},
+        {2109, // QualityTextPlainMatrix
+         "einfache Matrix",
+         "plain matrix",
+         "matrice simple"},
+        {2110, // QualityTextNotMet
+         "nicht erreicht",
+         "not met",
+         "non atteint"},
+        {2111, // QualityTextNothingGraded
+         "nichts bewertet",
+         "nothing graded",
+         "rien d'évalué"},
+        {2112, // QualityTextNoReference
+         "ohne Referenzdatei",
+         "no reference file",
+         "sans référence"},
+        {2113, // QualityTextTooStraight
+         "Kante zu gerade",
+         "edge too straight",
+         "bord trop droit"},
+        {2114, // QualityTextNotMeasured
+         "nicht gemessen",
+         "not measured",
+         "non mesuré"},
+        {2120, // QualityTextTone
+         "Tonwert (max |ΔL*|)",
+         "Tone (max |ΔL*|)",
+         "Tonalité (max |ΔL*|)"},
+        {2121, // QualityTextGainHighlights
+         "Gain, Lichter",
+         "Gain, highlights",
+         "Gain, hautes lumières"},
+        {2122, // QualityTextGainOther
+         "Gain, übrige",
+         "Gain, other greys",
+         "Gain, autres gris"},
+        {2123, // QualityTextNoise
+         "Rauschen (σ L*)",
+         "Noise (σ L*)",
+         "Bruit (σ L*)"},
+        {2124, // QualityTextWhiteBalance
+         "Weißabgleich (ΔE a*b*)",
+         "White balance (ΔE a*b*)",
+         "Balance des blancs (ΔE a*b*)"},
+        {2125, // QualityTextColourMean
+         "Farbe ΔE00 Mittel",
+         "Colour ΔE00 mean",
+         "Couleur ΔE00 moyen"},
+        {2126, // QualityTextColourMax
+         "Farbe ΔE00 max",
+         "Colour ΔE00 max",
+         "Couleur ΔE00 max"},
+        {2127, // QualityTextColourP90
+         "Farbe ΔE00 P90",
+         "Colour ΔE00 p90",
+         "Couleur ΔE00 P90"},
+        {2128, // QualityTextSamplingRate
+         "Abtastrate (ppi x/y)",
+         "Sampling rate (ppi x/y)",
+         "Résolution (ppi x/y)"},
+        {2129, // QualityTextSamplingEfficiency
+         "Abtast-Effizienz (H/V)",
+         "Sampling efficiency (H/V)",
+         "Efficacité d'échant. (H/V)"},
+        {2130, // QualityTextMtf50
+         "MTF50 (H/V, Zyklen/px)",
+         "MTF50 (H/V, cy/px)",
+         "MTF50 (H/V, cy/px)"},
+        {2131, // QualityTextMtf10
+         "MTF10 (H/V, Zyklen/px)",
+         "MTF10 (H/V, cy/px)",
+         "MTF10 (H/V, cy/px)"},
+        {2132, // QualityTextMisregistration
+         "Farbversatz (R/B zu G)",
+         "Registration (R/B vs G)",
+         "Décalage des couleurs (R/B vs V)"},
+        {2133, // QualityTextUniformity
+         "Gleichmäßigkeit",
+         "Uniformity",
+         "Uniformité"},
     };
     return entries;
 }

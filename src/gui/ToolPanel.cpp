@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/QualityPage.h"
 #include "gui/ViewDisplays.h"
 #include "mainform/MainForm.h"
 
@@ -74,6 +75,9 @@ ToolPanel::ToolPanel(QWidget* parent) : QWidget(parent) {
     tab_->addTab(Scrolled(BuildSettingsPage()), "&Settings");
     tab_->addTab(Scrolled(BuildZoomPage()), "&Zoom");
     tab_->addTab(Scrolled(BuildIt8Page()), "&IT8 Chart");
+    quality_ = new QualityPageWidget;
+    tab_->addTab(Scrolled(quality_), "&Quality");
+    tab_->setTabVisible(ToolTabQuality, false);
     tab_->installEventFilter(this);
     tab_->tabBar()->installEventFilter(this);
     upper_->addWidget(tab_);
@@ -153,6 +157,7 @@ void ToolPanel::Sync() {
     }
     SyncZoomPage();
     SyncIt8Page();
+    SyncQualityPage();
 }
 
 void ToolPanel::SyncZoomPage() {
@@ -195,6 +200,16 @@ void ToolPanel::SyncIt8Page() {
     }
     const QSignalBlocker hold(whiteAdaption_);
     whiteAdaption_->setValue(core_->whiteAdaptionPosition);
+}
+
+// Asked at every Sync: the core measures again only when the window, its corners, the
+// reference or the language changed, and the page redraws only then.
+void ToolPanel::SyncQualityPage() {
+    const QualityPageState& q = core_->QualityPage();
+    if (tab_->isTabVisible(ToolTabQuality) != q.visible) tab_->setTabVisible(ToolTabQuality, q.visible);
+    const QString caption = "&" + QString::fromStdString(q.caption);
+    if (tab_->tabText(ToolTabQuality) != caption) tab_->setTabText(ToolTabQuality, caption);
+    quality_->Show(q);
 }
 
 }  // namespace calvix

@@ -1,5 +1,5 @@
 // The tool panel (PanelTools) on the main window's right: the page control ToolTab with its
-// pages "&Info", "&Settings", "&Zoom" and "&IT8 Chart", and below the splitter
+// pages "&Info", "&Settings", "&Zoom", "&IT8 Chart" and, in expert mode, "&Quality", and below the splitter
 // SplitterToolbarUpper the zoom view and the overview. Its controls show the core's state and
 // hand clicks to the core's handlers.
 #pragma once
@@ -25,6 +25,7 @@ class QTabWidget;
 namespace calvix {
 
 class OverviewWidget;
+class QualityPageWidget;
 class TMainFormular;
 class ImageZoomWidget;
 
@@ -73,6 +74,7 @@ private:
     void Act(const std::function<void(TMainFormular&)>& action);
     void SyncZoomPage();
     void SyncIt8Page();
+    void SyncQualityPage();
 
     TMainFormular* core_ = nullptr;
     std::function<void()> acted_;
@@ -84,6 +86,7 @@ private:
     QSplitter* upper_;
     ImageZoomWidget* zoom_;
     OverviewWidget* overview_;
+    QualityPageWidget* quality_;
     QPlainTextEdit* memoInfo_ = nullptr;
     QComboBox* language_ = nullptr;
     QSlider* trackBarZoom_ = nullptr;

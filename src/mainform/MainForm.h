@@ -26,6 +26,11 @@
 #include "views/ImageViews.h"
 #include "views/graph.h"
 
+// SideQuality's header is kept out of here: its field names clash with Qt's keywords.
+namespace calvix::quality {
+struct SideQuality;
+}
+
 namespace calvix {
 
 class CEthernetCmd;
@@ -135,6 +140,13 @@ public:
     void TTabButtonSetAutoClick();
     ChartAnalysis& Chart() { return *chart_; }
 
+    // The Quality page (expert mode): the image-quality figures of the current window's chart.
+    // Measured again only when the window, its corners, the reference in force or the language
+    // changed since the last call, so a view may ask at every redraw.
+    const QualityPageState& QualityPage();
+    // The figures behind the page as last measured; none while it shows only its hint.
+    const quality::SideQuality* QualityFigures() const { return qualityFigures_.get(); }
+
     // Grey-scale correction of the current image window.
     void Store();
     // Store, false when it refused (no window, corners that fail the chart check).
@@ -190,6 +202,7 @@ public:
     // The helper window is not counted when it opens, so the count never goes below zero.
     void LowerImageCount() override {
         if (imageCount > 0) --imageCount;
+        WindowsMoved();
         if (imageWindowsChanged) imageWindowsChanged(nullptr);
     }
 
@@ -300,6 +313,22 @@ private:
     void MakeSideProfiles();
     void CreateAssistent();
     void ReleaseClosedAssistent();
+    // What the Quality page was measured from; a window is told apart from one made later at
+    // the same address by the epoch, raised whenever windows come, go or change places.
+    struct QualityInputs {
+        const TChildImage* window = nullptr;
+        std::uint64_t epoch = 0;
+        std::array<Point, 5> corners{};
+        bool cornersValid = false;
+        std::string reference;
+        double gamma = 1.0;
+        bool adapted = false;
+        int textBase = 0;
+        bool expert = false;
+        bool operator==(const QualityInputs&) const = default;
+    };
+    void MeasureQualityPage(const QualityInputs& inputs);
+    void WindowsMoved() { ++qualityEpoch_; }
     bool WizardOnStack() const;
 
     // Before the ports, which hand it on in place of the caller's desktop.
@@ -319,6 +348,10 @@ private:
     std::unique_ptr<Twain> twain_;
     GreyCorrection correction_;
     std::array<std::optional<ChartMeasurement>, 2> profilePatches_;  // front, rear
+    QualityPageState qualityPage_;
+    std::shared_ptr<const quality::SideQuality> qualityFigures_;
+    std::optional<QualityInputs> qualityInputs_;
+    std::uint64_t qualityEpoch_ = 0;
     std::unique_ptr<TFormSplash> splash_;
     std::string appDataFolder_;
     std::string iniFileName_;

@@ -13,6 +13,7 @@ int ToolTabPageHelpContext(int page) {
     case ToolTabSettings: return HelpContextSettingsPage;
     case ToolTabZoom: return HelpContextZoomPage;
     case ToolTabIT8Chart: return HelpContextToolTab;
+    case ToolTabQuality: return HelpContextQualityPage;
     default: return HelpContextToolTab;
     }
 }

@@ -51,6 +51,7 @@ void TMainFormular::CloseImageWindowsStep() {
 }
 
 void TMainFormular::ImageWindowActivated(TChildImage& window) {
+    WindowsMoved();
     controls.setCornerButton.enabled = SetCornerButtonEnabled(window);
     // The button shows the mode of the window in front; each window keeps its own.
     controls.setCornerButton.checked = window.setCornerMode;

@@ -11,7 +11,7 @@ inline constexpr int StatusPanelWidths[StatusPanelCount] = {0, 50, 40, 40, 20, 1
 inline constexpr int LogoRightMargin = 30;
 
 // The pages of ToolTab, in their order.
-enum ToolTabPage { ToolTabInfo = 0, ToolTabSettings, ToolTabZoom, ToolTabIT8Chart, ToolTabPageCount };
+enum ToolTabPage { ToolTabInfo = 0, ToolTabSettings, ToolTabZoom, ToolTabIT8Chart, ToolTabQuality, ToolTabPageCount };
 
 // Help contexts (topics of the help pages).
 inline constexpr int HelpContextMainWindow = 1000;  // also the "&Info" page and the four menus
@@ -22,6 +22,7 @@ inline constexpr int HelpContextFileCommands = 5000;  // open, close, the TWAIN 
 inline constexpr int HelpContextViewCommands = 5100;
 inline constexpr int HelpContextWindowCommands = 5200;
 inline constexpr int HelpContextLanguageSelector = 100;
+inline constexpr int HelpContextQualityPage = 16000;  // the "Quality" page, expert mode
 
 // The help context of a ToolTab page; the page control's own for an index out of range.
 int ToolTabPageHelpContext(int page);

@@ -92,7 +92,7 @@ TEST_F(MainFormCommandsTest, KnowGatesDoublebufferingWhichReachesFrameAndCurrent
 TEST_F(MainFormCommandsTest, PageControlTakesTheActivePagesHelpContext) {
     Start();
     const std::pair<int, int> rows[] = {{ToolTabInfo, 1000}, {ToolTabSettings, 4000}, {ToolTabZoom, 3000},
-                                        {ToolTabIT8Chart, 2000}, {9, 2000}, {-1, 2000}};
+                                        {ToolTabIT8Chart, 2000}, {ToolTabQuality, 16000}, {9, 2000}, {-1, 2000}};
     for (const auto& [page, context] : rows) {
         form->ToolTabMouseActivate(page);
         EXPECT_EQ(form->toolTabHelpContext, context) << page;

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QtTest/QtTest>
@@ -23,6 +24,8 @@
 #include <functional>
 #include <memory>
 
+#include "ChartColours.h"
+#include "ChartRenderer.h"
 #include "FakeClock.h"
 #include "LogCapture.h"
 #include "MemoryUserStore.h"
@@ -244,7 +247,7 @@ private slots:
         QVERIFY(tab);
         QStringList titles;
         for (int i = 0; i < tab->count(); ++i) titles << tab->tabText(i);
-        QCOMPARE(titles, QStringList({"&Info", "&Settings", "&Zoom", "&IT8 Chart"}));
+        QCOMPARE(titles, QStringList({"&Info", "&Settings", "&Zoom", "&IT8 Chart", "&Quality"}));
         const struct {
             const char* name;
             bool visible;
@@ -318,14 +321,17 @@ private slots:
         QCOMPARE(rig.Find<QLabel>("LblZoomfactor")->text(), QString("  x12"));
     }
 
-    // The main window carries no text ids: its texts stay; the message texts follow.
+    // The main window's designed controls carry no text ids: their texts stay; the message texts
+    // and the Quality page, whose texts the core writes, follow.
     void languageSwitchRetranslatesTheMessageTextsOnly() {
         Rig rig;
         auto texts = [&rig] {
             QStringList all;
             for (QAction* a : rig.window.findChildren<QAction*>()) all << a->text();
             for (QLabel* l : rig.window.findChildren<QLabel*>()) {
-                if (!l->objectName().startsWith("StatusPanel")) all << l->text();  // the status line moves on
+                // The status line moves on.
+                if (!l->objectName().startsWith("StatusPanel") && !l->objectName().startsWith("LabelTTabQuality"))
+                    all << l->text();
             }
             for (QAbstractButton* b : rig.window.findChildren<QAbstractButton*>()) all << b->text();
             return all;
@@ -335,10 +341,14 @@ private slots:
         const struct {
             const char* entry;
             const char* errorTitle;
-        } rows[] = {{"Deutsch", "Fehler"}, {"French", "Erreur"}, {"English", "Error"}};
+            const char* qualityHint;
+        } rows[] = {{"Deutsch", "Fehler", "Keine Karte in diesem Fenster gefunden"},
+                    {"French", "Erreur", "Aucune mire trouvée dans cette fenêtre"},
+                    {"English", "Error", "No chart found in this window"}};
         for (const auto& row : rows) {
             emit selector->activated(selector->findText(row.entry));
             QCOMPARE(QString::fromStdString(rig.core->AppStrings()->MBoxTitleError.caption), QString(row.errorTitle));
+            QCOMPARE(rig.Find<QLabel>("LabelTTabQualityHint")->text(), QString::fromUtf8(row.qualityHint));
             QCOMPARE(selector->currentText(), QString(row.entry));
             QCOMPARE(texts(), before);
         }
@@ -491,6 +501,47 @@ private slots:
         rig.Find<QWidget>("ComboBoxLanguageSelector")->setFocus();
         rig.Action("ContextHelp")->trigger();
         QCOMPARE(rig.helpShown, std::vector<int>{100});
+    }
+
+    // A found chart fills the Quality page, in expert mode only; F1 on it opens its own topic.
+    void qualityPageShowsTheChartsFiguresInExpertModeOnly() {
+        for (const bool expert : {true, false}) {
+            Rig rig(expert);
+            rig.window.resize(800, 600);
+            RenderOptions options;
+            options.rotationDegrees = 0.5;
+            const RenderedChart chart = RenderChart(SyntheticChartColours(), options);
+            const std::string path = rig.dir.File("chart.bmp");
+            std::string error;
+            QVERIFY2(SaveBmpFile(chart.image, path, error), error.c_str());
+            rig.Open(path);
+            auto* tab = rig.Find<QTabWidget>("ToolTab");
+            auto* table = rig.Find<QTableWidget>("TTabQualityTable");
+            auto* hint = rig.Find<QLabel>("LabelTTabQualityHint");
+            QVERIFY(tab && table && hint);
+            QCOMPARE(tab->isTabVisible(ToolTabQuality), expert);
+            if (!expert) continue;
+            tab->setCurrentIndex(ToolTabQuality);
+            Rig::Settle();
+            QCOMPARE(hint->text(), QString("No chart found in this window"));
+            QVERIFY(table->isHidden());
+            QCOMPARE(rig.core->CheckIt8Scan(rig.core->ChildImage(), true), 0);
+            rig.window.Sync();
+            Rig::Settle();
+            QVERIFY(!table->isHidden() && hint->isHidden());
+            QCOMPARE(table->rowCount(), 13);
+            QCOMPARE(table->item(0, 0)->text(), QString("Tone (max |\u0394L*|)"));
+            QCOMPARE(table->horizontalHeaderItem(3)->toolTip(), QString("ISO 19264-1:2021"));
+            // The render is at 400 ppi: four FADGI stars, Metamorfoze's 300 ppi met.
+            int rate = -1;
+            for (int r = 0; r < table->rowCount(); ++r)
+                if (table->item(r, 0)->text().startsWith("Sampling rate")) rate = r;
+            QVERIFY(rate >= 0);
+            QCOMPARE(table->item(rate, 2)->text(), QString("\u2605\u2605\u2605\u2605"));
+            QCOMPARE(table->item(rate, 4)->text(), QString("Strict"));
+            QVERIFY(rig.Find<QLabel>("LabelTTabQualityDecoder")->text().contains("sRGB"));
+            QCOMPARE(MainWindow::HelpContextOf(table), HelpContextQualityPage);
+        }
     }
 
     // The bitmap's own bytes, read as blue, green, red; inverting marks come off when repeated.

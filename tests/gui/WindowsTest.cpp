@@ -30,7 +30,7 @@ using namespace calvix;
 
 namespace {
 
-const int kHelpContexts[] = {100, 1000, 2000, 3000, 4000, 5000, 5100, 5200, 11000, 12000, 13000, 14000, 15000};
+const int kHelpContexts[] = {100, 1000, 2000, 3000, 4000, 5000, 5100, 5200, 11000, 12000, 13000, 14000, 15000, 16000};
 const char* const kLanguages[] = {"de", "en", "fr"};
 
 // The help file the core names for a language: beside this program, as for calvix itself.

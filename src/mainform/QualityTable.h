@@ -1,0 +1,54 @@
+// The Quality page's text: the measured image-quality figures of one chart, each with the level
+// it reaches in FADGI, ISO 19264-1 and Metamorfoze, in the language of a text base.
+#pragma once
+
+#include "app/MainFormControls.h"
+#include "quality/SideQuality.h"
+
+#include <string>
+
+namespace calvix {
+
+// Message ids of the page's texts in the string table (text id = text base + message id).
+enum QualityTextId {
+    QualityTextCaption = 2100,
+    QualityTextNoChart,
+    QualityTextFigure,
+    QualityTextValue,
+    QualityTextLimitedBy,
+    QualityTextDecodedAs,
+    QualityTextReferenceEncoding,
+    QualityTextSrgbDefaults,
+    QualityTextAdaptedMatrix,
+    QualityTextPlainMatrix,
+    QualityTextNotMet,
+    QualityTextNothingGraded,
+    QualityTextNoReference,
+    QualityTextTooStraight,
+    QualityTextNotMeasured,
+    QualityTextTone = 2120,
+    QualityTextGainHighlights,
+    QualityTextGainOther,
+    QualityTextNoise,
+    QualityTextWhiteBalance,
+    QualityTextColourMean,
+    QualityTextColourMax,
+    QualityTextColourP90,
+    QualityTextSamplingRate,
+    QualityTextSamplingEfficiency,
+    QualityTextMtf50,
+    QualityTextMtf10,
+    QualityTextMisregistration,
+    QualityTextUniformity,
+};
+
+// A page text in the language of textBase; the English one where the language lacks it.
+std::string QualityText(int textBase, QualityTextId id);
+
+// The page with its caption and headers but no rows: the hint says why.
+QualityPageState EmptyQualityPage(int textBase, const std::string& hint);
+
+// The page for a measured side; decoder names how the pixels were read.
+QualityPageState QualityPageOf(const quality::SideQuality& side, const std::string& decoder, int textBase);
+
+}  // namespace calvix
