@@ -80,7 +80,7 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
     } else {
         quality::SideQualityInput input;
         input.chart = &inputs.window->image;
-        input.slots = inputs.corners;
+        input.cornerSlots = inputs.corners;
         std::string decoder;
         if (!inputs.reference.empty()) {
             // The encoding the grey-scale correction aims at, with the adaptation and gamma in force.
