@@ -3,6 +3,7 @@
 #include "profiling/MatrixFit.h"
 #include "profiling/ProfileFiles.h"
 #include "profiling/ToneShaper.h"
+#include "analysis/ColourCells.h"
 
 #include "TempDir.h"
 #include "app/AtomicFile.h"
@@ -96,6 +97,39 @@ TEST(MatrixFit, RecoversAKnownMatrixAndKeepsTheWhiteExactlyUnderNoise) {
     }
     input.linear.assign(60, {0.5, 0.5, 0.5});  // one colour only: no matrix follows
     EXPECT_FALSE(FitMatrixKeepingWhite(input));
+}
+
+}  // namespace
+}  // namespace calvix
+
+namespace calvix {
+namespace {
+
+// The patch mean in fractions of a level, on a 4 x 3 picture whose pixel (x, y) has red 10x + y,
+// green 100 and blue 0: inside, across the border (outside counts white), and through a mapping
+// of its own for each channel.
+TEST(MeanColourAround, ExactInsideWhiteBeyondTheBorderAndThroughTheDeliveredValues) {
+    ScanBitmap image(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) {
+            std::uint8_t* p = image.Row(y) + 3 * x;
+            p[0] = 0, p[1] = 100, p[2] = static_cast<std::uint8_t>(10 * x + y);
+        }
+    const struct {
+        PatchCentre cell;
+        bool scaled;
+        std::array<double, 3> mean;
+    } cases[] = {
+        {{{1, 1}, 0}, false, {11.0, 100.0, 0.0}},
+        {{{1, 1}, 1}, false, {11.0, 100.0, 0.0}},  // the 3 x 3 around it, all inside
+        {{{0, 0}, 1}, false, {(0 + 1 + 10 + 11 + 5 * 255) / 9.0, (4 * 100 + 5 * 255) / 9.0, 5 * 255 / 9.0}},
+        {{{2, 1}, 0}, true, {21.0, 200.0, 0.0}},
+    };
+    for (const auto& c : cases) {
+        const DeliveredValue scaled = [](int channel, int v) { return (channel + 1.0) * v; };
+        const std::array<double, 3> m = MeanColourAround(image, c.cell, c.scaled ? scaled : DeliveredValue{});
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(m[k], c.mean[k], 1e-9) << c.cell.centre.x << "," << c.cell.radius;
+    }
 }
 
 }  // namespace
