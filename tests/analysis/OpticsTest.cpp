@@ -288,3 +288,42 @@ TEST(OpticsTruth, NamesTheValuesInForceAndWhatTheyImply) {
 
 }  // namespace
 }  // namespace calvix
+
+namespace calvix {
+namespace {
+
+// The optical path's output stage against the plain render: with the optics on but doing next
+// to nothing (a fall-off far below one level), the page is the plain render's within a level —
+// but at region borders, which the optics cover by area and the plain render by point — the last
+// column included; and with noise every channel's mean over a patch is too.
+TEST(OpticalOutput, AnAlmostIdleOpticalPathDeliversThePlainRenderByteForByte) {
+    for (double noise : {0.0, 2.0}) {
+        SCOPED_TRACE(noise);
+        RenderOptions plain = Plain();
+        plain.noiseSigma = noise;
+        RenderOptions optical = plain;
+        optical.optics.falloffPercent = 1e-6;
+        const ScanBitmap a = RenderChart(SyntheticChartColours(), plain).image;
+        const ScanBitmap b = RenderChart(SyntheticChartColours(), optical).image;
+        ASSERT_EQ(a.Width(), b.Width());
+        ASSERT_EQ(a.Height(), b.Height());
+        const std::size_t rowBytes = 3 * static_cast<std::size_t>(a.Width());
+        std::size_t off = 0, bytes = 0;
+        for (int y = 0; y < a.Height() && noise == 0.0; y += 7) {
+            for (std::size_t i = 0; i < rowBytes; ++i, ++bytes) off += std::abs(a.Row(y)[i] - b.Row(y)[i]) > 1;
+            for (std::size_t i = rowBytes - 3; i < rowBytes; ++i) ASSERT_LE(std::abs(a.Row(y)[i] - b.Row(y)[i]), 1) << y;
+        }
+        if (noise == 0.0) EXPECT_LT(off, bytes / 50);
+        // A colour patch in row B and the page's right edge, channel by channel.
+        for (const auto& [x0, y0] : {std::pair{445, 296}, std::pair{a.Width() - 40, 1200}}) {
+            std::array<double, 3> sumA{}, sumB{};
+            for (int y = y0; y < y0 + 30; ++y)
+                for (int x = x0; x < x0 + 30; ++x)
+                    for (int c = 0; c < 3; ++c) sumA[c] += a.Row(y)[3 * x + c], sumB[c] += b.Row(y)[3 * x + c];
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(sumA[c] / 900.0, sumB[c] / 900.0, 0.3) << x0 << " channel " << c;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace calvix
