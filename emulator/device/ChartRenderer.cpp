@@ -316,9 +316,11 @@ RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& opti
     return result;
 }
 
-ScanBitmap RenderBlankPage(const RenderOptions& options) {
+ScanBitmap RenderBlankPage(const RenderOptions& options) { return RenderBlankPage(options, PaperWhiteLevel); }
+
+ScanBitmap RenderBlankPage(const RenderOptions& options, double level) {
     ScanBitmap image(options.pageWidth, options.pageHeight);
-    const std::array<int, 3> raw = RawOf(options.tone, {PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel});
+    const std::array<int, 3> raw = RawOf(options.tone, {level, level, level});
     std::array<std::uint8_t, 3> plain{};
     for (int c = 0; c < 3; ++c) plain[static_cast<std::size_t>(2 - c)] = Output(options, c, raw[static_cast<std::size_t>(c)]);
     Random random(options.seed);
@@ -327,7 +329,7 @@ ScanBitmap RenderBlankPage(const RenderOptions& options) {
     const SensorNoise::Draw draw = noise.Sampler();
     if (options.optics.Active()) {
         OpticalScene scene;
-        const EncodedRgb paper{PaperWhiteLevel, PaperWhiteLevel, PaperWhiteLevel};
+        const EncodedRgb paper{level, level, level};
         scene.linear.push_back(LinearOf(options.optics, paper));
         scene.regionsOfRow = [&](int, std::uint16_t* regions) { std::fill(regions, regions + image.Width(), 0); };
         scene.regionsAt = [](const double*, const double*, int n, std::uint16_t* regions) { std::fill(regions, regions + n, 0); };

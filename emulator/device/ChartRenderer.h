@@ -77,8 +77,9 @@ struct RenderedChart {
 
 RenderedChart RenderChart(const ChartColours& colours, const RenderOptions& options);
 
-// A sheet of blank paper filling the page: paper white through the tone response, noise and
-// tables of the options (their chart geometry is not used).
+// A sheet of blank paper filling the page: paper white (or a grey sheet's encoded level) through
+// the tone response, optics, noise and tables of the options (their chart geometry is not used).
+ScanBitmap RenderBlankPage(const RenderOptions& options, double level);
 ScanBitmap RenderBlankPage(const RenderOptions& options);
 
 // Raw 10-bit value of an ideal encoded value through one channel's response.

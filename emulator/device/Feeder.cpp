@@ -47,6 +47,19 @@ bool ParseSheet(std::string_view text, Sheet* sheet, std::string* error) {
         sheet->description = "blank";
         return true;
     }
+    if (text.substr(0, 12) == "blank,level=") {
+        double level = 0.0;
+        const std::string_view value = text.substr(12);
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), level);
+        if (ec != std::errc() || end != value.data() + value.size() || !(level >= kMinBlankLevel && level <= 1.0))
+            return fail("level must be 0.05 to 1: " + std::string(value.substr(0, 80)));
+        *sheet = Sheet{};
+        sheet->front.blankLevel = sheet->rear.blankLevel = level;
+        char canonical[48];
+        std::snprintf(canonical, sizeof canonical, "blank,level=%g", level);
+        sheet->description = canonical;
+        return true;
+    }
     std::optional<bool> front;
     std::string it8;
     Placement placement;
@@ -74,7 +87,7 @@ bool ParseSheet(std::string_view text, Sheet* sheet, std::string* error) {
             return fail("unknown key: " + shown);
         }
     }
-    if (!front) return fail("chart-on=front|rear or blank expected");
+    if (!front) return fail("chart-on=front|rear or blank[,level=LEVEL] expected");
     if (it8.empty()) return fail("it8=FILE expected");
     auto colours = std::make_shared<ChartColours>();
     std::string why;

@@ -1,7 +1,7 @@
 // The emulated Q71's sheet feeder: a queue of sheets, each face an IT8 chart (from a reference
 // file, with a placement) or blank paper. The operator's hand adds sheets; every scan takes the
 // top one. Sheets are written as one line of text:
-//   blank
+//   blank[,level=LEVEL]      paper white, or a uniform grey of that encoded level (0.05..1)
 //   chart-on=front|rear,it8=FILE[,rotate=DEGREES][,shift-x=PIXELS][,shift-y=PIXELS]
 #pragma once
 
@@ -27,6 +27,8 @@ struct Face {
     // The chart's colours; none for blank paper.
     std::shared_ptr<const ChartColours> chart;
     Placement placement;
+    // The encoded level of a sheet without a chart: paper white unless a grey sheet was fed.
+    std::optional<double> blankLevel;
 };
 
 struct Sheet {
@@ -38,6 +40,8 @@ struct Sheet {
 inline constexpr std::size_t kMaxSheetText = 4096;
 inline constexpr int kMaxShift = 2000;
 inline constexpr double kMaxRotation = 180.0;
+// A grey sheet's level: darker than this would read as the scanner's background.
+inline constexpr double kMinBlankLevel = 0.05;
 
 // Reads one sheet line and loads the chart's reference file; false with a reason otherwise.
 bool ParseSheet(std::string_view text, Sheet* sheet, std::string* error);

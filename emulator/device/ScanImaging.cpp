@@ -105,7 +105,7 @@ ScanBitmap RenderFace(const Face& face, const FaceRender& render, RenderTruth* t
     options.pageHeight = render.pageHeight;
     if (!face.chart) {
         if (truth) *truth = TruthOf(options, nullptr);
-        return RenderBlankPage(options);
+        return RenderBlankPage(options, face.blankLevel.value_or(PaperWhiteLevel));
     }
     options.shiftX = face.placement.shiftX;
     options.shiftY = face.placement.shiftY;

@@ -16,6 +16,10 @@ constexpr int kAnswerWaitMs = 10000;
 }  // namespace
 
 std::optional<std::string> FeedText(const FeedRequest& request, std::string* why) {
+    if (request.level && !request.blank) {
+        *why = "--level goes with --blank";
+        return std::nullopt;
+    }
     const int modes = (request.blank ? 1 : 0) + (request.list ? 1 : 0) + (request.clear ? 1 : 0) +
                       (request.chartOn.empty() ? 0 : 1);
     if (modes != 1) {
@@ -24,6 +28,11 @@ std::optional<std::string> FeedText(const FeedRequest& request, std::string* why
     }
     if (request.list) return "list";
     if (request.clear) return "clear";
+    if (request.blank && request.level) {
+        char text[48];
+        std::snprintf(text, sizeof text, "blank,level=%.17g", *request.level);
+        return std::string(text);
+    }
     if (request.blank) return "blank";
     if (request.it8.empty()) {
         *why = "--chart-on needs --it8 FILE";

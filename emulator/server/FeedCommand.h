@@ -15,6 +15,7 @@ struct FeedRequest {
     int shiftX = 0;
     int shiftY = 0;
     bool blank = false;
+    std::optional<double> level;  // with blank: a grey sheet of that encoded level
     bool list = false;
     bool clear = false;
 };

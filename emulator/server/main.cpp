@@ -64,7 +64,7 @@ constexpr Switch kSwitches[] = {
     {"--no-reply", "no_reply", "leave this command unanswered (repeatable)", false},
     {"--refuse-upload", "refuse_upload", "refuse uploads with this code", false},
     {"--drop-after", "drop_after", "drop the first service connection at this request", false},
-    {"--feed", "feed", "a sheet in the feeder at start (repeatable): blank or chart-on=front|rear,it8=FILE,...", false},
+    {"--feed", "feed", "a sheet in the feeder at start (repeatable): blank[,level=L] or chart-on=front|rear,it8=FILE,...", false},
     {"--front-response", "front_response", "front sensor: gain,offset,gamma (or three groups r/g/b)", false},
     {"--rear-response", "rear_response", "rear sensor: gain,offset,gamma (or three groups r/g/b)", false},
     {"--noise", "noise", "sensor noise sigma in raw 10-bit units", false},
@@ -128,12 +128,18 @@ int main(int argc, char** argv) {
     feedCommand->add_option("--shift-x", feed.shiftX, "shift of the chart to the right in pixels");
     feedCommand->add_option("--shift-y", feed.shiftY, "shift of the chart downwards in pixels");
     feedCommand->add_flag("--blank", feed.blank, "a sheet of blank paper");
+    double level = 0.0;
+    CLI::Option* levelOption =
+        feedCommand->add_option("--level", level, "with --blank: a uniform grey sheet of this encoded level (0.05-1)");
     feedCommand->add_flag("--list", feed.list, "list the sheets in the feeder");
     feedCommand->add_flag("--clear", feed.clear, "take every sheet out of the feeder");
 
     if (const std::optional<int> exitCode = calvix::ParseCommandLine(app, argc, argv)) return *exitCode;
     if (!app.remaining().empty() || !feedCommand->remaining().empty()) return Refuse("unexpected argument");
-    if (*feedCommand) return calvix::emulator::RunFeedCommand(feed);
+    if (*feedCommand) {
+        if (levelOption->count() > 0) feed.level = level;
+        return calvix::emulator::RunFeedCommand(feed);
+    }
 
     Scenario scenario;
     std::string error;

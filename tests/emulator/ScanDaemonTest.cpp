@@ -144,9 +144,10 @@ TEST_F(ScanDaemonTest, FeedCommandPlaysTheOperator) {
     {
         ScopedDeviceAddress fromEnvironment(address);
         EXPECT_EQ(Feed({"--blank"}).exitCode, 0);
+        EXPECT_EQ(Feed({"--blank", "--level", "0.65"}).exitCode, 0);
     }
     run = Feed({"--address", address, "--list"});
-    EXPECT_EQ(run.out, "A000 2 sheets\nchart-on=rear,it8=" + kR1 + ",rotate=0.5,shift-x=0,shift-y=-7\nblank\n");
+    EXPECT_EQ(run.out, "A000 3 sheets\nchart-on=rear,it8=" + kR1 + ",rotate=0.5,shift-x=0,shift-y=-7\nblank\nblank,level=0.65\n");
 
     const struct {
         std::vector<std::string> args;
@@ -156,6 +157,8 @@ TEST_F(ScanDaemonTest, FeedCommandPlaysTheOperator) {
         {{"--address", address, "--chart-on", "front", "--it8", "/no/such.txt"}, 1, "E002 not a readable regular file"},
         {{"--address", address, "--chart-on", "front"}, 2, "--chart-on needs --it8 FILE"},
         {{"--address", address, "--blank", "--list"}, 2, "exactly one of"},
+        {{"--address", address, "--level", "0.5"}, 2, "--level goes with --blank"},
+        {{"--address", address, "--blank", "--level", "1.5"}, 1, "level must be 0.05 to 1"},
         {{"--address", address, "--chart-on", "side", "--it8", kR1}, 2, "--chart-on"},
         {{"--address", "127.0.0.1:1", "--blank"}, 1, "cannot connect to 127.0.0.1:1"},
     };

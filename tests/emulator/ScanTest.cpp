@@ -47,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, SheetLines,
     ::testing::Values(
         SheetCase{"blank", "blank", true},
+        SheetCase{"blank,level=0.70", "blank,level=0.7", true},
+        SheetCase{"blank,level=0.04", "level must be 0.05 to 1", false},
+        SheetCase{"blank,level=1.5", "level must be 0.05 to 1", false},
+        SheetCase{"blank,level=0.5x", "level must be 0.05 to 1", false},
         SheetCase{"chart-on=front,it8=" + kR1, "chart-on=front,it8=" + kR1 + ",rotate=0,shift-x=0,shift-y=0", true},
         SheetCase{"shift-y=2000,it8=" + kR1 + ",rotate=-0.5,chart-on=rear,shift-x=-2000",
                   "chart-on=rear,it8=" + kR1 + ",rotate=-0.5,shift-x=-2000,shift-y=2000", true},
