@@ -103,10 +103,12 @@ int TChildImage::LoadChildImage(const std::string& path) {
         infoLines.push_back("Filename: " + FileNamePart(path));
         infoLines.push_back("Error: " + picture.error);
         loadError = picture.error;
+        originalImage.reset();
         host.ShowInfoLines(infoLines);
         return LoadDecodeFailed;
     }
     image = std::move(picture.image);
+    originalImage = std::make_shared<const ScanBitmap>(image);
     // A new picture needs a new overview; one kept from before would show the old picture.
     overview.reset();
     AddBasicInfoLines(path, picture.heldAsBitmap);
@@ -147,6 +149,7 @@ void TChildImage::ScanChildImage(const std::string& scanPath, const ScanBitmap& 
     const std::int64_t start = services_.clock.ElapsedMs();
     filePath = scanPath;
     image = scan;
+    originalImage = std::make_shared<const ScanBitmap>(scan);
     overview.reset();
     topDown = false;
     AddBasicInfoLines(scanPath, true);
@@ -162,6 +165,7 @@ bool TChildImage::HelpChildImage(const std::string& helperPath, const ScanBitmap
     const std::int64_t start = services_.clock.ElapsedMs();
     filePath = helperPath;
     image = helper;
+    originalImage.reset();
     overview.reset();
     topDown = false;
     AddBasicInfoLines(helperPath, true);

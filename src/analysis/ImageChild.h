@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +73,10 @@ public:
     std::string saveError;
 
     ScanBitmap image;
+    // The picture as it was loaded or scanned, before the analysis drew its raster, markers and
+    // grey colours into `image`: what the image-quality figures read, since the raster lines run
+    // a few pixels beside the patch edges that the sharpness is measured on. None for a helper.
+    std::shared_ptr<const ScanBitmap> originalImage;
     std::vector<std::string> infoLines;
     bool topDown = false;
     std::string filePath;

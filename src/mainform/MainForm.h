@@ -317,6 +317,7 @@ private:
     // the same address by the epoch, raised whenever windows come, go or change places.
     struct QualityInputs {
         const TChildImage* window = nullptr;
+        const ScanBitmap* picture = nullptr;  // the window's picture before drawing: a new one is measured anew
         std::uint64_t epoch = 0;
         std::array<Point, 5> corners{};
         bool cornersValid = false;

@@ -57,6 +57,7 @@ const QualityPageState& TMainFormular::QualityPage() {
         inputs.window = images_->ChildImage();
         inputs.epoch = qualityEpoch_;
         if (inputs.window) {
+            inputs.picture = inputs.window->originalImage.get();
             inputs.corners = inputs.window->cornerSlots;
             inputs.cornersValid = inputs.window->cornersValid;
         }
@@ -79,7 +80,7 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
         qualityPage_ = EmptyQualityPage(textBase, QualityText(textBase, QualityTextNoChart));
     } else {
         quality::SideQualityInput input;
-        input.chart = &inputs.window->image;
+        input.chart = inputs.window->originalImage ? inputs.window->originalImage.get() : &inputs.window->image;
         input.cornerSlots = inputs.corners;
         std::string decoder;
         if (!inputs.reference.empty()) {

@@ -1,9 +1,11 @@
-// Chart sharpness: one region per side on the card's outer edge, sized so that it holds that edge
-// alone (clear of the box line inside and of the image border outside) with as much phase as the
-// room allows, then the sides' figures per direction and the channel shifts solved in x and y.
+// Chart sharpness: per side one edge of stretches, a stretch along the middle half of each patch
+// (clear of the patch's own corners and their blur), its window reaching half a cell into the card
+// and six tenths into the patch, whose printed edge may sit a little inside its raster cell; then
+// the sides' figures per direction and the channel shifts solved in x and y.
 #include "quality/ChartSharpness.h"
 
 #include "analysis/It8frame.h"
+#include "it8ref/It8Ref.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,75 +14,69 @@ namespace calvix {
 
 namespace {
 
-constexpr double kSlack = 4.0;             // the card edge's place from the corners, scale included
-constexpr double kLineClearance = 10.0;    // kept off the box line's outer edge and its blur
-constexpr double kCornerClearance = 100.0; // kept off each end of a side, where the card turns
-constexpr double kMaxLength = 600.0;
-constexpr double kMinLength = 64.0;
-// Phase worth narrowing the window for: a few pixels fill every quarter-pixel bin many times.
-constexpr double kPreferredSpread = 6.0;
-constexpr int kMinHalfWidth = 12;
 constexpr double kNyquist = 0.5;
+constexpr double kCardReach = 0.5;   // of a cell, from the raster line into the card
+constexpr double kPatchReach = 0.6;  // into the patch
+constexpr double kStretchFrom = 0.25, kStretchTo = 0.75;  // of each patch's cell, along the edge
 
-struct SidePlan {
-    PixelRegion region;
-    EdgeOrientation orientation = EdgeOrientation::NearVertical;
-    int half = 0;
-    std::string why;  // empty when planned
+struct Vec2 {
+    double x = 0.0, y = 0.0;
 };
 
-SidePlan PlanSide(const ScanBitmap& image, const BoxCorners& corners, ChartSide side, const ChartSharpnessSettings& s) {
-    static constexpr int kEnds[ChartSideCount][2] = {{0, 2}, {1, 3}, {0, 1}, {2, 3}};
-    const int index = static_cast<int>(side);
-    const bool vertical = side == ChartSide::Left || side == ChartSide::Right;
-    const double outward = side == ChartSide::Left || side == ChartSide::Top ? -1.0 : 1.0;
-    const int a = vertical ? 1 : 0;  // the coordinate along the side, then the one across
-    const int c = 1 - a;
-    const auto& p0 = corners[static_cast<std::size_t>(kEnds[index][0])];
-    const auto& p1 = corners[static_cast<std::size_t>(kEnds[index][1])];
-    const double dAlong = p1[static_cast<std::size_t>(a)] - p0[static_cast<std::size_t>(a)];
-    const double dAcross = p1[static_cast<std::size_t>(c)] - p0[static_cast<std::size_t>(c)];
-    const double length = std::hypot(dAlong, dAcross);
-    SidePlan plan;
-    plan.orientation = vertical ? EdgeOrientation::NearVertical : EdgeOrientation::NearHorizontal;
-    const double maxLength = std::min(kMaxLength, length - 2.0 * kCornerClearance);
-    if (!(dAlong > 0.0) || maxLength < kMinLength) {
-        plan.why = "the box corners leave no straight stretch of this side";
-        return plan;
-    }
-    // The card edge: the line's middle moved out along the side's normal.
-    const double offset = s.layout.lineWidth / 2.0 + s.layout.surroundMargin;
-    const double along = (p0[static_cast<std::size_t>(a)] + p1[static_cast<std::size_t>(a)]) / 2.0 - outward * offset * dAcross / length;
-    const double across = (p0[static_cast<std::size_t>(c)] + p1[static_cast<std::size_t>(c)]) / 2.0 + outward * offset * dAlong / length;
-    const int alongSize = vertical ? image.Height() : image.Width();
-    const int acrossSize = vertical ? image.Width() : image.Height();
-    const double outerRoom = outward < 0.0 ? across : acrossSize - 1.0 - across;
-    const double innerRoom = s.layout.surroundMargin - kLineClearance;
-    const double slope = std::abs(dAcross / dAlong);
-    const double fullHalf = s.edge.maxHalfWidth;
+// A place in the box by its share u of the width and v of the height, between the line's middles.
+Vec2 InBox(const BoxCorners& c, double u, double v) {
+    const double w[4] = {(1 - u) * (1 - v), u * (1 - v), (1 - u) * v, u * v};
+    Vec2 p;
+    for (std::size_t i = 0; i < 4; ++i) p.x += w[i] * c[i][0], p.y += w[i] * c[i][1];
+    return p;
+}
 
-    // Along the side the region runs as long as the room across lets the edge wander, keeping the
-    // full window where that still leaves a few pixels of phase.
-    const double spreadMax = maxLength * slope;
-    const double keepFull = std::min(innerRoom - kSlack - fullHalf, 2.0 * (outerRoom - kSlack - fullHalf));
-    double spread = std::min(spreadMax, std::max(keepFull, std::min(spreadMax, kPreferredSpread)));
-    const double regionLength = slope > 0.0 ? std::clamp(spread / slope, kMinLength, maxLength) : maxLength;
-    spread = regionLength * slope;
-    plan.half = static_cast<int>(std::floor(std::min({fullHalf, innerRoom - kSlack - spread, outerRoom - kSlack - spread / 2.0})));
-    if (plan.half < kMinHalfWidth) {
-        plan.why = "too little card or background beside this side's edge for a region";
-        return plan;
+double Distance(const std::array<double, 2>& a, const std::array<double, 2>& b) { return std::hypot(b[0] - a[0], b[1] - a[1]); }
+
+// Where a side's edge runs in the raster, which cells hold its patches and where the card lies.
+struct SideLayout {
+    bool alongU = false;  // the edge runs along u (near-horizontal) or along v
+    double at = 0.0;      // the raster line: v for an edge along u, u for one along v
+    int firstCell = 0;
+    int lastCell = 0;
+    bool cardBefore = true;  // the card lies toward smaller across coordinates
+};
+
+SideLayout LayoutOf(ChartSide side) {
+    switch (side) {
+        case ChartSide::Left: return {false, 1.0 / RasterColumns, 1, It8PatchRows, true};
+        case ChartSide::Right: return {false, (RasterColumns - 1.0) / RasterColumns, 1, It8PatchRows, false};
+        case ChartSide::Top: return {true, 1.0 / RasterRows, 1, It8PatchColumns, true};
+        case ChartSide::Bottom: return {true, (RasterRows - 2.0) / RasterRows, 0, RasterColumns - 1, true};
     }
-    const double reach = spread / 2.0 + plan.half + kSlack;
-    const int lowAcross = std::max(0, static_cast<int>(std::floor(across - reach)));
-    const int highAcross = std::min(acrossSize - 1, static_cast<int>(std::ceil(across + reach)));
-    const int lowAlong = std::max(0, static_cast<int>(std::lround(along - regionLength / 2.0)));
-    const int highAlong = std::min(alongSize, lowAlong + static_cast<int>(std::lround(regionLength)));
-    const int acrossExtent = highAcross - lowAcross + 1;
-    const int alongExtent = highAlong - lowAlong;
-    plan.region = vertical ? PixelRegion{lowAcross, lowAlong, acrossExtent, alongExtent}
-                           : PixelRegion{lowAlong, lowAcross, alongExtent, acrossExtent};
-    return plan;
+    return {};
+}
+
+EdgeWindows PlanSide(const BoxCorners& corners, ChartSide side) {
+    const SideLayout layout = LayoutOf(side);
+    const double boxWidth = (Distance(corners[0], corners[1]) + Distance(corners[2], corners[3])) / 2.0;
+    const double boxHeight = (Distance(corners[0], corners[2]) + Distance(corners[1], corners[3])) / 2.0;
+    const double cell = layout.alongU ? boxHeight / RasterRows : boxWidth / RasterColumns;
+    const double cells = layout.alongU ? RasterColumns : RasterRows;
+    EdgeWindows windows;
+    windows.orientation = layout.alongU ? EdgeOrientation::NearHorizontal : EdgeOrientation::NearVertical;
+    windows.width = static_cast<int>(std::lround((kCardReach + kPatchReach) * cell)) + 1;
+    if (!(cell > 0.0)) return windows;
+    const double before = (layout.cardBefore ? kCardReach : kPatchReach) * cell;
+    for (int k = layout.firstCell; k <= layout.lastCell; ++k) {
+        const double from = (k + kStretchFrom) / cells, to = (k + kStretchTo) / cells;
+        const Vec2 a = layout.alongU ? InBox(corners, from, layout.at) : InBox(corners, layout.at, from);
+        const Vec2 b = layout.alongU ? InBox(corners, to, layout.at) : InBox(corners, layout.at, to);
+        const double a0 = layout.alongU ? a.x : a.y, a1 = layout.alongU ? b.x : b.y;  // along
+        const double c0 = layout.alongU ? a.y : a.x, c1 = layout.alongU ? b.y : b.x;  // across
+        if (!(a1 > a0)) continue;
+        const double slope = (c1 - c0) / (a1 - a0);
+        const int first = static_cast<int>(std::ceil(a0));
+        const int last = static_cast<int>(std::floor(a1));
+        if (last < first) continue;
+        windows.stretches.push_back({first, last - first + 1, c0 + slope * (first - a0) - before, slope});
+    }
+    return windows;
 }
 
 // The two sides of one direction into its figures; slope gets the mean green edge slope.
@@ -128,16 +124,13 @@ ChartSharpnessResult MeasureChartSharpness(const ScanBitmap& image, const BoxCor
     ChartSharpnessResult result;
     for (int i = 0; i < ChartSideCount; ++i) {
         SideSharpness& side = result.sides[static_cast<std::size_t>(i)];
-        const SidePlan plan = PlanSide(image, corners, static_cast<ChartSide>(i), settings);
-        if (!plan.why.empty()) {
+        side.windows = PlanSide(corners, static_cast<ChartSide>(i));
+        if (side.windows.stretches.empty()) {
             side.edge.status = EdgeStatus::BadRegion;
-            side.edge.message = plan.why;
+            side.edge.message = "the box corners leave no patch edge on this side";
             continue;
         }
-        side.region = plan.region;
-        SlantedEdgeSettings edge = settings.edge;
-        edge.maxHalfWidth = plan.half;
-        side.edge = MeasureSlantedEdge(image, plan.region, plan.orientation, edge);
+        side.edge = MeasureSlantedEdge(image, side.windows, settings.edge);
     }
     double n = 0.0, m = 0.0;  // dx/dy of the side edges, dy/dx of the top and bottom
     Combine(result.sides, ChartSide::Left, ChartSide::Right, result.horizontal, n);

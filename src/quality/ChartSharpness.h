@@ -1,6 +1,9 @@
 // ChartSharpness: the sharpness and colour registration of one IT8 chart scan, by the slanted-edge
-// SFR on the outer edge of the grey card against the scanner background on the chart's four
-// sides: that edge has no second edge within reach, unlike the 5 px box line.
+// SFR on the patch field's edges against the card: the top edges of the first patch row, the
+// outer edges of the first and last patch columns, and the top edges of the grey wedge, each
+// facing an empty raster row or column of card. Both sides of those edges lie inside the range a
+// calibrated scanner's tables keep, unlike the box line or the card against the scanner's dark
+// background, which the tables clip to black.
 #pragma once
 
 #include "analysis/Point.h"
@@ -10,22 +13,17 @@
 
 namespace calvix {
 
+// Left: the first patch column's left edges; right: the last column's right edges; top: the
+// first patch row's top edges; bottom: the grey wedge's top edges.
 enum class ChartSide { Left = 0, Right = 1, Top = 2, Bottom = 3 };
 inline constexpr int ChartSideCount = 4;
 
-// Where the card's edge lies from the middle of the box line, in pixels at the scan's resolution.
-struct ChartCardLayout {
-    double lineWidth = 5.0;
-    double surroundMargin = 60.0;  // card beyond the line's outer edge
-};
-
 struct ChartSharpnessSettings {
-    ChartCardLayout layout{};
     SlantedEdgeSettings edge{};
 };
 
 struct SideSharpness {
-    PixelRegion region;      // empty when the side left no room for one
+    EdgeWindows windows;     // a stretch per patch; none when the corners leave no room
     SlantedEdgeResult edge;  // its status says why a side gave no figure
 };
 

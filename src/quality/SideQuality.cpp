@@ -1,6 +1,9 @@
-// One side's figures. The sharpness is read in linear light through the same decoder as the
-// colour figures, so a calibrated scan's edges are not taken for sRGB ones.
+// One side's figures. The sharpness is read in linear light through each channel's tone curve as
+// the grey wedge shows it (through the decoder of the colour figures only where the wedge cannot
+// be read), so a calibrated scan's edges are not taken for sRGB ones.
 #include "quality/SideQuality.h"
+
+#include "quality/WedgeLinearisation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +70,12 @@ bool MeasureSideQuality(const SideQualityInput& input, SideQuality* quality, std
     if (q.tone.figures) q.colour = MeasureColourAccuracy(chart, input.cornerSlots, input.referencePatches, input.decode);
     SamplingRateFigures rate;
     if (MeasureSamplingRate(input.cornerSlots, input.sampling, &rate, &q.sampling.error)) q.sampling.figures = rate;
-    const ChannelLinearisation linear = LinearisationOf(input.decode);
+    // The wedge's own curves first: a decoder need not treat the channels apart (a profile's
+    // colour table does not), and the edges want each channel's light, not a colour's luminance.
+    ChannelLinearisation linear{};
+    std::string unused;
+    if (!WedgeLinearisation(chart, input.cornerSlots, input.referenceGreys, &linear, &unused))
+        linear = LinearisationOf(input.decode);
     ChartSharpnessSettings sharpness;
     sharpness.edge.linearisation = &linear;
     q.sharpness = MeasureChartSharpness(chart, input.cornerSlots, sharpness);

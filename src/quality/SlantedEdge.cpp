@@ -4,6 +4,7 @@
 #include "quality/SlantedEdge.h"
 
 #include "colour/ColourSpaces.h"
+#include "quality/EdgeSamples.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,60 +14,59 @@ namespace calvix {
 
 namespace {
 
+using quality::EdgeSamples;
+using quality::ReadEdgeSamples;
+using quality::SampleRow;
+
 constexpr int kOversampling = 4;
 constexpr int kMinAlong = 16;
 constexpr int kMinHalfWidth = 8;
-// Linear-light step between the two sides below which a centroid follows noise, not an edge.
-constexpr double kMinContrast = 0.01;
 // The transform is evaluated on a grid of 1/256 cycle per pixel: fine enough that the linear
 // interpolation of a crossing is far below the method's own error.
 constexpr int kStepsPerCycle = 256;
 constexpr int kPhaseTable = kStepsPerCycle * kOversampling;
 static_assert((kPhaseTable & (kPhaseTable - 1)) == 0, "the phase steps wrap by a mask");
 
-// The linear values of one channel in the region, rows along the edge, columns across it.
+// One channel's scaled samples: every row rises from 0 to 1 across the edge.
 struct Plane {
-    int along = 0;
-    int across = 0;
-    const float* data = nullptr;
-    const float* Row(int i) const { return data + static_cast<std::size_t>(i) * static_cast<std::size_t>(across); }
+    const EdgeSamples* samples = nullptr;
+    int channel = 0;
+    double mid = 0.0;  // the line the fitted positions refer to
+    std::size_t Rows() const { return samples->rows.size(); }
+    int Width() const { return samples->width; }
+    const float* Row(std::size_t i) const { return samples->Row(channel, i); }
+    double Weight(std::size_t i) const { return samples->weights[static_cast<std::size_t>(channel)][i]; }
+    double T(std::size_t i) const { return samples->rows[i].line - mid; }
+    int Offset(std::size_t i) const { return samples->rows[i].offset; }
 };
 
-// across = a + b * (i - mid) for row i.
+// across = a + b * (line - mid), in image coordinates.
 struct Line {
     double a = 0.0;
     double b = 0.0;
     bool ok = false;
+    double At(double t) const { return a + b * t; }
 };
 
 double Hamming(double t) { return 0.54 + 0.46 * std::cos(M_PI * t); }  // t in -1..1
 
-// The edge's side from dark to light along the rows: +1 when it rises, -1 when it falls; the
-// linear step between the two ends of the rows goes to contrast.
-double Polarity(const Plane& p, double* contrast) {
-    double sum = 0.0;
-    for (int i = 0; i < p.along; ++i) {
-        const float* row = p.Row(i);
-        sum += (row[p.across - 1] + row[p.across - 2]) - (row[0] + row[1]);
-    }
-    *contrast = std::abs(sum) / (2.0 * p.along);
-    return sum >= 0.0 ? 1.0 : -1.0;
-}
-
-// The centroid of each row's derivative, windowed around guess when there is one, and the
-// least-squares line through them.
-Line FitEdge(const Plane& p, double polarity, const Line* guess, double halfWindow) {
-    const double mid = (p.along - 1) / 2.0;
+// The centroid of each row's derivative, windowed around guess when there is one, and the line
+// through them by least squares, each row weighted as its stretch.
+Line FitEdge(const Plane& p, const Line* guess, double halfWindow) {
     double n = 0.0, st = 0.0, sc = 0.0, stt = 0.0, stc = 0.0;
-    for (int i = 0; i < p.along; ++i) {
+    std::size_t used = 0, rows = 0;
+    for (std::size_t i = 0; i < p.Rows(); ++i) {
+        const double weight = p.Weight(i);
+        if (weight <= 0.0) continue;
+        ++rows;
         const float* row = p.Row(i);
-        const double centre = guess != nullptr ? guess->a + guess->b * (i - mid) : 0.0;
+        const double centre = guess != nullptr ? guess->At(p.T(i)) - p.Offset(i) : 0.0;
         double sw = 0.0, swx = 0.0;
         // The window's cosine steps by a rotation from pixel to pixel, not a call per pixel.
         const double step = guess != nullptr ? M_PI / halfWindow : 0.0;
         double re = std::cos((0.5 - centre) * step), im = std::sin((0.5 - centre) * step);
         const double stepRe = std::cos(step), stepIm = std::sin(step);
-        for (int j = 0; j + 1 < p.across; ++j) {
+        for (int j = 0; j + 1 < p.Width(); ++j) {
             const double x = j + 0.5;  // the derivative sits between pixel centres j and j + 1
             double w = 1.0;
             if (guess != nullptr) {
@@ -76,39 +76,49 @@ Line FitEdge(const Plane& p, double polarity, const Line* guess, double halfWind
                 im = re * stepIm + im * stepRe;
                 re = next;
             }
-            const double d = w * polarity * (row[j + 1] - row[j]);
+            const double d = w * (row[j + 1] - row[j]);
             sw += d;
             swx += d * x;
         }
         if (sw <= 0.0) continue;
-        const double t = i - mid;
-        const double c = swx / sw;
-        n += 1.0, st += t, sc += c, stt += t * t, stc += t * c;
+        ++used;
+        const double t = p.T(i);
+        const double c = p.Offset(i) + swx / sw;
+        n += weight, st += weight * t, sc += weight * c, stt += weight * t * t, stc += weight * t * c;
     }
     Line line;
     const double det = n * stt - st * st;
-    if (n < p.along / 2.0 || det <= 0.0) return line;
+    if (used == 0 || used < rows / 2 || !(det > 0.0)) return line;
     line.b = (n * stc - st * sc) / det;
     line.a = (sc - line.b * st) / n;
     line.ok = true;
     return line;
 }
 
-// The half-width every row leaves on both sides of the fitted edge, along the normal.
+// The half-width every row in use leaves on both sides of the fitted edge, along the normal.
 int RoomAcross(const Plane& p, const Line& line) {
-    const double mid = (p.along - 1) / 2.0;
     const double cosine = 1.0 / std::sqrt(1.0 + line.b * line.b);
     double room = 1e9;
-    for (double i : {0.0, p.along - 1.0}) {
-        const double e = line.a + line.b * (i - mid);
-        room = std::min({room, e * cosine, (p.across - 1 - e) * cosine});
+    for (std::size_t i = 0; i < p.Rows(); ++i) {
+        if (p.Weight(i) <= 0.0) continue;
+        const double e = line.At(p.T(i)) - p.Offset(i);
+        room = std::min({room, e * cosine, (p.Width() - 1 - e) * cosine});
     }
     return static_cast<int>(std::floor(room - 0.5));
 }
 
+// The lines along the edge that the rows in use span, end to end.
+double Extent(const Plane& p) {
+    double low = 1e300, high = -1e300;
+    for (std::size_t i = 0; i < p.Rows(); ++i) {
+        if (p.Weight(i) <= 0.0) continue;
+        low = std::min(low, p.T(i)), high = std::max(high, p.T(i));
+    }
+    return high > low ? high - low : 0.0;
+}
+
 struct Scratch {
-    std::vector<double> sum, esf, lsf;
-    std::vector<int> count;
+    std::vector<double> sum, weight, esf, lsf;
     std::array<double, kPhaseTable> cosine{}, sine{};
 };
 
@@ -123,21 +133,22 @@ std::optional<double> Crossing(const std::vector<MtfSample>& mtf, double level) 
 }
 
 // The supersampled edge spread along the normal, its windowed derivative and transform.
-void Sfr(const Plane& p, const Line& line, double polarity, int half, double maxFrequency, Scratch& s, ChannelSfr& out) {
+void Sfr(const Plane& p, const Line& line, int half, double maxFrequency, Scratch& s, ChannelSfr& out) {
     const int bins = 2 * half * kOversampling;
     s.sum.assign(static_cast<std::size_t>(bins), 0.0);
-    s.count.assign(static_cast<std::size_t>(bins), 0);
-    const double mid = (p.along - 1) / 2.0;
+    s.weight.assign(static_cast<std::size_t>(bins), 0.0);
     const double cosine = 1.0 / std::sqrt(1.0 + line.b * line.b);
-    for (int i = 0; i < p.along; ++i) {
+    for (std::size_t i = 0; i < p.Rows(); ++i) {
+        const double weight = p.Weight(i);
+        if (weight <= 0.0) continue;
         const float* row = p.Row(i);
-        const double e = line.a + line.b * (i - mid);
-        for (int j = 0; j < p.across; ++j) {
+        const double e = line.At(p.T(i)) - p.Offset(i);
+        for (int j = 0; j < p.Width(); ++j) {
             const double d = (j - e) * cosine;
             const int k = static_cast<int>(std::floor((d + half) * kOversampling));
             if (k < 0 || k >= bins) continue;
-            s.sum[static_cast<std::size_t>(k)] += row[j];
-            ++s.count[static_cast<std::size_t>(k)];
+            s.sum[static_cast<std::size_t>(k)] += weight * row[j];
+            s.weight[static_cast<std::size_t>(k)] += weight;
         }
     }
     // A bin no pixel fell into takes the line between its filled neighbours.
@@ -145,8 +156,8 @@ void Sfr(const Plane& p, const Line& line, double polarity, int half, double max
     int last = -1;
     for (int k = 0; k < bins; ++k) {
         const std::size_t u = static_cast<std::size_t>(k);
-        if (s.count[u] == 0) continue;
-        s.esf[u] = s.sum[u] / s.count[u];
+        if (s.weight[u] <= 0.0) continue;
+        s.esf[u] = s.sum[u] / s.weight[u];
         for (int g = last + 1; g < k; ++g) {
             s.esf[static_cast<std::size_t>(g)] = last < 0 ? s.esf[u] : s.esf[static_cast<std::size_t>(last)] +
                 (s.esf[u] - s.esf[static_cast<std::size_t>(last)]) * (g - last) / (k - last);
@@ -160,7 +171,7 @@ void Sfr(const Plane& p, const Line& line, double polarity, int half, double max
     double dc = 0.0;
     for (int k = 0; k + 1 < bins; ++k) {
         const double x = (k + 1.0) / kOversampling - half;
-        const double v = polarity * (s.esf[static_cast<std::size_t>(k + 1)] - s.esf[static_cast<std::size_t>(k)]) * Hamming(x / half);
+        const double v = (s.esf[static_cast<std::size_t>(k + 1)] - s.esf[static_cast<std::size_t>(k)]) * Hamming(x / half);
         s.lsf[static_cast<std::size_t>(k)] = v;
         dc += v;
     }
@@ -217,64 +228,55 @@ const ChannelLinearisation& SrgbLinearisation() {
     return table;
 }
 
-SlantedEdgeResult MeasureSlantedEdge(const ScanBitmap& image, const PixelRegion& r, EdgeOrientation orientation,
-                                     const SlantedEdgeSettings& settings) {
+SlantedEdgeResult MeasureSlantedEdge(const ScanBitmap& image, const EdgeWindows& windows, const SlantedEdgeSettings& settings) {
     char text[200];
-    if (r.width <= 0 || r.height <= 0 || r.x < 0 || r.y < 0 || r.x > image.Width() - r.width || r.y > image.Height() - r.height) {
-        std::snprintf(text, sizeof text, "region %d,%d %dx%d is not inside the %dx%d image", r.x, r.y, r.width, r.height,
-                      image.Width(), image.Height());
+    if (windows.width < 2 * kMinHalfWidth + 2) {
+        std::snprintf(text, sizeof text, "a window %d px across is too narrow: at least %d", windows.width, 2 * kMinHalfWidth + 2);
         return Refuse(EdgeStatus::BadRegion, text);
     }
-    const bool vertical = orientation == EdgeOrientation::NearVertical;
-    const int along = vertical ? r.height : r.width;
-    const int across = vertical ? r.width : r.height;
-    if (along < kMinAlong || across < 2 * kMinHalfWidth + 2) {
-        std::snprintf(text, sizeof text, "region %dx%d is too small: at least %d pixels along the edge and %d across",
-                      r.width, r.height, kMinAlong, 2 * kMinHalfWidth + 2);
-        return Refuse(EdgeStatus::BadRegion, text);
-    }
-
+    EdgeSamples samples;
+    std::string why;
     const ChannelLinearisation& lin = settings.linearisation != nullptr ? *settings.linearisation : SrgbLinearisation();
-    const std::size_t planeSize = static_cast<std::size_t>(along) * static_cast<std::size_t>(across);
-    std::vector<float> values(planeSize * SfrChannelCount);
-    for (int i = 0; i < along; ++i) {
-        for (int j = 0; j < across; ++j) {
-            const int x = r.x + (vertical ? j : i);
-            const int y = r.y + (vertical ? i : j);
-            const std::uint8_t* px = image.Row(y) + 3 * static_cast<std::size_t>(x);
-            const float red = lin[0][px[2]], green = lin[1][px[1]], blue = lin[2][px[0]];
-            const std::size_t at = static_cast<std::size_t>(i) * static_cast<std::size_t>(across) + static_cast<std::size_t>(j);
-            values[at] = red;
-            values[planeSize + at] = green;
-            values[2 * planeSize + at] = blue;
-            values[3 * planeSize + at] = 0.2126f * red + 0.7152f * green + 0.0722f * blue;  // Rec. 709 luminance
-        }
+    if (!ReadEdgeSamples(image, windows, lin, &samples, &why)) return Refuse(EdgeStatus::BadRegion, why);
+    if (samples.rows.size() < static_cast<std::size_t>(kMinAlong)) {
+        std::snprintf(text, sizeof text, "%zu lines along the edge lie inside the image, needs %d", samples.rows.size(), kMinAlong);
+        return Refuse(EdgeStatus::BadRegion, text);
     }
+    double low = samples.rows.front().line, high = low;
+    for (const SampleRow& row : samples.rows) low = std::min(low, row.line), high = std::max(high, row.line);
 
     SlantedEdgeResult result;
+    result.stretches = samples.stretches;
+    result.clippedStretches = samples.clippedStretches;
+    result.usedStretches = samples.usedStretches;
     std::array<Plane, SfrChannelCount> planes{};
     std::array<Line, SfrChannelCount> lines{};
-    std::array<double, SfrChannelCount> polarity{};
     int half = settings.maxHalfWidth;
     for (std::size_t c = 0; c < SfrChannelCount; ++c) {
-        planes[c] = Plane{along, across, values.data() + c * planeSize};
-        double contrast = 0.0;
-        polarity[c] = Polarity(planes[c], &contrast);
-        const Line first = contrast >= kMinContrast ? FitEdge(planes[c], polarity[c], nullptr, 0.0) : Line{};
+        planes[c] = Plane{&samples, static_cast<int>(c), (low + high) / 2.0};
+        const Line first = FitEdge(planes[c], nullptr, 0.0);
         if (!first.ok) {
-            std::snprintf(text, sizeof text, "no edge of usable contrast across the region (channel %zu, step %.4f in linear light)",
-                          c, contrast);
-            return Refuse(EdgeStatus::NoEdge, text);
+            if (samples.largestStep[c] > 0.0) {
+                std::snprintf(text, sizeof text, "no edge of usable contrast (channel %zu, step %.4f in linear light)", c,
+                              samples.largestStep[c]);
+            } else {
+                std::snprintf(text, sizeof text, "no edge of usable contrast (channel %zu): %d of %d stretch(es) clipped at 0 or 255",
+                              c, samples.clippedStretches, samples.stretches);
+            }
+            SlantedEdgeResult refused = Refuse(EdgeStatus::NoEdge, text);
+            refused.stretches = samples.stretches;
+            refused.clippedStretches = samples.clippedStretches;
+            return refused;
         }
         const int room = std::min(half, RoomAcross(planes[c], first));
-        lines[c] = room >= kMinHalfWidth ? FitEdge(planes[c], polarity[c], &first, room) : first;
-        half = std::min(half, RoomAcross(planes[c], lines[c]));
+        lines[c] = room >= kMinHalfWidth ? FitEdge(planes[c], &first, room) : first;
         if (!lines[c].ok) return Refuse(EdgeStatus::NoEdge, "the edge's location is lost under the window");
+        half = std::min(half, RoomAcross(planes[c], lines[c]));
     }
 
     const Line& luminance = lines[SfrLuminance];
     const double angle = std::atan(luminance.b) * 180.0 / M_PI;
-    result.phaseShift = std::abs(luminance.b) * (along - 1);
+    result.phaseShift = std::abs(luminance.b) * Extent(planes[SfrLuminance]);
     if (std::abs(angle) > settings.maxAngleDegrees) {
         std::snprintf(text, sizeof text, "%s (%.2f degrees, at most %.1f)", EdgeStatusText(EdgeStatus::TooSteep), angle,
                       settings.maxAngleDegrees);
@@ -299,15 +301,37 @@ SlantedEdgeResult MeasureSlantedEdge(const ScanBitmap& image, const PixelRegion&
         scratch.cosine[static_cast<std::size_t>(m)] = std::cos(2.0 * M_PI * m / kPhaseTable);
         scratch.sine[static_cast<std::size_t>(m)] = std::sin(2.0 * M_PI * m / kPhaseTable);
     }
-    const double origin = vertical ? r.x : r.y;
     for (std::size_t c = 0; c < SfrChannelCount; ++c) {
         ChannelSfr& out = result.channel[c];
         out.slope = lines[c].b;
         out.angleDegrees = std::atan(lines[c].b) * 180.0 / M_PI;
-        out.position = origin + lines[c].a;
-        Sfr(planes[c], lines[c], polarity[c], half, settings.maxFrequency, scratch, out);
+        out.position = lines[c].a;
+        Sfr(planes[c], lines[c], half, settings.maxFrequency, scratch, out);
     }
     return result;
+}
+
+SlantedEdgeResult MeasureSlantedEdge(const ScanBitmap& image, const PixelRegion& r, EdgeOrientation orientation,
+                                     const SlantedEdgeSettings& settings) {
+    char text[200];
+    if (r.width <= 0 || r.height <= 0 || r.x < 0 || r.y < 0 || r.x > image.Width() - r.width || r.y > image.Height() - r.height) {
+        std::snprintf(text, sizeof text, "region %d,%d %dx%d is not inside the %dx%d image", r.x, r.y, r.width, r.height,
+                      image.Width(), image.Height());
+        return Refuse(EdgeStatus::BadRegion, text);
+    }
+    const bool vertical = orientation == EdgeOrientation::NearVertical;
+    const int along = vertical ? r.height : r.width;
+    const int across = vertical ? r.width : r.height;
+    if (along < kMinAlong || across < 2 * kMinHalfWidth + 2) {
+        std::snprintf(text, sizeof text, "region %dx%d is too small: at least %d pixels along the edge and %d across",
+                      r.width, r.height, kMinAlong, 2 * kMinHalfWidth + 2);
+        return Refuse(EdgeStatus::BadRegion, text);
+    }
+    EdgeWindows windows;
+    windows.orientation = orientation;
+    windows.width = across;
+    windows.stretches.push_back({vertical ? r.y : r.x, along, static_cast<double>(vertical ? r.x : r.y), 0.0});
+    return MeasureSlantedEdge(image, windows, settings);
 }
 
 }  // namespace calvix

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -14,9 +15,42 @@ namespace {
 
 double TruthMtf(double sigma, double level) { return std::sqrt(std::log(1.0 / level) / (2.0 * M_PI * M_PI * sigma * sigma)); }
 
+// A calibrated scanner's tables in miniature: raw values below the darkest grey the calibration
+// saw go to 0 and above the paper's white to 255, linear in between. The scanner background
+// (encoded 0.03) and the box line (0.04) lie below the clip, the card (0.45) well inside.
+constexpr int kClipLow = 80, kClipHigh = 960;
+const std::array<ChannelTable, 3>& ClipTables() {
+    static const std::array<ChannelTable, 3> tables = [] {
+        std::array<ChannelTable, 3> t{};
+        for (int raw = 0; raw < 1024; ++raw) {
+            const double level = std::clamp(255.0 * (raw - kClipLow) / (kClipHigh - kClipLow), 0.0, 255.0);
+            t[0][static_cast<std::size_t>(raw)] = t[1][static_cast<std::size_t>(raw)] = t[2][static_cast<std::size_t>(raw)] =
+                static_cast<std::uint8_t>(std::lround(level));
+        }
+        return t;
+    }();
+    return tables;
+}
+
+// The decoder of those tables: an 8-bit level back to the raw value, which the ideal sensor
+// took as 1023 times the encoded sRGB value, then to linear light.
+const ChannelLinearisation& ClipLinearisation() {
+    static const ChannelLinearisation table = [] {
+        ChannelLinearisation t{};
+        for (std::size_t level = 0; level < 256; ++level) {
+            const double v = (kClipLow + level * (kClipHigh - kClipLow) / 255.0) / 1023.0;
+            const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            t[0][level] = t[1][level] = t[2][level] = static_cast<float>(linear);
+        }
+        return t;
+    }();
+    return table;
+}
+
 RenderedChart Render(std::array<double, 3> sigma, double rotation, std::array<double, 4> misregister, double noise = 0.0,
-                     double scale = 1.0) {
+                     double scale = 1.0, bool clipped = false) {
     RenderOptions options;
+    if (clipped) options.tables = &ClipTables();
     options.noiseSigma = noise;
     options.optics.scale = scale;
     // Off the nominal place, as a fed sheet lands: the top side keeps less background above it.
@@ -36,6 +70,7 @@ struct TruthCase {
     std::array<double, 4> misregister;  // red x, red y, blue x, blue y
     double noise = 0.0;                 // raw units
     double scale = 1.0;                 // with it, a shifted sheet
+    bool clipped = false;               // through the clipping tables
 };
 
 void PrintTo(const TruthCase& c, std::ostream* os) { *os << c.name; }
@@ -44,8 +79,10 @@ class ChartSharpnessTruth : public ::testing::TestWithParam<TruthCase> {};
 
 TEST_P(ChartSharpnessTruth, MtfAndShiftsMatchTheRenderedOptics) {
     const TruthCase& t = GetParam();
-    const RenderedChart chart = Render(t.sigma, t.rotation, t.misregister, t.noise, t.scale);
-    const ChartSharpnessResult r = MeasureChartSharpness(chart.image, chart.corners);
+    const RenderedChart chart = Render(t.sigma, t.rotation, t.misregister, t.noise, t.scale, t.clipped);
+    ChartSharpnessSettings settings;
+    if (t.clipped) settings.edge.linearisation = &ClipLinearisation();
+    const ChartSharpnessResult r = MeasureChartSharpness(chart.image, chart.corners, settings);
     const DirectionSharpness* directions[2] = {&r.horizontal, &r.vertical};
     for (int d = 0; d < 2; ++d) {
         const DirectionSharpness& dir = *directions[d];
@@ -86,7 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TruthCase{"sigma1.2_rot-0.5", {1.2, 1.2, 1.2}, -0.5, {}},
                       TruthCase{"misregistered_rot3", {1.0, 1.0, 1.0}, 3.0, {0.5, 0.0, 0.0, -0.3}},
                       TruthCase{"misregistered_rot-0.4", {1.5, 1.5, 1.5}, -0.4, {-0.4, 0.25, 0.2, 0.0}},
-                      TruthCase{"noisy_scaled_rot0.4", {1.5, 1.5, 1.5}, 0.4, {0.5, 0.0, 0.0, -0.3}, 4.0, 0.99}),
+                      TruthCase{"noisy_scaled_rot0.4", {1.5, 1.5, 1.5}, 0.4, {0.5, 0.0, 0.0, -0.3}, 4.0, 0.99},
+                      TruthCase{"clipped_rot0.4", {1.0, 1.0, 1.0}, 0.4, {0.5, 0.0, 0.0, -0.3}, 1.5, 0.99, true},
+                      TruthCase{"clipped_sigma2_rot-3", {2.0, 2.0, 2.0}, -3.0, {}, 0.0, 1.0, true}),
     [](const ::testing::TestParamInfo<TruthCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST(ChartSharpness, UnslantedEdgesAndBadRegionsGiveReasonsNotFigures) {
@@ -101,6 +140,35 @@ TEST(ChartSharpness, UnslantedEdgesAndBadRegionsGiveReasonsNotFigures) {
     EXPECT_EQ(MeasureSlantedEdge(chart.image, {100, 400, 10, 200}, EdgeOrientation::NearVertical).status, EdgeStatus::BadRegion);
     // Plain card between the card's edge and the box line: no edge at all.
     EXPECT_EQ(MeasureSlantedEdge(chart.image, {112, 400, 40, 200}, EdgeOrientation::NearVertical).status, EdgeStatus::NoEdge);
+}
+
+// The card's outer edge against the scanner background, slanted, plain and through the tables
+// that clip the background to black: there the clipped side would sharpen the edge, so it is
+// refused; every side of the patch field still measures, some patches left out as clipped.
+TEST(ChartSharpness, ClippedSidesAreLeftOutNotMeasured) {
+    SlantedEdgeSettings through;
+    through.linearisation = &ClipLinearisation();
+    const PixelRegion cardEdge{60, 300, 80, 600};  // the card's left edge lies near x = 100
+    const SlantedEdgeResult plain =
+        MeasureSlantedEdge(Render({1.0, 1.0, 1.0}, 2.0, {}).image, cardEdge, EdgeOrientation::NearVertical);
+    EXPECT_EQ(plain.status, EdgeStatus::Measured) << plain.message;
+    EXPECT_EQ(plain.clippedStretches, 0);
+    const RenderedChart chart = Render({1.0, 1.0, 1.0}, 2.0, {}, 0.0, 1.0, true);
+    const SlantedEdgeResult edge = MeasureSlantedEdge(chart.image, cardEdge, EdgeOrientation::NearVertical, through);
+    EXPECT_EQ(edge.status, EdgeStatus::NoEdge);
+    EXPECT_NE(edge.message.find("1 of 1 stretch(es) clipped"), std::string::npos) << edge.message;
+
+    ChartSharpnessSettings settings;
+    settings.edge.linearisation = &ClipLinearisation();
+    const ChartSharpnessResult r = MeasureChartSharpness(chart.image, chart.corners, settings);
+    int clipped = 0;
+    for (const SideSharpness& side : r.sides) {
+        ASSERT_EQ(side.edge.status, EdgeStatus::Measured) << side.edge.message;
+        EXPECT_EQ(side.edge.stretches, static_cast<int>(side.windows.stretches.size()));
+        EXPECT_GE(side.edge.usedStretches, 8);
+        clipped += side.edge.clippedStretches;
+    }
+    EXPECT_GT(clipped, 0);  // the darkest greys and the deepest colours
 }
 
 }  // namespace

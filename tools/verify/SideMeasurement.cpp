@@ -35,7 +35,7 @@ std::array<Lab, GreyPatchCount> ReferenceGreyLab() {
 void MeasureQuality(const TChildImage& window, bool front, const MeasureContext& context, const ColourReading& colour,
                     SideResult& side) {
     quality::SideQualityInput input;
-    input.chart = &window.image;
+    input.chart = window.originalImage ? window.originalImage.get() : &window.image;
     input.cornerSlots = window.cornerSlots;
     input.referenceGreys = ReferenceGreyLab();
     input.referencePatches = context.batch.lab;
