@@ -1,24 +1,36 @@
-// Uniformity: square means of the raw levels, decoded once per square.
+// Uniformity: square means of the raw levels, decoded once per square. A page whose levels sit at
+// the ends of the 8-bit range is refused rather than measured: a sheet brighter than the white a
+// calibrated scanner's tables reach reads 255 all over, and its fall-off vanishes into the clip.
 #include "quality/Uniformity.h"
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace calvix::quality {
 
 namespace {
 
-// Y / Yn of the mean colour of the square of side `size` whose top-left pixel is (left, top).
-double SquareLuminance(const ScanBitmap& page, const PixelDecoder& decode, int left, int top, int size) {
+// Pixels with a channel at 0 or 255 allowed: noise around a level near a clip reaches it now and
+// then without moving the mean; beyond that share the page itself lies at the clip.
+constexpr double kMaxClippedShare = 0.01;
+
+// Y / Yn of the mean colour of the square of side `size` whose top-left pixel is (left, top);
+// clipped, when given, counts the square's pixels with a channel at 0 or 255.
+double SquareLuminance(const ScanBitmap& page, const PixelDecoder& decode, int left, int top, int size,
+                       long* clipped = nullptr) {
     std::array<double, 3> sum{};
+    long atClip = 0;
     for (int y = top; y < top + size; ++y) {
         const std::uint8_t* pixel = page.Row(y) + 3 * static_cast<std::size_t>(left);
         for (int x = 0; x < size; ++x, pixel += 3) {
             sum[0] += pixel[2];
             sum[1] += pixel[1];
             sum[2] += pixel[0];
+            atClip += (pixel[0] == 0 || pixel[0] == 255 || pixel[1] == 0 || pixel[1] == 255 || pixel[2] == 0 || pixel[2] == 255);
         }
     }
+    if (clipped != nullptr) *clipped += atClip;
     const double n = static_cast<double>(size) * size;
     return RelativeLuminance(decode(sum[0] / n, sum[1] / n, sum[2] / n));
 }
@@ -71,12 +83,23 @@ bool MeasureUniformity(const ScanBitmap& page, const PixelDecoder& decode, const
 
     std::vector<double> luminance(static_cast<std::size_t>(result.columns) * static_cast<std::size_t>(result.rows));
     double sum = 0.0;
+    long clipped = 0;
     for (int row = 0; row < result.rows; ++row)
         for (int column = 0; column < result.columns; ++column) {
-            const double y = SquareLuminance(page, decode, border + column * cell, border + row * cell, cell);
+            const double y = SquareLuminance(page, decode, border + column * cell, border + row * cell, cell, &clipped);
             luminance[static_cast<std::size_t>(row) * static_cast<std::size_t>(result.columns) + static_cast<std::size_t>(column)] = y;
             sum += y;
         }
+    const double pixels = static_cast<double>(luminance.size()) * cell * cell;
+    if (clipped > kMaxClippedShare * pixels) {
+        char text[240];
+        std::snprintf(text, sizeof text,
+                      "the blank page lies at the scanner's clip (%.0f %% of its pixels at 0 or 255 in a channel), "
+                      "so its fall-off cannot be seen: scan a sheet a little darker than the white the tables reach, "
+                      "such as light grey card", 100.0 * clipped / pixels);
+        *error = text;
+        return false;
+    }
     result.pageMeanY = sum / static_cast<double>(luminance.size());
     for (int row = 0; row < result.rows; ++row)
         for (int column = 0; column < result.columns; ++column) {
