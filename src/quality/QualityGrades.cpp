@@ -1,5 +1,6 @@
 // Grading of a side's figures. The weakest level is found the same way as the level table's
-// overall grade, and every figure at it is named, since two may limit the grade together.
+// overall grade, and every figure at it is named, since two may limit the grade together; at the
+// standard's top level nothing holds the grade down, and none is named.
 #include "quality/QualityGrades.h"
 
 #include "quality/AuditLevels.h"
@@ -53,6 +54,7 @@ StandardGrade Weakest(const std::vector<GradedFigure>& figures, Index indexOf) {
         }
         if (*index == weakest) grade.limiting.push_back(f.figure);
     }
+    if (weakest == 0) grade.limiting.clear();
     return grade;
 }
 

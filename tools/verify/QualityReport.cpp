@@ -84,6 +84,7 @@ std::string GradeText(const quality::StandardGrade& grade, bool fadgi) {
     if (!grade.graded) return "not graded";
     std::string text = fadgi ? quality::FadgiText(grade.fadgiStars) : quality::LevelText(grade.level);
     std::string names;
+    if (grade.limiting.empty()) return text + " (every graded figure at the top level)";
     for (Figure f : grade.limiting) names += (names.empty() ? "" : "; ") + std::string(quality::FigureLabel(f));
     return text + " (limited by " + names + ")";
 }
