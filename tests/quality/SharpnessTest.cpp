@@ -105,6 +105,12 @@ TEST_P(ChartSharpnessTruth, MtfAndShiftsMatchTheRenderedOptics) {
                         d == 0 ? "x" : "y", "RGB"[c], sigma, mtf50, TruthMtf(sigma, 0.5), 100.0 * (mtf50 / TruthMtf(sigma, 0.5) - 1.0),
                         mtf10, TruthMtf(sigma, 0.1), 100.0 * (mtf10 / TruthMtf(sigma, 0.1) - 1.0));
         }
+        // One blur in every channel and no shift: the luminance that the sampling efficiency is
+        // graded on has that blur too.
+        if (t.sigma[0] == t.sigma[1] && t.sigma[1] == t.sigma[2] && t.misregister == std::array<double, 4>{}) {
+            ASSERT_TRUE(dir.mtf50[SfrLuminance]) << t.name;
+            EXPECT_NEAR(*dir.mtf50[SfrLuminance], TruthMtf(t.sigma[0], 0.5), 0.05 * TruthMtf(t.sigma[0], 0.5)) << t.name;
+        }
         const double red = t.misregister[static_cast<std::size_t>(d)], blue = t.misregister[static_cast<std::size_t>(2 + d)];
         EXPECT_NEAR(dir.redShift, red, 0.1) << t.name << " direction " << d;
         EXPECT_NEAR(dir.blueShift, blue, 0.1) << t.name << " direction " << d;
@@ -140,6 +146,31 @@ TEST(ChartSharpness, UnslantedEdgesAndBadRegionsGiveReasonsNotFigures) {
     EXPECT_EQ(MeasureSlantedEdge(chart.image, {100, 400, 10, 200}, EdgeOrientation::NearVertical).status, EdgeStatus::BadRegion);
     // Plain card between the card's edge and the box line: no edge at all.
     EXPECT_EQ(MeasureSlantedEdge(chart.image, {112, 400, 40, 200}, EdgeOrientation::NearVertical).status, EdgeStatus::NoEdge);
+}
+
+// A window is read only where the whole of it lies inside the image: an edge x = 40 + 0.05 y in a
+// 65 x 150 image, read 20 px each side of it from line -20 to 179, keeps lines 0 to 109 (line 109
+// starts at x 25 and ends at the last column; line 110 would start at 26).
+TEST(ChartSharpness, WindowsAreReadOnlyWhereTheyLieInsideTheImage) {
+    ScanBitmap image(65, 150);
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const double cover = std::clamp(x + 0.5 - (40.0 + 0.05 * y), 0.0, 1.0);
+            const auto level = static_cast<std::uint8_t>(std::lround(50.0 + 150.0 * cover));
+            std::uint8_t* px = image.Row(y) + 3 * static_cast<std::size_t>(x);
+            px[0] = px[1] = px[2] = level;
+        }
+    EdgeWindows windows;
+    windows.orientation = EdgeOrientation::NearVertical;
+    windows.width = 40;
+    windows.stretches.push_back({-20, 200, 19.0, 0.05});
+    const SlantedEdgeResult r = MeasureSlantedEdge(image, windows);
+    ASSERT_EQ(r.status, EdgeStatus::Measured) << r.message;
+    EXPECT_EQ(r.stretches, 1);
+    EXPECT_NEAR(r.channel[SfrGreen].slope, 0.05, 0.002);
+    EXPECT_NEAR(r.phaseShift, 0.05 * 109, 0.03);
+    windows.stretches = {{200, 50, 19.0, 0.0}, {-60, 50, 19.0, 0.0}};
+    EXPECT_EQ(MeasureSlantedEdge(image, windows).status, EdgeStatus::BadRegion);
 }
 
 // The card's outer edge against the scanner background, slanted, plain and through the tables
