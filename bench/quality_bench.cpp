@@ -1,16 +1,12 @@
-// Benchmark of the image-quality figures of one side in-process: tone response and gain
-// modulation, noise, sampling rate, sharpness and registration from the chart scan, and the
-// illumination uniformity of a blank page. Goal: all of them in at most 150 ms median.
+// Benchmark of the image-quality figures of one side in-process, in the one call the programs
+// make: tone response and gain modulation, noise, white balance, colour accuracy, sampling rate,
+// sharpness and registration from the chart scan, the illumination uniformity of a blank page,
+// and the grades. Goal: all of them in at most 150 ms median.
 #include "ChartColours.h"
 #include "ChartRenderer.h"
 #include "colour/ColourSpaces.h"
 #include "it8ref/It8Ref.h"
-#include "quality/ChartSharpness.h"
-#include "quality/PatchNoise.h"
-#include "quality/PixelDecoder.h"
-#include "quality/SamplingRate.h"
-#include "quality/ToneResponse.h"
-#include "quality/Uniformity.h"
+#include "quality/SideQuality.h"
 
 #include "BenchMain.h"
 #include <benchmark/benchmark.h>
@@ -25,7 +21,8 @@ struct Side {
     ScanBitmap chart;
     ScanBitmap blank;
     std::array<Point, 5> slots{};
-    std::array<double, GreyPatchCount> referenceL{};
+    std::array<Lab, GreyPatchCount> referenceGreys{};
+    quality::PatchReference referencePatches{};
 };
 
 Side RenderSide() {
@@ -46,28 +43,33 @@ Side RenderSide() {
         side.slots[order[i]] = {static_cast<int>(std::lround(chart.corners[i][0])), static_cast<int>(std::lround(chart.corners[i][1]))};
     for (int i = 0; i < GreyPatchCount; ++i) {
         const float* xyz = reference.greyXYZ[i];
-        side.referenceL[static_cast<std::size_t>(i)] = XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50).L;
+        side.referenceGreys[static_cast<std::size_t>(i)] = XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
     }
+    for (int row = 0; row < It8PatchRows; ++row)
+        for (int column = 0; column < It8PatchColumns; ++column) {
+            const float* xyz = reference.patchXYZ[row][column];
+            side.referencePatches[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
+                XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
+        }
     return side;
 }
 
 void BM_QualityFiguresOfOneSide(benchmark::State& state) {
     const Side side = RenderSide();
-    const quality::PixelDecoder decode = quality::SrgbDecoder();
+    quality::SideQualityInput input;
+    input.chart = &side.chart;
+    input.blankPage = &side.blank;
+    input.cornerSlots = side.slots;
+    input.referenceGreys = side.referenceGreys;
+    input.referencePatches = side.referencePatches;
+    input.decode = quality::SrgbDecoder();
     std::string error;
     for (auto _ : state) {
-        quality::ToneFigures tone;
-        quality::NoiseFigures noise;
-        quality::SamplingRateFigures sampling;
-        quality::UniformityFigures uniformity;
-        bool ok = quality::MeasureToneResponse(side.chart, side.slots, side.referenceL, decode, {}, &tone, &error);
-        ok = ok && quality::MeasurePatchNoise(side.chart, side.slots, decode, &noise, &error);
-        ok = ok && quality::MeasureSamplingRate(side.slots, {}, &sampling, &error);
-        const ChartSharpnessResult sharpness = MeasureChartSharpness(side.chart, side.slots);
-        ok = ok && quality::MeasureUniformity(side.blank, decode, {}, &uniformity, &error);
-        if (!ok) state.SkipWithError(error.c_str());
-        benchmark::DoNotOptimize(sharpness);
-        benchmark::DoNotOptimize(uniformity);
+        quality::SideQuality quality;
+        if (!quality::MeasureSideQuality(input, &quality, &error)) state.SkipWithError(error.c_str());
+        if (quality.sharpness.horizontal.status != EdgeStatus::Measured || !quality.uniformity.figures)
+            state.SkipWithError("a figure was not measured");
+        benchmark::DoNotOptimize(quality);
     }
 }
 BENCHMARK(BM_QualityFiguresOfOneSide)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,8 @@
 # turned for the rear), runs `calvix --unattended` in a private data folder with a short lamp
 # warm-up, scans the chart once more through the uploaded LUT with q71-scan, and prints per side
 # the 24 grey patches before and after calibration against their reference values. Last, the
-# proof: calvix-verify checks both sides through the LUT in force and writes a certificate. The
+# proof: calvix-verify checks both sides through the LUT in force, with a grey card per side for
+# the illumination's uniformity, and writes a certificate. The
 # calibration also leaves one ICC input profile per side in $XDG_DATA_HOME/icc; the archival
 # rescans are TIFF files with that profile embedded, and the certificate reads the colour
 # patches through it.
@@ -85,8 +86,12 @@ echo "Verifying the calibration: calvix-verify --unattended --report certificate
 # needs its edges off the pixel grid.
 "$BIN/q71-emulator" feed --chart-on front --it8 "$REFERENCE" --rotate 0.4 --shift-x 10 >/dev/null
 "$BIN/q71-emulator" feed --chart-on rear --it8 "$REFERENCE" --rotate -0.5 --shift-y 8 >/dev/null
+# Then a light grey card per side for the illumination's fall-off: paper white lies beyond the
+# white the new tables reach and would read 255 all over.
+"$BIN/q71-emulator" feed --blank --level 0.7 >/dev/null
+"$BIN/q71-emulator" feed --blank --level 0.7 >/dev/null
 verdict=0
-"$BIN/calvix-verify" -r "$REFERENCE" --unattended --report "$RUN/certificate.pdf" || verdict=$?
+"$BIN/calvix-verify" -r "$REFERENCE" --unattended --uniformity --report "$RUN/certificate.pdf" || verdict=$?
 echo
 echo "Certificate: $RUN/certificate.pdf (and certificate.json)"
 echo "Calvix's log, scans and tables: $DATA"
