@@ -3,7 +3,7 @@
 # (no X server needed) in a private data folder against the emulated Q71, and a scripted
 # operator walks through it (calvix-screenshots). Normal mode: the splash and every wizard page
 # of a whole duplex calibration run, ending with the upload. Expert mode: the main window with a
-# scan, its zoom and overview, the graph, the about window and the help.
+# scan, its zoom and overview, the Quality page, the graph, the about window and the help.
 #   scripts/screenshots.sh [OUTDIR]      (default docs/screenshots)
 #   xvfb-run -a env QT_QPA_PLATFORM=xcb scripts/screenshots.sh /tmp/shots   (under an X server)
 set -euo pipefail
@@ -55,7 +55,9 @@ user_store 0 >"$RUN/config/Zelmar GmbH/Calvix.reg"
 walk normal --mode normal --warm-up "$WARMUP"
 
 # Expert mode opens a scan of the chart as the emulated Q71 renders it.
-build/bin/q71-render --it8 "$REF" --rotate 0.4 --noise 2 -o "$RUN/scan-front.bmp" >/dev/null
+# A little blur and misregistration, so that the Quality page has edges to measure.
+build/bin/q71-render --it8 "$REF" --rotate 0.4 --noise 2 --blur 0.8 --misregister 0.3,0,0,-0.2 \
+  -o "$RUN/scan-front.bmp" >/dev/null
 user_store 1 >"$RUN/config/Zelmar GmbH/Calvix.reg"
 walk expert --mode expert --image "$RUN/scan-front.bmp"
 

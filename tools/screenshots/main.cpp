@@ -110,6 +110,16 @@ void NormalWalk(ScreenshotWalk& walk, GuiSession& s, int warmUpSeconds) {
 }
 
 // A button of the main window, clicked as an operator would once it is enabled.
+// Brings the tool panel's page that holds the named widget to the front (the pages sit in scroll
+// areas, so the page is found as the widget's ancestor, not by its own name).
+void ShowToolPageOf(MainWindow& window, const char* name) {
+    auto* tabs = window.findChild<QTabWidget*>("ToolTab");
+    auto* widget = window.findChild<QWidget*>(name);
+    if (tabs == nullptr || widget == nullptr) return;
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->isAncestorOf(widget)) tabs->setCurrentIndex(i);
+}
+
 void ClickWhenEnabled(ScreenshotWalk& walk, MainWindow& window, const char* name) {
     walk.Then(
         std::string("click ") + name, [&window, name] { return Enabled(window.findChild<QAbstractButton*>(name)); },
@@ -145,10 +155,7 @@ void ExpertWalk(ScreenshotWalk& walk, GuiSession& s, const std::string& image) {
     walk.Then(
         "scan opened", [] { return true; }, [&core, image] { core.OpenImageFile(image); });
     walk.Then(
-        "IT8 Chart page", [] { return true; },
-        [&window] {
-            if (auto* tabs = window.findChild<QTabWidget*>("ToolTab")) tabs->setCurrentIndex(tabs->count() - 1);
-        });
+        "IT8 Chart page", [] { return true; }, [&window] { ShowToolPageOf(window, "TTabButtonSetAuto"); });
     ClickWhenEnabled(walk, window, "TTabButtonSetAuto");
     // The corners found are taken by entering the set-corners mode; the scan window, activated
     // anew, then offers "Store".
@@ -168,6 +175,12 @@ void ExpertWalk(ScreenshotWalk& walk, GuiSession& s, const std::string& image) {
     walk.Shot("main-window", [&window]() -> QWidget* { return &window; });
     walk.Shot(
         "zoom-overview", [&window]() -> QWidget* { return window.findChild<QWidget*>("PanelTools"); }, 2000);
+    walk.Then(
+        "Quality page", [] { return true; }, [&window] { ShowToolPageOf(window, "TabSheetQuality"); });
+    walk.Shot(
+        "quality", [&window]() -> QWidget* { return window.findChild<QWidget*>("TabSheetQuality"); }, 2000);
+    walk.Then(
+        "back to the graph's page", [] { return true; }, [&window] { ShowToolPageOf(window, "SpeedButtonShowGraph"); });
     ClickWhenEnabled(walk, window, "SpeedButtonShowGraph");
     walk.Shot(
         "graph",
