@@ -63,6 +63,16 @@ bool IsGrey(PackedColour colour, int tolerance) {
     return true;
 }
 
+bool WedgeFalls(const GreyPatchTable& table, int tolerance) {
+    auto level = [&table](int i) {
+        const PackedColour c = table[static_cast<std::size_t>(i)].measured;
+        return (RedOf(c) + GreenOf(c) + BlueOf(c)) / 3;
+    };
+    for (int i = 1; i < TestedGreyPatches; ++i)
+        if (level(i) > level(i - 1) + tolerance) return false;
+    return level(0) - level(TestedGreyPatches - 1) > 2 * tolerance;
+}
+
 int ChartAnalysis::CheckIt8Scan(TChildImage* window, bool front) {
     TChildImage* scan = window != nullptr ? window : c_.windows.ChildImage();
     // Without an open window holding a picture there is no box to find: reported like a
@@ -178,7 +188,10 @@ int ChartAnalysis::CheckGreyWedge() {
     for (int i = 0; i < TestedGreyPatches; ++i) {
         if (!IsGrey(table[static_cast<std::size_t>(i)].measured)) return -1;
     }
-    return 0;
+    // Grey patch by patch is not enough: a box found a raster row short (blur and noise can end
+    // the walk down a side line early) puts every sample on the plain card above the wedge, which
+    // is grey throughout, and the tables would then be built from one grey. A wedge must fall.
+    return WedgeFalls(table, c_.gwTolerance) ? 0 : -1;
 }
 
 }  // namespace calvix

@@ -40,6 +40,10 @@ BoxGeometryVerdict CheckBoxGeometry(Point topLeft, Point topRight, Point bottomL
 // Every channel within tolerance of the truncated mean of the three.
 bool IsGrey(PackedColour colour, int tolerance);
 
+// The tested patches of a sampled wedge get darker from GS0 on: no patch lighter than the one
+// before by more than tolerance, and GS0 lighter than the last tested patch by more than twice it.
+bool WedgeFalls(const GreyPatchTable& table, int tolerance);
+
 // "Set" serves while the window's corners are pending, and always while its set-corners mode
 // is on: the mode is left with the same button, and a greyed-out button would leave every
 // later click on the picture moving a corner.

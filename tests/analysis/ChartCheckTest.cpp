@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -220,12 +221,50 @@ INSTANTIATE_TEST_SUITE_P(Indices, ColouredWedge,
                          ::testing::Values(WedgeCase{0, -1000}, WedgeCase{19, -1000}, WedgeCase{20, 0},
                                            WedgeCase{21, 0}, WedgeCase{23, 0}));
 
+// A wedge is grey and falls. Levels of GS0..GS19 (each patch grey); the tolerance is 20.
+TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
+    const struct {
+        const char* what;
+        int first, step;  // GS i has level first - i * step
+        int bump;         // added to GS10
+        bool falls;
+    } cases[] = {{"a wedge", 240, 11, 0, true},
+                 {"plain card", 115, 0, 0, false},
+                 {"a short range: 38 levels, under twice the tolerance", 140, 2, 0, false},
+                 {"a step back up by the tolerance", 240, 11, 31, true},
+                 {"a step back up by more", 240, 11, 32, false}};
+    for (const auto& c : cases) {
+        GreyPatchTable table{};
+        for (int i = 0; i < GreyPatchCount; ++i) {
+            const int level = std::clamp(c.first - i * c.step + (i == 10 ? c.bump : 0), 0, 255);
+            table[static_cast<std::size_t>(i)].measured = MakeColour(level, level, level);
+        }
+        EXPECT_EQ(WedgeFalls(table, 20), c.falls) << c.what;
+    }
+}
+
+// A box found a raster row short at the bottom puts the wedge's samples on the card above it:
+// grey everywhere, and still no wedge.
+TEST(CheckIt8Scan, AWedgeReadOnTheCardFails) {
+    ChartRig rig;
+    TChildImage& scan = rig.AddScan(RenderChart(Colours(), ShortPage()).image, true);
+    ASSERT_EQ(rig.analysis.CheckIt8Scan(&scan, true), 0);
+    const int row = scan.raster.dyLeft / RasterRows;
+    scan.cornerSlots[SlotLowerLeft].y -= row;
+    scan.cornerSlots[SlotLowerRight].y -= row;
+    scan.raster = RasterGeometry::FromCorners(scan.cornerSlots);
+    EXPECT_EQ(rig.analysis.CheckGreyWedge(), -1);
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(IsGrey(GreyPatches()[static_cast<std::size_t>(i)].measured, 20)) << "GS" << i;
+}
+
 TEST(CheckIt8Scan, RearCornersGoToTheRearScanWindow) {
     const RenderedChart chart = RenderChart(Colours(), ShortPage());
     ChartRig rig;
     TChildImage& rear = rig.AddScan(chart.image, false);
     TChildImage& other = rig.AddScan(chart.image, true);
-    EXPECT_EQ(rig.analysis.CheckIt8Scan(&other, false), 0);
+    // The wedge is then read on the analysed window, the current one, which holds no corners:
+    // samples from nowhere are no wedge.
+    EXPECT_EQ(rig.analysis.CheckIt8Scan(&other, false), ChartGreyWedgeFailed);
     EXPECT_TRUE(rear.cornersValid);
     EXPECT_FALSE(other.cornersValid);
     ExpectCornersNear(rear, chart);

@@ -210,7 +210,7 @@ const StrongCase kStrong[] = {
     // Rear green: patch 2 sits one scan level below its clipped neighbour and is 7 off.
     {{"Strong_HighGain", {1.20, 0, 1.00, 0.03}, {1.10, 10, 0.80, 0.03}, 0.0, false}, nullptr, 7, {8, 5}},
     {{"Strong_WideChannelSpread", {0.95, 10, 1.00, 0.08}, {1.00, 10, 1.00, 0.10}, 0.0, false},
-     "rear side: grey wedge failed (a patch is not grey) (code -1000)", 0, {}},
+     "rear side: grey wedge failed (a patch is not grey, or the wedge does not darken) (code -1000)", 0, {}},
     // Rear green, gain 1.1: patch 1 just below its clipped neighbour is 3 off.
     {{"Strong_WideChannelSpread_GW40", {0.95, 10, 1.00, 0.08}, {1.00, 10, 1.00, 0.10}, 0.0, false, 25, 40},
      nullptr, 3, {0, 1}},

@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
     Sensors, WrongLutTest,
     ::testing::Values(WrongLut{"RedGainDrifted", "0.92,0.03,1.15/0.95,0.02,1.10/0.85,0.04,1.25", ""},
                       WrongLut{"OtherSensor", "1.0,0.0,1.0/1.0,0.0,1.0/1.0,0.0,1.0",
-                               "grey wedge check failed (a patch is not grey), "}),
+                               "grey wedge check failed (a patch is not grey, or the wedge does not darken), "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VerifyEndToEndTest, AsksToTurnTheSheetAndStopsWithoutAnOperator) {

@@ -269,7 +269,7 @@ std::string ResultMeaning(int code) {
     if (code == 0) return "passed";
     if (code == SideNotChecked) return "not checked";
     if (code == ChartCornersNotFound) return "corners of the bounding box not found";
-    if (code == ChartGreyWedgeFailed) return "grey wedge failed (a patch is not grey)";
+    if (code == ChartGreyWedgeFailed) return "grey wedge failed (a patch is not grey, or the wedge does not darken)";
     switch (code) {
         case -100: return "geometry check failed: dx top != dx bottom";
         case -200: return "geometry check failed: dy left != dy right";

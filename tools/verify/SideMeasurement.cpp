@@ -60,7 +60,7 @@ std::string ChartCodeMeaning(int code) {
     if (code == 0) return "chart found and checked";
     if (code == ChartNotChecked) return "not checked";
     if (code == ChartCornersNotFound) return "corners of the chart's bounding box not found";
-    if (code == ChartGreyWedgeFailed) return "grey wedge check failed (a patch is not grey)";
+    if (code == ChartGreyWedgeFailed) return "grey wedge check failed (a patch is not grey, or the wedge does not darken)";
     if (code <= -100 && code >= -600) return "geometry of the chart's bounding box failed";
     return "unknown result";
 }
