@@ -40,8 +40,8 @@ BoxGeometryVerdict CheckBoxGeometry(Point topLeft, Point topRight, Point bottomL
 // Every channel within tolerance of the truncated mean of the three.
 bool IsGrey(PackedColour colour, int tolerance);
 
-// The tested patches of a sampled wedge get darker from GS0 on: no patch lighter than the one
-// before by more than tolerance, and GS0 lighter than the last tested patch by more than twice it.
+// The tested patches of a sampled wedge get darker from GS0 on: each darker than the one two
+// before it, and GS0 lighter than the last tested patch by more than twice the tolerance.
 bool WedgeFalls(const GreyPatchTable& table, int tolerance);
 
 // "Set" serves while the window's corners are pending, and always while its set-corners mode

@@ -225,18 +225,20 @@ INSTANTIATE_TEST_SUITE_P(Indices, ColouredWedge,
 TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
     const struct {
         const char* what;
-        int first, step;  // GS i has level first - i * step
-        int bump;         // added to GS10
+        int first, step;  // GS i has level first - (i - flat) * step, first up to GS flat
+        int flat;
+        int bump;  // added to GS10
         bool falls;
-    } cases[] = {{"a wedge", 240, 11, 0, true},
-                 {"plain card", 115, 0, 0, false},
-                 {"a short range: 38 levels, under twice the tolerance", 140, 2, 0, false},
-                 {"a step back up by the tolerance", 240, 11, 31, true},
-                 {"a step back up by more", 240, 11, 32, false}};
+    } cases[] = {{"a wedge", 240, 11, 0, 0, true},
+                 {"plain card", 115, 0, 0, 0, false},
+                 {"card, then the darker half of the wedge", 105, 8, 13, 0, false},
+                 {"a short range: 38 levels, under twice the tolerance", 140, 2, 0, 0, false},
+                 {"a step back up, by less than the wedge falls over two steps", 240, 8, 0, 15, true},
+                 {"a step back up to the level two steps before", 240, 8, 0, 16, false}};
     for (const auto& c : cases) {
         GreyPatchTable table{};
         for (int i = 0; i < GreyPatchCount; ++i) {
-            const int level = std::clamp(c.first - i * c.step + (i == 10 ? c.bump : 0), 0, 255);
+            const int level = std::clamp(c.first - std::max(0, i - c.flat) * c.step + (i == 10 ? c.bump : 0), 0, 255);
             table[static_cast<std::size_t>(i)].measured = MakeColour(level, level, level);
         }
         EXPECT_EQ(WedgeFalls(table, 20), c.falls) << c.what;
