@@ -313,7 +313,9 @@ TEST(OpticalOutput, AnAlmostIdleOpticalPathDeliversThePlainRenderByteForByte) {
             for (std::size_t i = 0; i < rowBytes; ++i, ++bytes) off += std::abs(a.Row(y)[i] - b.Row(y)[i]) > 1;
             for (std::size_t i = rowBytes - 3; i < rowBytes; ++i) ASSERT_LE(std::abs(a.Row(y)[i] - b.Row(y)[i]), 1) << y;
         }
-        if (noise == 0.0) EXPECT_LT(off, bytes / 50);
+        if (noise == 0.0) {
+            EXPECT_LT(off, bytes / 50);
+        }
         // A colour patch in row B and the page's right edge, channel by channel.
         for (const auto& [x0, y0] : {std::pair{445, 296}, std::pair{a.Width() - 40, 1200}}) {
             std::array<double, 3> sumA{}, sumB{};
