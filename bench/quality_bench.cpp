@@ -6,6 +6,7 @@
 #include "ChartRenderer.h"
 #include "colour/ColourSpaces.h"
 #include "it8ref/It8Ref.h"
+#include "quality/ReferenceLab.h"
 #include "quality/SideQuality.h"
 
 #include "BenchMain.h"
@@ -41,16 +42,8 @@ Side RenderSide() {
     const int order[4] = {SlotUpperLeft, SlotUpperRight, SlotLowerLeft, SlotLowerRight};
     for (int i = 0; i < 4; ++i)
         side.slots[order[i]] = {static_cast<int>(std::lround(chart.corners[i][0])), static_cast<int>(std::lround(chart.corners[i][1]))};
-    for (int i = 0; i < GreyPatchCount; ++i) {
-        const float* xyz = reference.greyXYZ[i];
-        side.referenceGreys[static_cast<std::size_t>(i)] = XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
-    }
-    for (int row = 0; row < It8PatchRows; ++row)
-        for (int column = 0; column < It8PatchColumns; ++column) {
-            const float* xyz = reference.patchXYZ[row][column];
-            side.referencePatches[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
-                XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
-        }
+    side.referenceGreys = quality::ReferenceGreyLab(reference);
+    side.referencePatches = quality::ReferencePatchLab(reference);
     return side;
 }
 

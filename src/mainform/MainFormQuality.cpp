@@ -8,6 +8,7 @@
 #include "it8ref/ReferenceGrey.h"
 #include "mainform/QualityTable.h"
 #include "quality/GreyEvaluation.h"
+#include "quality/ReferenceLab.h"
 #include "quality/SideQuality.h"
 
 #include <cstdio>
@@ -21,20 +22,6 @@ std::string GammaText(double gamma) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", gamma);
     return text;
-}
-
-// The reference values of the greys and colour patches, L*a*b* under D50 from the file's XYZ.
-void ReferenceLabOf(const TIT8Ref& reference, quality::SideQualityInput& input) {
-    for (std::size_t i = 0; i < input.referenceGreys.size(); ++i) {
-        const float* xyz = reference.greyXYZ[i];
-        input.referenceGreys[i] = XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
-    }
-    for (int row = 0; row < It8PatchRows; ++row)
-        for (int column = 0; column < It8PatchColumns; ++column) {
-            const float* xyz = reference.patchXYZ[row][column];
-            input.referencePatches[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
-                XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
-        }
 }
 
 // Without a file the defaults are RGB aims, read as sRGB like the pixels: the greys have a
@@ -87,7 +74,8 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
             // The encoding the grey-scale correction aims at, with the adaptation and gamma in force.
             auto encoding = std::make_shared<const quality::ReferenceEncoding>(
                 ReferenceGreyTable, inputs.adapted ? AdaptedMatrix : PlainMatrix, inputs.gamma);
-            ReferenceLabOf(It8Reference(), input);
+            input.referenceGreys = quality::ReferenceGreyLab(It8Reference());
+            input.referencePatches = quality::ReferencePatchLab(It8Reference());
             if (encoding->Usable()) {
                 input.decode = [encoding](double r, double g, double b) { return encoding->DecodeFractional({r, g, b}); };
                 decoder = QualityText(textBase, QualityTextReferenceEncoding) + " (gamma " + GammaText(inputs.gamma) +

@@ -12,6 +12,7 @@
 #include "calibration/ReferenceColours.h"
 #include "it8ref/It8Ref.h"
 #include "platform/HeadlessDesktop.h"
+#include "quality/ReferenceLab.h"
 #include "platform/HeadlessImageHost.h"
 
 namespace calvix::verify {
@@ -21,23 +22,12 @@ namespace {
 // The English texts, as the program shows them without a language setting.
 constexpr int EnglishTextBase = 10000;
 
-// The reference greys as L*a*b* under D50, from the file's XYZ as the colour patches are.
-std::array<Lab, GreyPatchCount> ReferenceGreyLab() {
-    const TIT8Ref& reference = It8Reference();
-    std::array<Lab, GreyPatchCount> greys{};
-    for (std::size_t i = 0; i < greys.size(); ++i) {
-        const float* xyz = reference.greyXYZ[i];
-        greys[i] = XyzToLab({xyz[0], xyz[1], xyz[2]}, WhiteD50);
-    }
-    return greys;
-}
-
 void MeasureQuality(const TChildImage& window, bool front, const MeasureContext& context, const ColourReading& colour,
                     SideResult& side) {
     quality::SideQualityInput input;
     input.chart = window.originalImage ? window.originalImage.get() : &window.image;
     input.cornerSlots = window.cornerSlots;
-    input.referenceGreys = ReferenceGreyLab();
+    input.referenceGreys = quality::ReferenceGreyLab(It8Reference());
     input.referencePatches = context.batch.lab;
     input.decode = [colour](double r, double g, double b) { return colour.Read({r, g, b}); };
     input.decoderName = colour.Text();
