@@ -48,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SheetCase{"blank", "blank", true},
         SheetCase{"blank,level=0.70", "blank,level=0.7", true},
+        SheetCase{"blank,level=1", "blank,level=1", true},
         SheetCase{"blank,level=0.04", "level must be 0.05 to 1", false},
         SheetCase{"blank,level=1.5", "level must be 0.05 to 1", false},
         SheetCase{"blank,level=0.5x", "level must be 0.05 to 1", false},
