@@ -17,8 +17,8 @@ namespace {
 // strays about 37 % from its mean; a printed page strays by far more.
 constexpr double kMaxBlankDeviationPercent = 60.0;
 
-// Each channel's 8-bit levels to linear light, the others held at mid-grey: Y / Yn of the decoded
-// colour relative to that of the grey, which for a decoder that treats channels apart (sRGB, a
+// Each channel's 8-bit levels to linear light, the others held at 0: Y / Yn of the decoded colour
+// relative to that of the channel at 255, which for a decoder that treats channels apart (sRGB, a
 // shaper/matrix profile, the reference encoding) is the channel's own curve up to scale.
 ChannelLinearisation LinearisationOf(const PixelDecoder& decode) {
     ChannelLinearisation table{};
