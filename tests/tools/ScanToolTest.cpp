@@ -138,6 +138,11 @@ TEST(ScanTool, ATiffCarriesTheSidesProfileTheOneNamedOrNone) {
     for (const int i : {0, 1}) {
         IccProfile srgb(cmsCreate_sRGBProfile());
         cmsSetHeaderRenderingIntent(srgb.Handle(), i);
+        // A stored profile is used only when its description names the scanner and side.
+        cmsMLU* text = cmsMLUalloc(nullptr, 1);
+        cmsMLUsetASCII(text, "en", "US", "Zelmar Q71 Q71-4711 rear");
+        cmsWriteTag(srgb.Handle(), cmsSigProfileDescriptionTag, text);
+        cmsMLUfree(text);
         bytes[i] = srgb.Bytes();
         WriteFileText(i == 0 ? own : named, std::string(bytes[i].begin(), bytes[i].end()));
     }

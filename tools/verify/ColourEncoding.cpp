@@ -99,9 +99,13 @@ ColourReading ChooseColourReading(const ColourReadingChoice& choice, const std::
     if (const std::optional<ColourReading>& given = front ? choice.front : choice.rear) return *given;
     // Without a serial the file name would be "unknown", which may be any scanner's.
     if (serial.empty() || choice.iccFolder.empty()) return reference;
+    std::string refusal;
     const std::optional<std::string> found =
-        FindProfile(choice.iccFolder, ProfileFileName(serial, front ? "front" : "rear"));
-    if (!found) return reference;
+        FindScannerProfile(choice.iccFolder, serial, front ? "front" : "rear", &refusal);
+    if (!found) {
+        if (!refusal.empty()) warning = "the stored profile is not used: " + refusal + "; the reference encoding is used instead";
+        return reference;
+    }
     std::string error;
     if (std::optional<ColourReading> reading = ColourReading::FromProfileFile(*found, error)) return *reading;
     warning = error + "; the reference encoding is used instead";
