@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include <sys/stat.h>
@@ -151,6 +152,22 @@ TEST(AnalyzeFailureRecordTest, FailedRunLeavesAnEarlierRecordAsItWas) {
     const std::string coloured = Rendered(dir, "coloured.bmp", [](RenderOptions& o) { o.colouredWedgeIndex = 2; });
     ASSERT_EQ(RunAnalyze({front, coloured, "-o", dir.Path(), "--serial", "SECOND"}, dir.Path()).status, 1);
     EXPECT_EQ(ReadRecord(dir.File("CalibrationLut.bin")), before);
+}
+
+// "each passing side": a side whose tables fall is profiled through tables no scanner gets, so
+// the profile stored before stays, and the output says why there is no new one.
+TEST(AnalyzeFailureRecordTest, ASideWhoseTablesFallLeavesTheStoredProfileAsItWas) {
+    TempDir dir;
+    const std::string stored = dir.File("icc/Zelmar-Q71-SN1-front.icc");
+    std::filesystem::create_directories(dir.File("icc"));
+    WriteFileText(stored, "good");
+    const ToolRun run = RunAnalyze({GoodFront(dir), "-r", std::string(CALVIX_TEST_DATA_DIR) + "/it8/odd_grey_order.txt",
+                                    "-o", dir.File("out"), "--serial", "SN1", "--profile", dir.File("icc")},
+                                   dir.Path());
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("profile:   none stored, the side did not pass"), std::string::npos) << run.out;
+    EXPECT_EQ(ReadFileText(stored), "good");
+    EXPECT_FALSE(FileExists(stored + ".previous"));
 }
 
 }  // namespace

@@ -182,6 +182,12 @@ void ProfileSide(const TChildImage& scan, const ChannelTables& tables, const Ana
         NoteOutput(side, path, error.empty() ? "" : "cannot write '" + path + "': " + error);
     }
     if (options.profileFolder.empty()) return;
+    // A side that did not pass (its tables fall and stay out of the record) would replace the
+    // stored profile with one of tables no scanner gets; the folder is left as it is.
+    if (!side.Passed()) {
+        side.profileWithheld = true;
+        return;
+    }
     std::string error;
     const std::optional<BuiltProfile> built = BuildInputProfile(request, error);
     const std::string name = ProfileFileName(options.serial, side.name);

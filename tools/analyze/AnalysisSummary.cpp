@@ -87,6 +87,8 @@ void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
                      side.name.c_str(), side.monotonic[0] ? "ok" : "falls", side.monotonic[1] ? "ok" : "falls",
                      side.monotonic[2] ? "ok" : "falls");
     }
+    if (side.profileWithheld)
+        std::fprintf(out, "  profile:   none stored, the side did not pass (the stored one is kept)\n");
     if (!side.profileKind.empty()) {
         std::fprintf(out, "  profile:   %s, fit on the colour patches: CIEDE2000 mean %.2f, p90 %.2f, max %.2f\n",
                      side.profileKind.c_str(), side.profileMean, side.profileP90, side.profileMax);

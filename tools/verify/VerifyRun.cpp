@@ -124,11 +124,19 @@ int MakeProfiles(const VerifyOptions& options, const VerifyEnvironment& env, Ver
     int status = ExitPass;
     const ProfileOutRequest request{options.profileOut, result.scanner.serial, result.verifiedAt.substr(0, 10)};
     for (SideResult& side : result.sides) {
-        if (!side.Measured()) continue;
+        // Decision: a side is profiled only when its chart passed its check. A wedge that failed
+        // the check was not sampled where the greys are, and its profile would replace the good
+        // one with one of whatever lay there; a side merely outside the grey thresholds is still a
+        // true reading of what the scanner delivers, which is what the profile describes.
+        if (!side.Measured() || side.chartCode != 0) {
+            std::fprintf(env.out, "%s profile: none stored, the chart failed its check (the stored one is kept)\n",
+                         side.name.c_str());
+            continue;
+        }
         side.madeProfile = MakeSideProfile(side, result.batch, request);
         const MadeProfile& made = *side.madeProfile;
         if (!made.error.empty()) {
-            status = Fail(env, ExitOutput, made.error);
+            status = Fail(env, ExitProfileOutput, made.error);
             continue;
         }
         std::fprintf(env.out,
@@ -286,7 +294,12 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     if (status == ExitPass && !result.Passed()) status = ExitFail;
     const int profiled = options.profileOut.empty() ? ExitPass : MakeProfiles(options, env, result);
     const int written = WriteOutputs(options, env, result);
-    PrintVerdict(result, env.out);
+    // The verdict is the run's last line: a run that could not write what it was asked for does
+    // not end on PASS, whatever the scanner measured.
+    const char* unwritten = written != ExitPass ? "the certificate, its JSON or the history"
+                            : profiled != ExitPass ? "a profile"
+                                                   : nullptr;
+    PrintVerdict(result, env.out, unwritten);
     if (written != ExitPass) return written;
     return profiled != ExitPass ? profiled : status;
 }
