@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
                  "scan front and rear from the feeder, finish and upload the LUT. Exit status: 0 LUT uploaded "
                  "and acknowledged, 1 interrupted, 3 service interface in use, 4 scanner not reached, "
                  "5 calibration mode refused, 6 no usable reference, 7 front side failed, 8 rear side failed, "
-                 "9 upload refused");
+                 "9 upload refused, 10 LUT uploaded but an ICC profile not written");
     cli.add_option("--reference", options.operatorOptions.reference,
                    "IT8 reference file to install for the unattended run (default: the one picked last)");
     cli.add_option("--connect-retries", options.operatorOptions.connectRetries,

@@ -187,6 +187,10 @@ public:
     LutUpload lutUpload = LutUpload::NotSent;
     // After an acknowledged upload: one line per side profile, what was written or why not.
     std::vector<std::string> profileReports;
+    // A side's profile could not be written, or a stale one could not be moved aside.
+    bool profilesFailed = false;
+    // The patches a side's profile is made from at the upload; none for a side without them.
+    const std::optional<ChartMeasurement>& ProfilePatches(bool front) const { return profilePatches_[front ? 0 : 1]; }
 
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }
@@ -311,6 +315,8 @@ private:
     // The side profiles: patches kept at Store, profiles made once the LUT is acknowledged.
     void KeepProfilePatches(const TChildImage& window);
     void MakeSideProfiles();
+    // Moves the side's stored profile aside as .stale and reports why (see the source).
+    void SetStaleProfileAside(const std::string& side, const std::string& why, bool failed);
     void CreateAssistent();
     void ReleaseClosedAssistent();
     // What the Quality page was measured from; a window is told apart from one made later at
