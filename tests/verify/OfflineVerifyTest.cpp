@@ -243,6 +243,7 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         std::string says;
         std::string report = {};
         std::string profile = {};
+        std::string profileOut = {};
     } cases[] = {
         {"missing reference", dir.File("none.txt"), folder_->File("front.bmp"), "", ExitInput, "IT8 reference file"},
         {"short record", kR1, folder_->File("front.bmp"), dir.File("short.bin"), ExitInput, "has 3 bytes, not 6227"},
@@ -253,10 +254,18 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         {"blank page", kR1, dir.File("blank.bmp"), "", ExitChartFailed, "verdict: FAIL: front: chart check failed"},
         {"a profile that is none", kR1, folder_->File("front.bmp"), "", ExitInput,
          "cannot use the colour profile " + dir.File("short.bin"), "", dir.File("short.bin")},
+        // No profile from a wedge that failed the check; one not stored is no PASS.
+        {"profile of a failed wedge", kR1, dir.File("wedge.bmp"), "", ExitFail,
+         "front profile: none stored, the chart failed its check", "", "", dir.Path()},
+        {"profile not stored", kR1, folder_->File("front.bmp"), "", ExitProfileOutput,
+         "verdict: INCOMPLETE: the sides pass, but a profile was not written", "", "", dir.File("short.bin")},
     };
     ASSERT_EQ(::mkfifo(dir.File("r.json").c_str(), 0600), 0);
     std::string error;
     ASSERT_TRUE(SaveBmpFile(RenderBlankPage(RenderOptions{}), dir.File("blank.bmp"), error));
+    RenderOptions wedge;
+    wedge.colouredWedgeIndex = 5;
+    RenderR1(wedge, dir.File("wedge.bmp"));
     for (const Case& c : cases) {
         VerifyOptions options;
         options.reference = c.reference;
@@ -265,56 +274,14 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         options.noHistory = true;
         options.report = c.report;
         options.profile = c.profile;
+        options.profileOut = c.profileOut;
+        options.thresholds = {255.0, 255};  // the sRGB render's greys pass only so
         const OfflineRun run = RunOffline(options, dir.Path());
         EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << "\n" << run.out;
     }
     EXPECT_EQ(ReportJsonPath("a/cert.pdf"), "a/cert.json");
     EXPECT_EQ(ReportJsonPath("cert"), "cert.json");
-}
-
-// --profile-out replaces the stored profile only from a side whose chart passed its check, and a
-// profile it cannot store has a status of its own under a verdict that is not PASS.
-TEST_F(OfflineVerifyTest, AProfileIsStoredOnlyFromACheckedSideAndItsFailureIsNoPass) {
-    test::TempDir dir;
-    RenderOptions coloured;
-    coloured.rotationDegrees = 0.3;
-    coloured.colouredWedgeIndex = 5;
-    RenderR1(coloured, dir.File("coloured.bmp"));
-    const std::string folder = dir.File("icc"), stored = folder + "/" + ProfileFileName("Q71:1", "front");
-    test::WriteFileText(dir.File("plain"), "x");
-    const struct {
-        const char* name;
-        std::string scan, folder;
-        int status;
-        const char* says;
-        bool replaced;
-    } cases[] = {
-        {"wedge fails the check", dir.File("coloured.bmp"), folder, ExitFail,
-         "front profile: none stored, the chart failed its check", false},
-        {"folder is a file", folder_->File("front.bmp"), dir.File("plain"), ExitProfileOutput,
-         "verdict: INCOMPLETE: the sides pass, but a profile was not written", false},
-        {"stored", folder_->File("front.bmp"), folder, ExitPass, "verdict: PASS", true},
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        test::WriteFileText(stored, "good");
-        VerifyOptions options;
-        options.reference = kR1;
-        options.offlineFront = c.scan;
-        options.serial = "Q71:1";
-        options.noHistory = true;
-        options.profileOut = c.folder;
-        options.thresholds.meanLevels = 255;  // the sRGB render's greys are far from the reference's
-        options.thresholds.maxLevels = 255;
-        const OfflineRun run = RunOffline(options, dir.Path());
-        EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
-        EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << "\n" << run.out;
-        EXPECT_EQ(run.out.find("verdict: PASS") != std::string::npos, c.status == ExitPass) << c.name << run.out;
-        EXPECT_EQ(test::ReadFileText(stored) != "good", c.replaced) << c.name;
-        EXPECT_EQ(std::filesystem::exists(stored + ".previous"), c.replaced) << c.name;
-    }
 }
 
 }  // namespace
