@@ -203,8 +203,8 @@ bool StoreProfile(const std::string& folder, const std::string& name, const std:
     return true;
 }
 
-bool SetProfileAside(const std::string& folder, const std::string& serial, const std::string& side,
-                     std::string& moved, std::string& error) {
+bool SetProfileAside(const std::string& folder, const std::string& serial, const std::string& side, std::string& moved,
+                     std::string& error) {
     moved.clear();
     // Whatever lies under the escaped name, and then a file under the old name that would be
     // found in its place.
@@ -251,7 +251,8 @@ std::optional<std::string> FindScannerProfile(const std::string& folder, const s
 }
 
 std::optional<std::string> FindProfile(const std::string& folder, const std::string& name) {
-    if (const auto parsed = ParseProfileFileName(name)) return FindScannerProfile(folder, parsed->first, parsed->second);
+    if (const auto parsed = ParseProfileFileName(name))
+        return FindScannerProfile(folder, parsed->first, parsed->second);
     const std::string path = folder + "/" + name;
     if (IsRegularFile(path)) return path;
     return std::nullopt;

@@ -39,8 +39,8 @@ bool StoreProfile(const std::string& folder, const std::string& name, const std:
 // take in its place) aside as name + ".stale", replacing an older one, so that nothing reads it
 // as the profile in force. True when none is left (moved: the last .stale path made, empty when
 // there was none); false with a reason.
-bool SetProfileAside(const std::string& folder, const std::string& serial, const std::string& side,
-                     std::string& moved, std::string& error);
+bool SetProfileAside(const std::string& folder, const std::string& serial, const std::string& side, std::string& moved,
+                     std::string& error);
 
 // The stored profile of a scanner's side: folder/ProfileFileName, else a file under the old
 // name, each used only when it is a regular file whose description names this serial and side.

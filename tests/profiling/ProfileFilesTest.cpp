@@ -76,32 +76,33 @@ std::string ProfileDescribing(const char* description) {
     return {bytes.begin(), bytes.end()};
 }
 
-// The file the front of scanner Q71:1 is read through: one whose description names it, under the
-// escaped name or, when that has none, under the old one (Q71_1's); what a stale one takes aside.
+// The file the front of scanner "Q71@\t" (escaped Q71%40%09) is read through: one whose description
+// names it, under the escaped name or, when that has none, under the old one (Q71__'s); what a
+// stale one takes aside.
 TEST(ProfileFiles, AStoredProfileIsUsedOnlyWhenItsDescriptionNamesTheSerialAndSide) {
     const struct {
         const char* current;  // description of the file under the escaped name, null: none
         const char* old;      // and under the old name
         int found;            // 0 none, 1 the current, 2 the old
     } cases[] = {
-        {"Zelmar Q71 Q71:1 front, 2026-05-01, reference R1", "Zelmar Q71 Q71:1 front", 1},
-        {nullptr, "Zelmar Q71 Q71:1 front, 2026-05-01", 2},
-        {nullptr, "Zelmar Q71 Q71_1 front, 2026-05-01", 0},       // the other scanner's own
-        {"Zelmar Q71 Q71_1 front", "Zelmar Q71 Q71:1 front", 0},  // never passed over
-        {"Zelmar Q71 Q71:1 rear", nullptr, 0},
-        {"Zelmar Q71 Q71:1 front2026", nullptr, 0},
+        {"Zelmar Q71 Q71@\t front, 2026-05-01, reference R1", "Zelmar Q71 Q71@\t front", 1},
+        {nullptr, "Zelmar Q71 Q71@\t front, 2026-05-01", 2},
+        {nullptr, "Zelmar Q71 Q71__ front, 2026-05-01", 0},        // the other scanner's own
+        {"Zelmar Q71 Q71__ front", "Zelmar Q71 Q71@\t front", 0},  // never passed over
+        {"Zelmar Q71 Q71@\t rear", nullptr, 0},
+        {"Zelmar Q71 Q71@\t front2026", nullptr, 0},
     };
     for (const auto& c : cases) {
         test::TempDir dir;
-        const std::string files[] = {"", dir.File(ProfileFileName("Q71:1", "front")),
-                                     dir.File(OldProfileFileName("Q71:1", "front"))};
+        const std::string files[] = {"", dir.File(ProfileFileName("Q71@\t", "front")),
+                                     dir.File(OldProfileFileName("Q71@\t", "front"))};
         if (c.current) WriteFileAtomically(files[1], ProfileDescribing(c.current));
         if (c.old) WriteFileAtomically(files[2], ProfileDescribing(c.old));
         std::string refusal, moved, error;
-        EXPECT_EQ(FindScannerProfile(dir.Path(), "Q71:1", "front", &refusal).value_or(""), files[c.found]) << refusal;
-        EXPECT_EQ(FindProfile(dir.Path(), ProfileFileName("Q71:1", "front")).value_or(""), files[c.found]);
-        ASSERT_TRUE(SetProfileAside(dir.Path(), "Q71:1", "front", moved, error)) << error;
-        EXPECT_FALSE(FindScannerProfile(dir.Path(), "Q71:1", "front"));
+        EXPECT_EQ(FindScannerProfile(dir.Path(), "Q71@\t", "front", &refusal).value_or(""), files[c.found]) << refusal;
+        EXPECT_EQ(FindProfile(dir.Path(), ProfileFileName("Q71@\t", "front")).value_or(""), files[c.found]);
+        ASSERT_TRUE(SetProfileAside(dir.Path(), "Q71@\t", "front", moved, error)) << error;
+        EXPECT_FALSE(FindScannerProfile(dir.Path(), "Q71@\t", "front"));
         EXPECT_EQ(test::FileExists(files[2]), c.old && !c.current && c.found == 0) << moved;
     }
     EXPECT_FALSE(FindScannerProfile("/", "", "front"));  // without a serial, any scanner's

@@ -103,7 +103,8 @@ ColourReading ChooseColourReading(const ColourReadingChoice& choice, const std::
     const std::optional<std::string> found =
         FindScannerProfile(choice.iccFolder, serial, front ? "front" : "rear", &refusal);
     if (!found) {
-        if (!refusal.empty()) warning = "the stored profile is not used: " + refusal + "; the reference encoding is used instead";
+        if (!refusal.empty())
+            warning = "the stored profile is not used: " + refusal + "; the reference encoding is used instead";
         return reference;
     }
     std::string error;
