@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace calvix {
 namespace {
@@ -116,9 +117,10 @@ TEST(InputProfile, HeaderTagsAndVersionAsOtherReadersNeedThem) {
         EXPECT_EQ(cmsGetPCS(h), cmsSigXYZData);
         EXPECT_NEAR(cmsGetProfileVersion(h), version == 4 ? 4.3 : 2.4, 1e-6);
         EXPECT_EQ(profile->Description(), "Zelmar Q71 Q71-4711 front, 2026-12-09, reference R1");
-        for (cmsTagSignature tag : {cmsSigCopyrightTag, cmsSigMediaWhitePointTag, cmsSigRedTRCTag, cmsSigBlueColorantTag,
-                                    cmsSigMetaTag})
+        for (cmsTagSignature tag : {cmsSigCopyrightTag, cmsSigMediaWhitePointTag, cmsSigRedTRCTag, cmsSigBlueColorantTag})
             EXPECT_TRUE(cmsIsTag(h, tag));
+        // The fit's dictionary is a version 4 type.
+        EXPECT_EQ(cmsIsTag(h, cmsSigMetaTag) != 0, version == 4);
         EXPECT_EQ(cmsIsTag(h, cmsSigAToB0Tag) != 0, built->kind == "shaper/table");
         const auto* white = static_cast<const cmsCIEXYZ*>(cmsReadTag(h, cmsSigMediaWhitePointTag));
         ASSERT_NE(white, nullptr);
@@ -167,6 +169,14 @@ TEST(InputProfile, ArgyllReadsItAndAgreesOnItsAccuracy) {
     const std::string text = ReadWholeFile(dir.File("dump.txt"), 1 << 20).value_or("");
     for (const char* tag : {"'desc'", "'cprt'", "'wtpt'", "'rTRC'", "'rXYZ'"}) EXPECT_NE(text.find(tag), std::string::npos) << tag;
     EXPECT_NE(text.find("Device Class = Input"), std::string::npos);
+    // Every tag is of a type version 2 defines (no 'dict', 'mluc', 'mAB '), so a version 2
+    // reader meets nothing it cannot read.
+    const std::set<std::string> v2Types = {"'desc'", "'text'", "'XYZ '", "'curv'", "'mft2'", "'mft1'", "'sf32'"};
+    int tags = 0;
+    for (std::size_t at = text.find("type     "); at != std::string::npos; at = text.find("type     ", at + 1), ++tags)
+        EXPECT_EQ(v2Types.count(text.substr(at + 9, 6)), 1u) << text.substr(at, 15);
+    EXPECT_GE(tags, 10);
+    EXPECT_EQ(text.find("'meta'"), std::string::npos);
 
     const std::string check = "profcheck -k " + dir.File("p.ti3") + " " + dir.File("p.icc") + " > " + dir.File("check.txt") + " 2>&1";
     ASSERT_EQ(std::system(check.c_str()), 0);
