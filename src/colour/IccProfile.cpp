@@ -163,8 +163,8 @@ bool IccProfile::ReadsRgb() const {
 std::string IccProfile::InputProfileProblem() const {
     // Only the input class describes a scanner's colours; a display or output profile states
     // what a screen or printer shows, and reading a scan through one gives figures that look
-    // right while they describe another device. The sRGB reading has its own option
-    // (--assume-srgb), so no class is let through by request.
+    // right while they describe another device. Reading a scan as sRGB is a choice of its own
+    // where a program offers it, so no class is let through on request.
     const auto deviceClass = static_cast<std::uint32_t>(cmsGetDeviceClass(Handle()));
     if (deviceClass != cmsSigInputClass) {
         const struct {

@@ -50,7 +50,9 @@ TEST(IccProfileFile, RefusesWhatIsNotOneWholeInputProfileAndSaysWhat) {
         {"header size 0x7FFFFFFF", [&] { return write(Patched(good, 0, 0x7FFFFFFF)); }, "size of 2147483647 bytes"},
         {"a tag table past the end", [&] { return write(Patched(good, 128, 0x10000000)); },
          "tag table (268435456 tags) runs past its end"},
-        // The first tag, 'desc', starts at 264.
+        // The 11 entries end where the first tag, 'desc', starts (264); its reserved bytes, where a
+        // 12th entry's offset would be, are not read as one.
+        {"junk where a 12th entry would be", [&] { return write(Patched(good, 268, 0xFFFFFFFF)); }, ""},
         {"a tag up to the end", [&] { return write(Patched(good, 140, 568 - 264)); }, ""},
         {"a tag one byte past the end", [&] { return write(Patched(good, 140, 568 - 264 + 1)); },
          "its tag 'desc' lies outside the profile"},
@@ -59,6 +61,10 @@ TEST(IccProfileFile, RefusesWhatIsNotOneWholeInputProfileAndSaysWhat) {
          "a display profile (class 'mntr'), not an input profile ('scnr')"},
         {"an output profile", [&] { return write(Patched(good, 12, 0x70727472)); }, "an output profile (class 'prtr')"},
         {"grey data", [&] { return write(Patched(good, 16, 0x47524159)); }, "not for RGB data"},
+        {"L*a*b* connection space", [&] { return write(Patched(good, 20, 0x4C616220)); }, ""},
+        // A table that ends exactly at the end of the data, with no tags in it.
+        {"no tags", [&] { return write(Patched(Patched(Bytes(good.begin(), good.begin() + 132), 0, 132), 128, 0)); },
+         "its tags give no transform to L*a*b*"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
