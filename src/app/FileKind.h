@@ -2,8 +2,8 @@
 // ("is a FIFO", "is a link to a character device") rather than how reading it went wrong.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 namespace calvix {
 

@@ -6,13 +6,13 @@
 
 #include "app/FileKind.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace calvix {
 
@@ -170,9 +170,9 @@ std::string IccProfile::InputProfileProblem() const {
         const struct {
             std::uint32_t signature;
             const char* name;
-        } names[] = {{cmsSigDisplayClass, "a display profile"},      {cmsSigOutputClass, "an output profile"},
-                     {cmsSigLinkClass, "a device link"},             {cmsSigColorSpaceClass, "a colour space profile"},
-                     {cmsSigAbstractClass, "an abstract profile"},   {cmsSigNamedColorClass, "a named colour profile"}};
+        } names[] = {{cmsSigDisplayClass, "a display profile"},    {cmsSigOutputClass, "an output profile"},
+                     {cmsSigLinkClass, "a device link"},           {cmsSigColorSpaceClass, "a colour space profile"},
+                     {cmsSigAbstractClass, "an abstract profile"}, {cmsSigNamedColorClass, "a named colour profile"}};
         std::string name = "a profile";
         for (const auto& n : names)
             if (n.signature == deviceClass) name = n.name;

@@ -44,8 +44,9 @@ bool FindSideProfile(const std::string& folder, const std::string& serial, const
                      ChosenProfile& chosen, std::string& error) {
     // A file found by an empty serial could be any scanner's.
     if (serial.empty()) {
-        chosen = {{}, "none: the scanner reported no serial number, so no profile is its own; written without one "
-                      "(--profile names one)"};
+        chosen = {{},
+                  "none: the scanner reported no serial number, so no profile is its own; written without one "
+                  "(--profile names one)"};
         return true;
     }
     const std::string name = ProfileFileName(serial, side);
