@@ -1,6 +1,7 @@
 // Profiles made from one rendered scan and held against a second scan of the same sensor (other
 // noise, other placement): the emulator's chart colours are the truth. Also the profile as other
-// readers see it: Little CMS, and Argyll's iccdump and profcheck when they are installed.
+// readers see it: Little CMS, and Argyll's iccdump and profcheck when they are installed; and
+// profile files as a careless or hostile user hands them over.
 #include "profiling/ProfileBuilder.h"
 
 #include "ChartColours.h"
@@ -20,6 +21,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace calvix {
 namespace {
@@ -116,9 +120,10 @@ TEST(InputProfile, HeaderTagsAndVersionAsOtherReadersNeedThem) {
         EXPECT_EQ(cmsGetPCS(h), cmsSigXYZData);
         EXPECT_NEAR(cmsGetProfileVersion(h), version == 4 ? 4.3 : 2.4, 1e-6);
         EXPECT_EQ(profile->Description(), "Zelmar Q71 Q71-4711 front, 2026-12-09, reference R1");
-        for (cmsTagSignature tag : {cmsSigCopyrightTag, cmsSigMediaWhitePointTag, cmsSigRedTRCTag, cmsSigBlueColorantTag,
-                                    cmsSigMetaTag})
+        for (cmsTagSignature tag : {cmsSigCopyrightTag, cmsSigMediaWhitePointTag, cmsSigRedTRCTag, cmsSigBlueColorantTag})
             EXPECT_TRUE(cmsIsTag(h, tag));
+        // The fit's dictionary is a version 4 type.
+        EXPECT_EQ(cmsIsTag(h, cmsSigMetaTag) != 0, version == 4);
         EXPECT_EQ(cmsIsTag(h, cmsSigAToB0Tag) != 0, built->kind == "shaper/table");
         const auto* white = static_cast<const cmsCIEXYZ*>(cmsReadTag(h, cmsSigMediaWhitePointTag));
         ASSERT_NE(white, nullptr);
@@ -151,6 +156,55 @@ TEST(InputProfile, RefusesPatchesNoProfileCanBeMadeFrom) {
     }
 }
 
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Patched(Bytes bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    return bytes;
+}
+
+// Only a whole input-class RGB profile in a regular file is read; anything else is refused with
+// what is wrong with it.
+TEST(IccProfileFile, RefusesWhatIsNotOneWholeInputProfileAndSaysWhat) {
+    const std::string text = ReadWholeFile(CALVIX_TEST_DATA_DIR "/icc/seed-matrix-v4.icc", 1 << 20).value();
+    const Bytes good(text.begin(), text.end());  // 568 bytes, 11 tags; the first, 'desc', at 264
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.File("zero").c_str()), 0);
+    const struct {
+        std::string path;  // empty: the bytes in a file of their own
+        Bytes bytes;
+        std::string says;  // empty: read and usable
+    } cases[] = {
+        {"", good, ""},
+        {dir.Path(), {}, "is a folder, not a profile file"},
+        {dir.File("fifo"), {}, "is a FIFO, not a profile file"},
+        {dir.File("zero"), {}, "is a link to a character device"},
+        {"", Bytes(good.begin(), good.end() - 1), "header gives a size of 568 bytes, but it holds 567"},
+        {"", Patched(good, 0, 0x7FFFFFFF), "header gives a size of 2147483647 bytes"},
+        {"", Patched(good, 128, 0x10000000), "its tag table (268435456 tags) runs past its end"},
+        {"", Patched(good, 268, 0xFFFFFFFF), ""},  // where a 12th entry's offset would be
+        {"", Patched(good, 140, 568 - 264), ""},   // 'desc' up to the end
+        {"", Patched(good, 140, 568 - 264 + 1), "its tag 'desc' lies outside the profile"},
+        {"", Patched(Patched(Bytes(good.begin(), good.begin() + 132), 0, 132), 128, 0), "give no transform"},
+        {"", Bytes(MaxProfileBytes + 1, 0), "larger than any input profile"},
+        {"", Patched(good, 12, 0x6D6E7472), "a display profile (class 'mntr'), not an input profile ('scnr')"},
+        {"", Patched(good, 20, 0x4C616220), ""},  // an L*a*b* connection space
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const std::string path = cases[i].path.empty() ? dir.File(std::to_string(i)) : cases[i].path;
+        if (cases[i].path.empty()) test::WriteFileText(path, std::string(cases[i].bytes.begin(), cases[i].bytes.end()));
+        std::string error;
+        Bytes read;
+        const std::optional<IccProfile> profile = IccProfile::FromFile(path, error, &read);
+        const std::string said = profile ? profile->InputProfileProblem() : error;
+        EXPECT_NE(said.find(cases[i].says), std::string::npos) << said;
+        EXPECT_EQ(said.empty(), cases[i].says.empty()) << said;
+        EXPECT_EQ(read, profile ? cases[i].bytes : Bytes());
+    }
+}
+
 // Argyll reads our version 2 profile and our .ti3, and its own check agrees with ours.
 TEST(InputProfile, ArgyllReadsItAndAgreesOnItsAccuracy) {
     if (std::system("command -v profcheck >/dev/null 2>&1 && command -v iccdump >/dev/null 2>&1") != 0)
@@ -167,6 +221,13 @@ TEST(InputProfile, ArgyllReadsItAndAgreesOnItsAccuracy) {
     const std::string text = ReadWholeFile(dir.File("dump.txt"), 1 << 20).value_or("");
     for (const char* tag : {"'desc'", "'cprt'", "'wtpt'", "'rTRC'", "'rXYZ'"}) EXPECT_NE(text.find(tag), std::string::npos) << tag;
     EXPECT_NE(text.find("Device Class = Input"), std::string::npos);
+    // Every tag is of a type version 2 defines (no 'dict', 'mluc', 'mAB '): a version 2 reader
+    // meets nothing it cannot read.
+    const std::set<std::string> v2Types = {"'desc'", "'text'", "'XYZ '", "'curv'", "'mft2'", "'sf32'"};
+    int tags = 0;
+    for (std::size_t at = text.find("type     "); at != std::string::npos; at = text.find("type     ", at + 1), ++tags)
+        EXPECT_EQ(v2Types.count(text.substr(at + 9, 6)), 1u) << text.substr(at, 15);
+    EXPECT_GE(tags, 10);
 
     const std::string check = "profcheck -k " + dir.File("p.ti3") + " " + dir.File("p.icc") + " > " + dir.File("check.txt") + " 2>&1";
     ASSERT_EQ(std::system(check.c_str()), 0);

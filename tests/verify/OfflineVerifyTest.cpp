@@ -6,11 +6,13 @@
 #include "TestData.h"
 #include "VerifyRun.h"
 #include "analysis/BmpWriter.h"
+#include "colour/IccProfile.h"
 #include "it8ref/It8Ref.h"
 #include "platform/XdgDirs.h"
 #include "profiling/ProfileFiles.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -259,8 +261,12 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
          "front profile: none stored, the chart failed its check", "", "", dir.Path()},
         {"profile not stored", kR1, folder_->File("front.bmp"), "", ExitProfileOutput,
          "verdict: INCOMPLETE: the sides pass, but a profile was not written", "", "", dir.File("short.bin")},
+        {"a display profile", kR1, folder_->File("front.bmp"), "", ExitInput, "' is a display profile (class 'mntr')",
+         "", dir.File("display.icc")},
     };
     ASSERT_EQ(::mkfifo(dir.File("r.json").c_str(), 0600), 0);
+    const std::vector<std::uint8_t> srgb = IccProfile(cmsCreate_sRGBProfile()).Bytes();
+    test::WriteFileText(dir.File("display.icc"), std::string(srgb.begin(), srgb.end()));
     std::string error;
     ASSERT_TRUE(SaveBmpFile(RenderBlankPage(RenderOptions{}), dir.File("blank.bmp"), error));
     RenderOptions wedge;

@@ -33,8 +33,8 @@ std::optional<ColourReading> ColourReading::FromProfileFile(const std::string& p
         error = "cannot use the colour profile " + reason;
         return std::nullopt;
     }
-    if (!profile->ReadsRgb()) {
-        error = "colour profile '" + path + "' is not an RGB input profile (RGB data, XYZ or Lab PCS)";
+    if (const std::string problem = profile->InputProfileProblem(); !problem.empty()) {
+        error = "colour profile '" + path + "' is " + problem;
         return std::nullopt;
     }
     ColourReading reading;
