@@ -21,7 +21,8 @@ struct NamedPath {
 // name (a link, "./", "..") is seen through; where neither does (two outputs still to be made),
 // their absolute, normalised paths do. One existing and one not are different files.
 inline bool NameOneFile(const std::string& a, const std::string& b) {
-    struct stat first {}, second {};
+    struct stat first {};
+    struct stat second {};
     const bool haveFirst = ::stat(a.c_str(), &first) == 0;
     const bool haveSecond = ::stat(b.c_str(), &second) == 0;
     if (haveFirst && haveSecond) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
@@ -43,8 +44,8 @@ inline std::string OutputClash(const std::vector<NamedPath>& outputs, const std:
                 return out.what + " '" + out.path + "' is the input " + in.what + " '" + in.path + "'";
         for (std::size_t j = 0; j < k; ++j)
             if (!outputs[j].path.empty() && NameOneFile(out.path, outputs[j].path))
-                return out.what + " '" + out.path + "' is also the output " + outputs[j].what + " '" +
-                       outputs[j].path + "'";
+                return out.what + " '" + out.path + "' is also the output " + outputs[j].what + " '" + outputs[j].path +
+                       "'";
     }
     return {};
 }

@@ -11,9 +11,12 @@
 namespace calvix::verify {
 
 std::string OutputNamesInput(const VerifyOptions& options, const std::string& dataHome) {
-    const std::vector<NamedPath> inputs{{"--reference", options.reference},      {"--record", options.record},
-                                        {"--offline", options.offlineFront},     {"--offline", options.offlineRear},
-                                        {"--profile", options.profile},          {"--rear-profile", options.rearProfile},
+    const std::vector<NamedPath> inputs{{"--reference", options.reference},
+                                        {"--record", options.record},
+                                        {"--offline", options.offlineFront},
+                                        {"--offline", options.offlineRear},
+                                        {"--profile", options.profile},
+                                        {"--rear-profile", options.rearProfile},
                                         {"--uniformity-page", options.uniformityFront},
                                         {"--uniformity-page", options.uniformityRear}};
     std::vector<NamedPath> outputs;
