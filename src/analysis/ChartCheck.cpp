@@ -28,10 +28,6 @@ constexpr PackedColour CornerMarkerColour = MakeColour(255, 0, 0);
 // Patches 20 to 23 are too dark for a meaningful greyness test; they are sampled only.
 constexpr int TestedGreyPatches = 20;
 
-std::string HelperFilePath(const std::string& folder, bool front) {
-    return folder + (front ? "/Help_front.bmp" : "/Help_rear.bmp");
-}
-
 // Differences and sums in 64 bits: corners of a degenerate frame can lie far outside the image.
 bool SidesDiffer(std::int64_t a, std::int64_t b) {
     const std::int64_t difference = a > b ? a - b : b - a;
@@ -39,6 +35,10 @@ bool SidesDiffer(std::int64_t a, std::int64_t b) {
 }
 
 }  // namespace
+
+std::string HelperFilePath(const std::string& folder, bool front) {
+    return folder + (front ? "/Help_front.bmp" : "/Help_rear.bmp");
+}
 
 BoxGeometryVerdict CheckBoxGeometry(Point tl, Point tr, Point bl, Point br) {
     const std::int64_t dxTop = static_cast<std::int64_t>(tr.x) - tl.x;

@@ -37,6 +37,9 @@ struct BoxGeometryVerdict {
 };
 BoxGeometryVerdict CheckBoxGeometry(Point topLeft, Point topRight, Point bottomLeft, Point bottomRight);
 
+// Where the chart check saves a side's helper image: folder + "/Help_front.bmp" or "/Help_rear.bmp".
+std::string HelperFilePath(const std::string& folder, bool front);
+
 // Every channel within tolerance of the truncated mean of the three.
 bool IsGrey(PackedColour colour, int tolerance);
 

@@ -88,7 +88,12 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
              m.transfers.front().dib.resize(200);
          },
          scan::ExitBadImage, "rows run past the block"},
-        {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput, "cannot write"},
+        {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput,
+         "folder " + dir.File("none") + " cannot be used"},
+        {[&dir](auto&, auto& o) { std::filesystem::create_directory(o.output = dir.File("taken.bmp")); },
+         scan::ExitOutput, "taken.bmp: is a folder"},
+        {[&dir](auto&, auto& o) { WriteFileText(dir.File("plain"), ""), o.output = dir.File("plain/x.bmp"); },
+         scan::ExitOutput, "plain is not a folder"},
         {[&dir](auto&, auto& o) { o.profile = dir.File("no.icc"), o.output = dir.File("out.tif"); }, scan::ExitProfile,
          "cannot read the ICC profile " + dir.File("no.icc")},
         // A device named as the output (only ever /dev/null behind a link) stays what it is.
@@ -110,6 +115,10 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
         const ToolRun run = RunWith(dir, c.setUp, options);
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        // An output that cannot be written is found before the sheet is used up.
+        if (c.status == scan::ExitOutput) {
+            EXPECT_EQ(run.out.find("scanning"), std::string::npos) << run.out;
+        }
         EXPECT_FALSE(std::filesystem::is_regular_file(std::filesystem::symlink_status(options.output)));
     }
     char program[] = "q71-scan", flag[] = "-o", empty[] = "", *argv[] = {program, flag, empty};

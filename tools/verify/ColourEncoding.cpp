@@ -1,6 +1,7 @@
 // The three colour readings and the choice between them.
 #include "ColourEncoding.h"
 
+#include "PrintableText.h"
 #include "profiling/ProfileFiles.h"
 
 #include <cstdio>
@@ -47,8 +48,9 @@ std::optional<ColourReading> ColourReading::FromProfileFile(const std::string& p
         return std::nullopt;
     }
     const std::string description = reading.profile_->Description();
-    reading.text_ =
-        "ICC profile " + BaseName(path) + " (" + (description.empty() ? "no description" : description) + ")";
+    // The description is the file's text: shown to people, it must not carry terminal controls.
+    reading.text_ = PrintableText("ICC profile " + BaseName(path) + " (" +
+                                  (description.empty() ? "no description" : description) + ")");
     return reading;
 }
 

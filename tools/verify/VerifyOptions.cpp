@@ -1,6 +1,7 @@
 // Command-line parsing with CLI11; ranges are checked here so the run sees sane values.
 #include "VerifyOptions.h"
 
+#include "EmptyValueOption.h"
 #include "FiniteNumberOption.h"
 
 #include <CLI/CLI.hpp>
@@ -84,6 +85,8 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
                  "Take the rear from the next sheet in the feeder without asking to turn the sheet");
     app.add_flag("--no-history", options.noHistory, "Do not append this run to the scanner's history");
     app.add_flag("-v,--verbose", options.verbose, "Echo the acquisition's and the analysis's log lines");
+    // An empty --history would otherwise fall through to a live run that takes a sheet.
+    RefuseEmptyValues(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
