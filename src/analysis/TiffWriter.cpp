@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include <fcntl.h>
@@ -152,8 +153,8 @@ bool SaveTiffFile(const ScanBitmap& image, const std::string& path, const TiffOp
     }
     // The rename itself lasts once the folder is on disk. The scan is in place by now, so a
     // folder that cannot be synced (some file systems refuse it) does not fail the write.
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
     if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
         ::fsync(dir);
         ::close(dir);
