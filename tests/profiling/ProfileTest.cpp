@@ -75,6 +75,17 @@ ProfileRequest Request(const ChartMeasurement& patches, int version) {
     return request;
 }
 
+// The PCS XYZ a profile reads for one device colour.
+cmsCIEXYZ ReadThrough(const IccProfile& profile, const std::array<std::uint8_t, 3>& rgb) {
+    cmsHPROFILE xyz = cmsCreateXYZProfile();
+    cmsHTRANSFORM t = cmsCreateTransform(profile.Handle(), TYPE_RGB_8, xyz, TYPE_XYZ_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsCIEXYZ out{};
+    cmsDoTransform(t, rgb.data(), &out, 1);
+    cmsDeleteTransform(t);
+    cmsCloseProfile(xyz);
+    return out;
+}
+
 struct AccuracyCase {
     const char* name;
     Sensor sensor;
@@ -102,10 +113,21 @@ TEST(InputProfile, ReadsASecondScanOfTheSameSensorWithinTheLimits) {
         EXPECT_EQ(built->kind, c.kind);
         // A table is kept only where it reads the chart clearly better; the matrix it falls back
         // to holds the mean limit alone, also where clipped patches must stay out of its fit.
-        if (built->kind == "shaper/table") EXPECT_LT(built->fit.mean, 0.7 * built->matrixFit.mean);
+        if (built->kind == "shaper/table") {
+            EXPECT_LT(built->fit.mean, 0.7 * built->matrixFit.mean);
+        }
         EXPECT_LE(built->matrixFit.mean, c.meanLimit);
         const std::optional<IccProfile> profile = IccProfile::FromBytes(built->bytes, error);
         ASSERT_TRUE(profile) << error;
+        // Far from every patch (pure magenta) the table reads what the matrix reads.
+        ProfileRequest matrixOnly = Request(Scan(c.sensor, 3, 0.3, 0), c.version);
+        matrixOnly.allowTable = false;
+        const std::optional<BuiltProfile> matrix = BuildInputProfile(matrixOnly, error);
+        ASSERT_TRUE(matrix) << error;
+        const cmsCIEXYZ far = ReadThrough(*profile, {255, 0, 255});
+        const cmsCIEXYZ byMatrix = ReadThrough(*IccProfile::FromBytes(matrix->bytes, error), {255, 0, 255});
+        for (const auto& [got, want] : {std::pair{far.X, byMatrix.X}, {far.Y, byMatrix.Y}, {far.Z, byMatrix.Z}})
+            EXPECT_NEAR(got, want, 1e-3);
         const ChartMeasurement second = Scan(c.sensor, 11, -0.4, 20);
         const ProfileFigures across = ProfileAccuracy(*profile, second.colours);
         EXPECT_LE(across.mean, c.meanLimit) << built->kind;
