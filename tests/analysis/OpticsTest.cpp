@@ -308,8 +308,17 @@ TEST(OpticalOutput, AnAlmostIdleOpticalPathDeliversThePlainRenderByteForByte) {
         RenderOptions plain = Plain();
         plain.noiseSigma = noise;
         plain.pageWidth = pageWidth;
-        // Channels told apart, with offsets of both signs and a red that clips at raw 1023 on paper.
+        // Channels told apart, with offsets of both signs and a red that clips at raw 1023 on paper;
+        // with noise through tables that part raw 0 from raw 1, as a LUT lifting the shadows does.
         plain.tone.channel = {ChannelResponse{1.15, 0.0, 1.0}, {1.0, -0.03, 1.2}, {0.9, 0.05, 0.9}};
+        static const std::array<ChannelTable, 3> lifting = [] {
+            std::array<ChannelTable, 3> t{};
+            for (std::size_t raw = 0; raw < 1024; ++raw)
+                t[0][raw] = static_cast<std::uint8_t>(std::lround(255 * std::pow(raw / 1023.0, 0.45)));
+            t[1] = t[2] = t[0];
+            return t;
+        }();
+        if (noise > 0.0) plain.tables = &lifting;
         RenderOptions optical = plain;
         optical.optics.falloffPercent = 1e-6;
         const ScanBitmap a = RenderChart(SyntheticChartColours(), plain).image;

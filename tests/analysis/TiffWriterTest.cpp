@@ -69,8 +69,10 @@ TEST(TiffWriter, AFailedWriteNamesThePathAndLeavesNothingBehind) {
     EXPECT_NE(error.find("will not replace '" + folder + "'"), std::string::npos) << error;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
     // libtiff itself would store 0 for the smallest of these.
-    for (const auto& [ppi, written] : {std::pair{1.0, true}, {1e6, true}, {0.0, false}, {1e-10, false}, {1.01e6, false}, {NAN, false}})
-        EXPECT_EQ(SaveTiffFile(ScanBitmap(4, 4), dir.File("ppi.tif"), {TiffCompression::None, ppi, {}}, error), written) << ppi;
+    for (const auto& [ppi, written] :
+         {std::pair{1.0, true}, {1e6, true}, {0.0, false}, {1e-10, false}, {1.01e6, false}, {NAN, false}})
+        EXPECT_EQ(SaveTiffFile(ScanBitmap(4, 4), dir.File("p.tif"), {TiffCompression::None, ppi, {}}, error), written)
+            << ppi;
     EXPECT_NE(error.find("the resolution is not between 1 and 1000000 pixels per inch"), std::string::npos) << error;
 }
 

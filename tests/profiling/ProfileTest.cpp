@@ -62,7 +62,8 @@ ChartMeasurement Scan(const Sensor& sensor, std::uint32_t seed, double rotation,
         for (PatchMeasurement& p : *set)
             if (sensor.exactMatrix) {
                 const Xyz& r = p.reference;
-                p.device = {255 * std::cbrt(r.X / white.X), 255 * std::cbrt(r.Y / white.Y), 255 * std::cbrt(r.Z / white.Z)};
+                p.device = {255 * std::cbrt(r.X / white.X), 255 * std::cbrt(r.Y / white.Y),
+                            255 * std::cbrt(r.Z / white.Z)};
             }
     return m;
 }
@@ -78,7 +79,8 @@ ProfileRequest Request(const ChartMeasurement& patches, int version) {
 // The PCS XYZ a profile reads for one device colour.
 cmsCIEXYZ ReadThrough(const IccProfile& profile, const std::array<std::uint8_t, 3>& rgb) {
     cmsHPROFILE xyz = cmsCreateXYZProfile();
-    cmsHTRANSFORM t = cmsCreateTransform(profile.Handle(), TYPE_RGB_8, xyz, TYPE_XYZ_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsHTRANSFORM t =
+        cmsCreateTransform(profile.Handle(), TYPE_RGB_8, xyz, TYPE_XYZ_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
     cmsCIEXYZ out{};
     cmsDoTransform(t, rgb.data(), &out, 1);
     cmsDeleteTransform(t);

@@ -195,7 +195,8 @@ ScanBitmap Draw(const EdgeScene& s) {
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x) {
             const double edge = y >= s.flatFrom ? 1.0 : 0.5 * std::erfc((s.x0 + s.slope * y - x) / (s.sigma * M_SQRT2));
-            std::memset(image.Row(y) + 3 * x, static_cast<int>(std::lround(255 * (0.2 + 0.6 * edge + (x >= s.weakX ? 0.06 : 0.0)))), 3);
+            const double light = 0.2 + 0.6 * edge + (x >= s.weakX ? 0.06 : 0.0);
+            std::memset(image.Row(y) + 3 * x, static_cast<int>(std::lround(255 * light)), 3);
         }
     return image;
 }
@@ -217,7 +218,7 @@ const LimitCase kLimits[] = {
     // The unwindowed first fit, drawn 1 px towards the weak step, leaves a room of exactly 8.
     {"a weak step beside the edge", {40, 64, 10, 0.05, 1.0, 0.5}, EdgeStatus::Measured, 9, ""},
     {"the edge in half the rows", {40, 32, 15, 0.0875, 0.4, 1e9, 16}, EdgeStatus::Measured, 14, ""},
-    {"the edge in fewer than half the rows", {40, 32, 15, 0.0875, 0.4, 1e9, 15}, EdgeStatus::NoEdge, 0, "no edge of usable contrast"},
+    {"the edge in fewer than half the rows", {40, 32, 15, 0.0875, 0.4, 1e9, 15}, EdgeStatus::NoEdge, 0, "no edge of usable"},
 };
 
 TEST(SlantedEdge, LimitsHoldAtTheirEdges) {
@@ -226,7 +227,8 @@ TEST(SlantedEdge, LimitsHoldAtTheirEdges) {
     for (const LimitCase& c : kLimits) {
         SCOPED_TRACE(c.name);
         const EdgeScene& s = c.scene;
-        const SlantedEdgeResult r = MeasureSlantedEdge(Draw(s), {0, 0, s.width, s.height}, EdgeOrientation::NearVertical, settings);
+        const SlantedEdgeResult r =
+            MeasureSlantedEdge(Draw(s), {0, 0, s.width, s.height}, EdgeOrientation::NearVertical, settings);
         ASSERT_EQ(r.status, c.status) << r.message;
         EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
         if (r.status != EdgeStatus::Measured) continue;
@@ -241,7 +243,8 @@ TEST(SlantedEdge, LimitsHoldAtTheirEdges) {
     const ScanBitmap sharp = Draw(kLimits[0].scene);
     // A pixel off any border is refused as such, not measured on the part inside.
     for (const PixelRegion off : {PixelRegion{-1, 0, 80, 200}, {0, -1, 80, 200}, {1, 0, 80, 200}, {0, 1, 80, 200}})
-        EXPECT_NE(MeasureSlantedEdge(sharp, off, EdgeOrientation::NearVertical).message.find("is not inside"), std::string::npos);
+        EXPECT_NE(MeasureSlantedEdge(sharp, off, EdgeOrientation::NearVertical).message.find("is not inside"),
+                  std::string::npos);
     const EdgeWindows narrow{EdgeOrientation::NearVertical, 17, {{0, 16, 0.0, 0.0}}};
     EXPECT_EQ(MeasureSlantedEdge(sharp, narrow).message, "a window 17 px across is too narrow: at least 18");
 }
