@@ -207,16 +207,36 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "nicht gemessen",
          "not measured",
          "non mesuré"},
+        {2115, // QualityTextRefused
+         "Nicht bewertet, die Prüfung der Karte weist sie zurück",
+         "Not graded, the chart check refuses this chart",
+         "Non évalué, le contrôle de la mire la refuse"},
+        {2116, // QualityTextRefusedFrame
+         "die Ecken umrahmen keine IT8 Karte (Geometrie des Rahmens).",
+         "the corners do not frame an IT8 chart (geometry of the box).",
+         "les coins n'encadrent pas une mire IT8 (géométrie du cadre)."},
+        {2117, // QualityTextRefusedWedge
+         "Graukeil nicht gefunden! Orientierung der IT8 Karte prüfen!",
+         "grey wedge not found! Check orientation of IT8 chart!",
+         "le repère gris n'a pas été détecté! Vérifiez l'orientation de la mire!"},
+        {2118, // QualityTextMeasuredFrom
+         "Gemessen",
+         "Measured",
+         "Mesuré"},
+        {2119, // QualityTextRawScan
+         "Rohscan, Tabellen des Scanners umgangen",
+         "raw scan, the scanner's tables bypassed",
+         "numérisation brute, tables du scanner contournées"},
         {2120, // QualityTextTone
          "Tonwert (max |ΔL*|)",
          "Tone (max |ΔL*|)",
          "Tonalité (max |ΔL*|)"},
         {2121, // QualityTextGainHighlights
-         "Gain, Lichter",
+         "Steigung, Lichter",
          "Gain, highlights",
          "Gain, hautes lumières"},
         {2122, // QualityTextGainOther
-         "Gain, übrige",
+         "Steigung, übrige Graustufen",
          "Gain, other greys",
          "Gain, autres gris"},
         {2123, // QualityTextNoise
@@ -244,17 +264,17 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Sampling rate (ppi x/y)",
          "Résolution (ppi x/y)"},
         {2129, // QualityTextSamplingEfficiency
-         "Abtast-Effizienz (H/V)",
-         "Sampling efficiency (H/V)",
-         "Efficacité d'échant. (H/V)"},
+         "Abtasteffizienz, Luminanz (H/V)",
+         "Sampling efficiency, luminance (H/V)",
+         "Efficacité d'échantillonnage, luminance (H/V)"},
         {2130, // QualityTextMtf50
-         "MTF50 (H/V, Zyklen/px)",
-         "MTF50 (H/V, cy/px)",
-         "MTF50 (H/V, cy/px)"},
+         "MTF50, Grün (H/V, Zyklen/px)",
+         "MTF50, green (H/V, cy/px)",
+         "MTF50, vert (H/V, cy/px)"},
         {2131, // QualityTextMtf10
-         "MTF10 (H/V, Zyklen/px)",
-         "MTF10 (H/V, cy/px)",
-         "MTF10 (H/V, cy/px)"},
+         "MTF10, Luminanz (H/V, Zyklen/px)",
+         "MTF10, luminance (H/V, cy/px)",
+         "MTF10, luminance (H/V, cy/px)"},
         {2132, // QualityTextMisregistration
          "Farbversatz (R/B zu G)",
          "Registration (R/B vs G)",
@@ -263,6 +283,22 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Gleichmäßigkeit",
          "Uniformity",
          "Uniformité"},
+        {2134, // QualityTextThroughTables
+         "Scan durch die neuen Tabellen",
+         "the scan through the new tables",
+         "numérisation à travers les nouvelles tables"},
+        {2135, // QualityTextLoadedFile
+         "die Datei, wie geladen",
+         "the file as loaded",
+         "le fichier tel que chargé"},
+        {2136, // QualityTextBeyondNyquist
+         "MTF50 über der Nyquist-Grenze von 0,5 Zyklen/px: mehr, als die schräge Kante messen kann (Ecken prüfen); Abtasteffizienz nicht bewertet",
+         "MTF50 above the Nyquist limit of 0.5 cy/px: beyond what the slanted edge can measure (check the corners); sampling efficiency not graded",
+         "MTF50 au-delà de la limite de Nyquist de 0,5 cy/px: plus que le bord incliné ne peut mesurer (vérifiez les coins); efficacité d'échantillonnage non évaluée"},
+        {2137, // QualityTextGamma
+         "Gamma",
+         "gamma",
+         "gamma"},
     };
     return entries;
 }
