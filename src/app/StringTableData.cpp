@@ -266,7 +266,7 @@ const std::vector<StringTableEntry>& StringTableEntries() {
         {2129, // QualityTextSamplingEfficiency
          "Abtasteffizienz, Luminanz (H/V)",
          "Sampling efficiency, luminance (H/V)",
-         "Efficacité d'échantillonnage, luminance (H/V)"},
+         "Efficacité d'échant., luminance (H/V)"},
         {2130, // QualityTextMtf50
          "MTF50, Grün (H/V, Zyklen/px)",
          "MTF50, green (H/V, cy/px)",
