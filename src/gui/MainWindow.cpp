@@ -5,9 +5,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -21,6 +21,7 @@
 #include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/PanelStatusBar.h"
+#include "gui/QtTexts.h"
 #include "gui/ToolPanel.h"
 #include "gui/ViewDisplays.h"
 #include "mainform/MainForm.h"
@@ -161,6 +162,8 @@ void MainWindow::Sync() {
     if (core_->textBase != shownTextBase_) {
         shownTextBase_ = core_->textBase;
         ApplyLanguage(shownTextBase_);
+        // Qt's own texts (standard buttons, context menus) in the same language.
+        FollowLanguageInQtTexts(shownTextBase_);
     }
     const MainFormControls& c = core_->controls;
     for (const CommandBinding& b : commands_) {
