@@ -206,7 +206,8 @@ int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, i
         if (p.x < 0 || p.y < 0) return ChartCornersNotFound;
     }
     const int geometry =
-        CheckBoxGeometry(slots[SlotUpperLeft], slots[SlotUpperRight], slots[SlotLowerLeft], slots[SlotLowerRight]).Code();
+        CheckBoxGeometry(slots[SlotUpperLeft], slots[SlotUpperRight], slots[SlotLowerLeft], slots[SlotLowerRight])
+            .Code();
     if (geometry != 0) return geometry;
     GreyPatchTable table{};
     SampleGreyWedge(picture, slots, RasterGeometry::FromCorners(slots), table);

@@ -27,7 +27,7 @@ struct QualityRow {
     std::string fadgi;
     std::string iso;
     std::string metamorfoze;
-    std::string detail;  // why the figure was not measured, or why it is doubtful; empty when neither
+    std::string detail;     // why the figure was not measured, or why it is doubtful; empty when neither
     bool doubtful = false;  // beyond what the method can measure (see the page's warnings)
 };
 

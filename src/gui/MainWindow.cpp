@@ -44,9 +44,11 @@ MainWindow::MainWindow() {
     // Within the screen's free area, less the frame the window manager adds.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect free = screen->availableGeometry();
-        const WindowSize size = MainWindowSize(free.width() - kFrameAllowance.width(), free.height() - kFrameAllowance.height());
+        const WindowSize size =
+            MainWindowSize(free.width() - kFrameAllowance.width(), free.height() - kFrameAllowance.height());
         resize(size.width, size.height);
-        if (size.width < DesignedMainWindowSize.width || size.height < DesignedMainWindowSize.height) move(free.topLeft());
+        if (size.width < DesignedMainWindowSize.width || size.height < DesignedMainWindowSize.height)
+            move(free.topLeft());
     } else {
         resize(DesignedMainWindowSize.width, DesignedMainWindowSize.height);
     }
@@ -86,11 +88,10 @@ MainWindow::MainWindow() {
         Sync();
     });
     connect(clientArea_, &QMdiArea::subWindowActivated, this, &MainWindow::SubWindowActivated);
-    connect(splitterToolTab_, &QSplitter::splitterMoved, this,
-            [this](int pos, int) {
-                panelSizedByHand_ = true;
-                Act([pos](TMainFormular& core) { core.SplitterToolTabMoved(pos); });
-            });
+    connect(splitterToolTab_, &QSplitter::splitterMoved, this, [this](int pos, int) {
+        panelSizedByHand_ = true;
+        Act([pos](TMainFormular& core) { core.SplitterToolTabMoved(pos); });
+    });
     connect(toolPanel_->UpperSplitter(), &QSplitter::splitterMoved, this,
             [this](int pos, int) { Act([pos](TMainFormular& core) { core.SplitterToolbarUpperMoved(pos); }); });
 

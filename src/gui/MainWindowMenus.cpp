@@ -18,11 +18,11 @@
 
 #include <algorithm>
 
+#include "app/StringTable.h"
 #include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/MdiTiling.h"
 #include "gui/ToolPanel.h"
-#include "app/StringTable.h"
 #include "mainform/MainForm.h"
 
 namespace calvix {
@@ -65,7 +65,8 @@ void MainWindow::ApplyLanguage(int textBase) {
     for (QAction* action : findChildren<QAction*>()) {
         const QVariant id = action->property(kTextId);
         if (id.isValid())
-            action->setText(QString::fromStdString(MainWindowText(textBase, static_cast<MainWindowTextId>(id.toInt()))));
+            action->setText(
+                QString::fromStdString(MainWindowText(textBase, static_cast<MainWindowTextId>(id.toInt()))));
     }
     toolPanel_->ApplyLanguage(textBase);
     FitToolPanel();  // the captions' widths changed
@@ -90,18 +91,20 @@ void MainWindow::BuildMenus() {
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QAction* close = AddCommand(file, "MMenuCloseFile", MainTextClose, HelpContextFileCommands,
                                 [](TMainFormular& core) { core.MMenuCloseFileClick(); });
-    QAction* assistent = AddCommand(file, "MMFileCalibrationAssistent", MainTextCalibrationAssistent,
-                                    HelpContextMainWindow,
-                                    [](TMainFormular& core) { core.MMFileCalibrationAssistentClick(); });
+    QAction* assistent =
+        AddCommand(file, "MMFileCalibrationAssistent", MainTextCalibrationAssistent, HelpContextMainWindow,
+                   [](TMainFormular& core) { core.MMFileCalibrationAssistentClick(); });
     file->addSeparator();
     // The TWAIN commands exist for service work and stay hidden.
-    AddCommand(file, "SelectTwainSource1", MainTextSelectTwainSource, HelpContextFileCommands,
-               [](TMainFormular& core) { core.SelectTwainSource1Click(); })
-        ->setVisible(false);
-    AddCommand(file, "Acquire", MainTextAcquire, HelpContextFileCommands, [](TMainFormular& core) { core.AcquireClick(); })
-        ->setVisible(false);
+    AddCommand(file, "SelectTwainSource1", MainTextSelectTwainSource, HelpContextFileCommands, [](TMainFormular& core) {
+        core.SelectTwainSource1Click();
+    })->setVisible(false);
+    AddCommand(file, "Acquire", MainTextAcquire, HelpContextFileCommands, [](TMainFormular& core) {
+        core.AcquireClick();
+    })->setVisible(false);
     file->addSeparator();
-    QAction* quit = AddCommand(file, "FileExitApp", MainTextQuit, HelpContextFileCommands, [this](TMainFormular&) { this->close(); });
+    QAction* quit = AddCommand(file, "FileExitApp", MainTextQuit, HelpContextFileCommands,
+                               [this](TMainFormular&) { this->close(); });
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* view = NewMenu(bar, "MMView", MainTextMenuView);
@@ -113,20 +116,20 @@ void MainWindow::BuildMenus() {
     statusBar->setCheckable(true);
 
     QMenu* window = NewMenu(bar, "MMWindow", MainTextMenuWindow);
-    AddCommand(window, "WindowCascade", MainTextCascade, HelpContextWindowCommands,
-               [this](TMainFormular&) { Cascade(); })
-        ->setIcon(ArrangeIcon(0));
+    AddCommand(window, "WindowCascade", MainTextCascade, HelpContextWindowCommands, [this](TMainFormular&) {
+        Cascade();
+    })->setIcon(ArrangeIcon(0));
     AddCommand(window, "WindowTileHorizontal", MainTextTileHorizontal, HelpContextWindowCommands,
                [this](TMainFormular&) { Tile(static_cast<int>(TileMode::Horizontal)); })
         ->setIcon(ArrangeIcon(1));
-    AddCommand(window, "WindowTileVertical", MainTextTileVertical, HelpContextWindowCommands,
-               [this](TMainFormular&) { Tile(static_cast<int>(TileMode::Vertical)); })
-        ->setIcon(ArrangeIcon(2));
+    AddCommand(window, "WindowTileVertical", MainTextTileVertical, HelpContextWindowCommands, [this](TMainFormular&) {
+        Tile(static_cast<int>(TileMode::Vertical));
+    })->setIcon(ArrangeIcon(2));
 
     QMenu* help = NewMenu(bar, "MMHelp", MainTextMenuHelp);
-    AddCommand(help, "HelpContents", MainTextContents, HelpContextMainWindow,
-               [this](TMainFormular&) { showHelp(HelpContentsContext); })
-        ->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    AddCommand(help, "HelpContents", MainTextContents, HelpContextMainWindow, [this](TMainFormular&) {
+        showHelp(HelpContentsContext);
+    })->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     AddCommand(help, "MMHelpAbout", MainTextAbout, HelpContextMainWindow, [this](TMainFormular& core) {
         core.MMHelpAboutClick();
         showAbout();

@@ -12,7 +12,8 @@ namespace calvix {
 WindowSize MainWindowSize(int availableWidth, int availableHeight) {
     // A screen that reports no size (none attached yet) keeps the designed size.
     if (availableWidth <= 0 || availableHeight <= 0) return DesignedMainWindowSize;
-    return {std::min(DesignedMainWindowSize.width, availableWidth), std::min(DesignedMainWindowSize.height, availableHeight)};
+    return {std::min(DesignedMainWindowSize.width, availableWidth),
+            std::min(DesignedMainWindowSize.height, availableHeight)};
 }
 
 int ToolPanelWidth(int windowWidth, int tabBarWidth) {

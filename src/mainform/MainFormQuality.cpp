@@ -110,9 +110,11 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
             input.referencePatches = quality::ReferencePatchLab(It8Reference());
             if (encoding->Usable()) {
                 input.decode = [encoding](double r, double g, double b) { return encoding->DecodeFractional({r, g, b}); };
-                decoder = QualityText(textBase, QualityTextReferenceEncoding) + " (" + QualityText(textBase, QualityTextGamma) +
-                          " " + LocalDecimals(GammaText(inputs.gamma), textBase) +
-                          ", " + QualityText(textBase, inputs.adapted ? QualityTextAdaptedMatrix : QualityTextPlainMatrix) + ")";
+                decoder = QualityText(textBase, QualityTextReferenceEncoding) + " (" +
+                          QualityText(textBase, QualityTextGamma) + " " +
+                          LocalDecimals(GammaText(inputs.gamma), textBase) + ", " +
+                          QualityText(textBase, inputs.adapted ? QualityTextAdaptedMatrix : QualityTextPlainMatrix) +
+                          ")";
             }
         } else {
             DefaultReferenceOf(input);

@@ -102,7 +102,8 @@ public:
             row.iso = Level(graded->iso);
             if (ReachedWithoutLimit(levels.iso, IndexOfName(graded->iso, {"A", "B", "C"}))) row.iso = "-";
             row.metamorfoze = Level(graded->metamorfoze);
-            if (ReachedWithoutLimit(levels.metamorfoze, IndexOfName(graded->metamorfoze, {"Strict", "Light", "Extra Light"})))
+            if (ReachedWithoutLimit(levels.metamorfoze,
+                                    IndexOfName(graded->metamorfoze, {"Strict", "Light", "Extra Light"})))
                 row.metamorfoze = "-";
         }
         rows_.push_back(std::move(row));
@@ -110,8 +111,12 @@ public:
 
     // A row no standard grades.
     void AddReported(QualityTextId label, const std::string& value) {
-        rows_.push_back({Text(label), value.empty() ? Text(QualityTextNotMeasured) : LocalDecimals(value, base_), "-",
-                         "-", "-", {}});
+        rows_.push_back({Text(label),
+                         value.empty() ? Text(QualityTextNotMeasured) : LocalDecimals(value, base_),
+                         "-",
+                         "-",
+                         "-",
+                         {}});
     }
 
     // The last row added is beyond what the method can measure: marked, the reason in its tip.

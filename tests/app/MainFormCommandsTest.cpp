@@ -169,10 +169,9 @@ TEST(MainWindowLayoutTest, WindowWithinTheScreenAndPanelByShare) {
         EXPECT_EQ(MainWindowSize(s.freeWidth, s.freeHeight), s.size) << s.freeWidth << "x" << s.freeHeight;
     const struct {
         int window, tabs, panel;
-    } panels[] = {{1024, 0, 341}, {1280, 0, 426}, {1560, 0, 520}, {1600, 0, 520}, {800, 0, 300},
-                  {1024, 380, 380}, {1024, 900, 824}, {400, 0, 200}};
-    for (const auto& p : panels)
-        EXPECT_EQ(ToolPanelWidth(p.window, p.tabs), p.panel) << p.window << " " << p.tabs;
+    } panels[] = {{1024, 0, 341}, {1280, 0, 426},   {1560, 0, 520},   {1600, 0, 520},
+                  {800, 0, 300},  {1024, 380, 380}, {1024, 900, 824}, {400, 0, 200}};
+    for (const auto& p : panels) EXPECT_EQ(ToolPanelWidth(p.window, p.tabs), p.panel) << p.window << " " << p.tabs;
 }
 
 // Menus and tabs in the language in force, the designed English kept; splash lines shown in the

@@ -174,7 +174,8 @@ TEST_F(MainFormQualityTest, AChartTheCheckRefusesIsNotGraded) {
     const QualityPageState& page = form->QualityPage();
     EXPECT_TRUE(page.rows.empty());
     EXPECT_FALSE(form->QualityFigures());
-    EXPECT_EQ(page.hint, "Not graded, the chart check refuses this chart: grey wedge not found! Check orientation of IT8 chart!");
+    EXPECT_EQ(page.hint,
+              "Not graded, the chart check refuses this chart: grey wedge not found! Check orientation of IT8 chart!");
 }
 
 // What the page measured: a file as loaded, the scanner's bypass scan, or that scan through the
@@ -255,8 +256,8 @@ INSTANTIATE_TEST_SUITE_P(
         CellCase{"mtf10_in_luminance", 3.0, 0.3, TextBaseEnglish, "MTF10, luminance (H/V, cy/px)", "0.325 / 0.325", "-",
                  "-"},
         CellCase{"at_nyquist", 3.0, 0.5, TextBaseEnglish, "MTF50, green (H/V, cy/px)", "0.500 / 0.500", "-", "-"},
-        CellCase{"beyond_nyquist", 3.0, 0.994, TextBaseEnglish, "MTF50, green (H/V, cy/px)", "0.994 / 0.994 \u26A0", "-",
-                 "-"},
+        CellCase{"beyond_nyquist", 3.0, 0.994, TextBaseEnglish, "MTF50, green (H/V, cy/px)", "0.994 / 0.994 \u26A0",
+                 "-", "-"},
         CellCase{"efficiency_doubted", 3.0, 0.994, TextBaseEnglish, "Sampling efficiency, luminance (H/V)",
                  "65 % / 65 % \u26A0", "", "-"},
         CellCase{"german_decimals", 3.0, 0.3, TextBaseGerman, "Abtastrate (ppi x/y)", "400,0 / 399,5",

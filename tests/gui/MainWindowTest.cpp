@@ -16,10 +16,10 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
-#include <QTableWidget>
 #include <QTabWidget>
-#include <QToolButton>
+#include <QTableWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest/QtTest>
 
 #include <functional>
@@ -36,8 +36,8 @@
 #include "gui/GraphWindow.h"
 #include "gui/ImageWindow.h"
 #include "gui/MainWindow.h"
-#include "gui/ToolPanel.h"
 #include "gui/MdiTiling.h"
+#include "gui/ToolPanel.h"
 #include "mainform/MainForm.h"
 #include "mainform/MainWindowLayout.h"
 #include "platform/FlockNamedLock.h"
