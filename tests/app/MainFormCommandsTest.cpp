@@ -164,13 +164,14 @@ TEST(MainWindowLayoutTest, WindowWithinTheScreenAndPanelByShare) {
     const struct {
         int freeWidth, freeHeight;
         WindowSize size;
-    } screens[] = {{1920, 1050, {1024, 720}}, {1024, 720, {1024, 720}}, {792, 568, {792, 568}}, {0, 0, {1024, 720}}};
+    } screens[] = {{1920, 1050, {1024, 720}}, {1024, 720, {1024, 720}}, {792, 568, {792, 568}}, {0, 600, {1024, 720}},
+                   {800, 0, {1024, 720}}, {1, 1, {1, 1}}};
     for (const auto& s : screens)
         EXPECT_EQ(MainWindowSize(s.freeWidth, s.freeHeight), s.size) << s.freeWidth << "x" << s.freeHeight;
     const struct {
         int window, tabs, panel;
     } panels[] = {{1024, 0, 341}, {1280, 0, 426},   {1560, 0, 520},   {1600, 0, 520},
-                  {800, 0, 300},  {1024, 380, 380}, {1024, 900, 824}, {400, 0, 200}};
+                  {800, 0, 300},  {1024, 380, 380}, {1024, 900, 824}, {400, 0, 200}, {300, 0, 150}};
     for (const auto& p : panels) EXPECT_EQ(ToolPanelWidth(p.window, p.tabs), p.panel) << p.window << " " << p.tabs;
 }
 

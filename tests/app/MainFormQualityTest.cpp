@@ -202,6 +202,13 @@ TEST_F(MainFormQualityTest, ThePageSaysWhatItMeasured) {
     CalibrationLut.Clear();
 }
 
+// Only a point between two digits is a decimal point; English keeps its points.
+TEST(QualityDecimals, CommaOnlyBetweenDigitsInGermanAndFrench) {
+    EXPECT_EQ(LocalDecimals("0.5 / 12.25 (GS1.)", TextBaseGerman), "0,5 / 12,25 (GS1.)");
+    EXPECT_EQ(LocalDecimals("1.x .5 a.b", TextBaseFrench), "1.x .5 a.b");
+    EXPECT_EQ(LocalDecimals("0.5", TextBaseEnglish), "0.5");
+}
+
 // The page's cells from given figures: no limit shows "-" also where the standard's weaker levels
 // are blank, an MTF50 above Nyquist is marked and leaves sampling efficiency ungraded, MTF10 is
 // the luminance one that sampling efficiency follows from, and numbers are written as the
