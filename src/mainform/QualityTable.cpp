@@ -4,6 +4,7 @@
 
 #include "analysis/ChartCheck.h"
 #include "app/StringTable.h"
+#include "profiling/ChartPatches.h"
 
 #include <algorithm>
 #include <cmath>
@@ -221,6 +222,21 @@ quality::Measurements GradedOnPage(const quality::SideQuality& side) {
     if (BeyondNyquist(side.sharpness.horizontal) || BeyondNyquist(side.sharpness.vertical))
         std::erase_if(figures, [](const auto& f) { return f.first == Figure::SamplingEfficiency; });
     return figures;
+}
+
+// The device maps each raw value through its tables, a bypass pixel being raw / 4 (see
+// ThroughTables); a patch mean between two levels takes the delivered values in proportion.
+quality::PixelDecoder ThroughDeviceTables(const ChannelTables& tables, quality::PixelDecoder decode) {
+    const DeliveredValue deliver = ThroughTables(tables);
+    const auto channel = [deliver](int c, double value) {
+        const double v = std::clamp(value, 0.0, 255.0);
+        const int low = static_cast<int>(v);
+        const int high = std::min(low + 1, 255);
+        return deliver(c, low) + (v - low) * (deliver(c, high) - deliver(c, low));
+    };
+    return [channel, decode = std::move(decode)](double r, double g, double b) {
+        return decode(channel(0, r), channel(1, g), channel(2, b));
+    };
 }
 
 QualityPageState EmptyQualityPage(int textBase, const std::string& hint) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MainFormControls.h"
+#include "calibration/CorrectionTypes.h"
 #include "quality/SideQuality.h"
 
 #include <string>
@@ -67,6 +68,9 @@ bool BeyondNyquist(const DirectionSharpness& direction);
 // The figures the page grades: those of FiguresOf, without a sampling efficiency resting on a
 // direction beyond Nyquist.
 quality::Measurements GradedOnPage(const quality::SideQuality& side);
+
+// A decoder of bypass-scan values as the device delivers them through these tables.
+quality::PixelDecoder ThroughDeviceTables(const ChannelTables& tables, quality::PixelDecoder decode);
 
 // The page with its caption and headers but no rows: the hint says why.
 QualityPageState EmptyQualityPage(int textBase, const std::string& hint);

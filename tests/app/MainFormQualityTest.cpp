@@ -209,6 +209,28 @@ TEST(QualityDecimals, CommaOnlyBetweenDigitsInGermanAndFrench) {
     EXPECT_EQ(LocalDecimals("0.5", TextBaseEnglish), "0.5");
 }
 
+// Each channel through its own table, raw = 4 x the bypass value; a mean between two levels is
+// taken in proportion, and values beyond 255 are clamped.
+TEST(QualityThroughTables, EachChannelByItsTableInProportion) {
+    ChannelTables tables;
+    for (std::size_t i = 0; i < tables[0].size(); ++i) {
+        tables[0][i] = static_cast<std::uint8_t>(i / 4);        // as scanned
+        tables[1][i] = static_cast<std::uint8_t>(255 - i / 4);  // inverted
+        tables[2][i] = static_cast<std::uint8_t>(i / 8);        // half
+    }
+    const quality::PixelDecoder decode =
+        ThroughDeviceTables(tables, [](double r, double g, double b) { return Lab{r, g, b}; });
+    const struct {
+        std::array<double, 3> in, out;
+    } rows[] = {{{10.5, 20.0, 30.0}, {10.5, 235.0, 15.0}}, {{254.25, 0.0, 300.0}, {254.25, 255.0, 127.0}}};
+    for (const auto& r : rows) {
+        const Lab lab = decode(r.in[0], r.in[1], r.in[2]);
+        EXPECT_DOUBLE_EQ(lab.L, r.out[0]);
+        EXPECT_DOUBLE_EQ(lab.a, r.out[1]);
+        EXPECT_DOUBLE_EQ(lab.b, r.out[2]);
+    }
+}
+
 // The page's cells from given figures: no limit shows "-" also where the standard's weaker levels
 // are blank, an MTF50 above Nyquist is marked and leaves sampling efficiency ungraded, MTF10 is
 // the luminance one that sampling efficiency follows from, and numbers are written as the
