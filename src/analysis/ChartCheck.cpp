@@ -187,13 +187,31 @@ int ChartAnalysis::CheckGreyWedge() {
     if (window == nullptr) return -1;
     GreyPatchTable& table = GreyPatches();
     SampleGreyWedge(*window, table);
+    return WedgeIsGrey(table, c_.gwTolerance) ? 0 : -1;
+}
+
+bool WedgeIsGrey(const GreyPatchTable& table, int tolerance) {
     for (int i = 0; i < TestedGreyPatches; ++i) {
-        if (!IsGrey(table[static_cast<std::size_t>(i)].measured)) return -1;
+        if (!calvix::IsGrey(table[static_cast<std::size_t>(i)].measured, tolerance)) return false;
     }
     // Grey patch by patch is not enough: a box found a raster row short (blur and noise can end
     // the walk down a side line early) puts every sample on the plain card above the wedge, which
     // is grey throughout, and the tables would then be built from one grey. A wedge must fall.
-    return WedgeFalls(table, c_.gwTolerance) ? 0 : -1;
+    return WedgeFalls(table, tolerance);
+}
+
+int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance) {
+    for (int s = SlotUpperRight; s <= SlotLowerRight; ++s) {
+        const Point p = slots[static_cast<std::size_t>(s)];
+        if (p.x < 0 || p.y < 0) return ChartCornersNotFound;
+    }
+    const int geometry =
+        CheckBoxGeometry(slots[SlotUpperLeft], slots[SlotUpperRight], slots[SlotLowerLeft], slots[SlotLowerRight])
+            .Code();
+    if (geometry != 0) return geometry;
+    GreyPatchTable table{};
+    SampleGreyWedge(picture, slots, RasterGeometry::FromCorners(slots), table);
+    return WedgeIsGrey(table, tolerance) ? 0 : ChartGreyWedgeFailed;
 }
 
 }  // namespace calvix

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "analysis/ChartCheck.h"
@@ -264,6 +265,8 @@ public:
     void SetStatusPanel(int index, const std::string& text) override;
     bool Transparent() const { return transparent_; }
     const std::string& AppDataFolder() const { return appDataFolder_; }
+    // Where the side profiles go after an acknowledged upload; empty: none are made.
+    const std::string& IccFolder() const { return ports_.iccFolder; }
     const std::string& IniFileName() const { return iniFileName_; }
     const std::string& HelpFile() const { return helpFile_; }
     std::int16_t TickCount() const { return tickCount_; }
@@ -332,6 +335,10 @@ private:
         bool adapted = false;
         int textBase = 0;
         bool expert = false;
+        std::int32_t gwTolerance = 0;
+        bool bypassScan = false;
+        // The side's tables in the LUT once Store made them: the scan is measured through them.
+        std::optional<ChannelTables> tables;
         bool operator==(const QualityInputs&) const = default;
     };
     void MeasureQualityPage(const QualityInputs& inputs);
