@@ -3,6 +3,7 @@
 
 #include "app/AtomicFile.h"
 #include "app/RegularFile.h"
+#include "app/SerialNames.h"
 #include "colour/IccProfile.h"
 #include "profiling/InputProfileWriter.h"
 
@@ -49,40 +50,18 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool PlainSerialByte(char c, bool first) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-           (c == '.' && !first);
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // The serial and side a name of ProfileFileName's stands for; nothing for any other name.
 std::optional<std::pair<std::string, std::string>> ParseProfileFileName(const std::string& name) {
     for (const std::string side : Sides) {
         const std::string tail = "-" + side + NameSuffix;
         if (name.size() <= NamePrefix.size() + tail.size() || !name.starts_with(NamePrefix) || !name.ends_with(tail))
             continue;
-        const std::string escaped = name.substr(NamePrefix.size(), name.size() - NamePrefix.size() - tail.size());
-        std::string serial;
-        if (escaped != "%unknown") {
-            for (std::size_t i = 0; i < escaped.size(); ++i) {
-                if (escaped[i] != '%') {
-                    serial += escaped[i];
-                    continue;
-                }
-                if (i + 2 >= escaped.size() || HexValue(escaped[i + 1]) < 0 || HexValue(escaped[i + 2]) < 0)
-                    return std::nullopt;
-                serial += static_cast<char>(HexValue(escaped[i + 1]) * 16 + HexValue(escaped[i + 2]));
-                i += 2;
-            }
-        }
+        const std::optional<std::string> serial =
+            UnescapeSerial(name.substr(NamePrefix.size(), name.size() - NamePrefix.size() - tail.size()));
+        if (!serial) return std::nullopt;
         // Only a name that the serial gives back exactly: "Q71%3a1" or "%2D" are not ours.
-        if (ProfileFileName(serial, side) != name) return std::nullopt;
-        return std::make_pair(serial, side);
+        if (ProfileFileName(*serial, side) != name) return std::nullopt;
+        return std::make_pair(*serial, side);
     }
     return std::nullopt;
 }
@@ -123,25 +102,18 @@ bool KeepCopy(const std::string& path, const std::string& copy, std::string& err
 
 std::string ProfileFileName(const std::string& serial, const std::string& side) {
     // The same encoding as the history files' names, so a serial reads the same in both places.
-    std::string escaped;
-    if (serial.empty()) escaped = "%unknown";
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    for (const char c : serial) {
-        if (PlainSerialByte(c, escaped.empty())) {
-            escaped += c;
-        } else {
-            const auto byte = static_cast<unsigned char>(c);
-            escaped += {'%', Hex[byte >> 4], Hex[byte & 15]};
-        }
-    }
+    const std::string escaped = EscapeSerial(serial);
     if (escaped.size() > MaxProfileSerialBytes) return {};
     return NamePrefix + escaped + "-" + side + NameSuffix;
 }
 
 std::string OldProfileFileName(const std::string& serial, const std::string& side) {
+    // Before the escaping every byte but letters, digits, '-', '_' and '.' became '_', uncut.
     std::string safe = serial.empty() ? "unknown" : serial;
     for (char& c : safe)
-        if (!PlainSerialByte(c, false)) c = '_';
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+              c == '.'))
+            c = '_';
     return NamePrefix + safe + "-" + side + NameSuffix;
 }
 

@@ -10,6 +10,7 @@
 #include "PrintableText.h"
 #include "VerifyReport.h"
 #include "app/RegularFile.h"
+#include "app/SerialNames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -53,26 +54,11 @@ const HistorySide* HistoryEntry::Side(const std::string& name) const {
     return nullptr;
 }
 
-// Decision: serials become file names by percent-encoding, so that no two serials share a file
-// and the serial can be read back from the name. Letters, digits, '-', '_' and '.' stay as they
-// are, so the files of serials made of these keep the names they always had; every other byte,
-// '%' included, and a leading '.' (no hidden file, no "." or "..") become %XX. Nothing is cut:
+// Decision: serials become file names by the escaping the profiles share (app/SerialNames.h), so
+// that no two serials share a file and the serial can be read back from the name. Nothing is cut:
 // a name longer than a folder entry can hold is refused rather than shortened into another's.
-// The empty serial gets "%unknown", which no serial encodes to.
 std::string SafeSerialName(const std::string& serial) {
-    if (serial.empty()) return "%unknown";
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string name;
-    for (const char c : serial) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                           c == '_' || (c == '.' && !name.empty());
-        if (plain) {
-            name += c;
-        } else {
-            const auto byte = static_cast<unsigned char>(c);
-            name += {'%', Hex[byte >> 4], Hex[byte & 15]};
-        }
-    }
+    const std::string name = EscapeSerial(serial);
     return name.size() > MaxSerialNameBytes ? std::string() : name;
 }
 
