@@ -103,6 +103,11 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
         {[&](auto&, auto& o) { o.profile = dir.File("display.icc"), o.output = dir.File("out.tif"); },
          scan::ExitProfile, "display.icc is a display profile (class 'mntr')"},
         {[&](auto&, auto& o) {
+             std::filesystem::copy_file(dir.File("display.icc"), dir.File(ProfileFileName("Q71-4711", "rear")));
+             o.side = "rear", o.iccFolder = dir.Path(), o.output = dir.File("out.tif");
+         },
+         scan::ExitProfile, "-rear.icc describes \"sRGB"},
+        {[&](auto&, auto& o) {
              ::symlink("/dev/zero", dir.File(ProfileFileName("Q71-4711", "front")).c_str());
              o.iccFolder = dir.Path(), o.output = dir.File("out.tif");
          },

@@ -54,13 +54,18 @@ bool FindSideProfile(const std::string& folder, const std::string& serial, const
         chosen = {{}, "none: no ICC folder (neither XDG_DATA_HOME nor HOME is usable), written without one"};
         return true;
     }
-    const std::optional<std::string> path = FindProfile(folder, name);
+    std::string refusal;
+    const std::optional<std::string> path = FindScannerProfile(folder, serial, side, &refusal);
     if (path) return LoadProfile(*path, chosen, error);
-    // Something other than a profile file under the profile's name is not "no profile": it is
-    // refused with what it is, as a broken profile file is.
+    // Something other than this side's profile under its name is not "no profile": it is refused
+    // with what it is, as a broken profile file is, rather than the scan going out without one.
     const std::string there = folder + "/" + name;
     if (const std::string kind = PathKindProblem(there); !kind.empty()) {
         error = "cannot read the ICC profile " + there + ": is " + kind + ", not a profile file";
+        return false;
+    }
+    if (!refusal.empty()) {
+        error = "cannot use the stored ICC profile: " + refusal;
         return false;
     }
     chosen = {{}, "none: no " + name + " in " + folder + ", written without one"};
