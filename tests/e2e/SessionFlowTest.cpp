@@ -31,10 +31,10 @@ std::string Sheet(const char* face, const std::string& extra = "") {
 class SessionFlowTest : public EmulatorFormTest {
 protected:
     // The program as an operator starts it: normal mode, the reference installed before.
-    void StartCalvix(std::int32_t warmUpTime = 0, bool installed = true) {
+    void StartCalvix(std::int32_t warmUpTime = 0, bool installed = true, bool expert = false) {
         SetStoreValue("WarmUpTime", warmUpTime);
         SetStoreValue("SearchScanner", 1);
-        SetStoreValue("ExpertMode", 0);
+        SetStoreValue("ExpertMode", std::int32_t{expert});
         if (installed) {
             std::filesystem::create_directories(DataFile(""));
             std::filesystem::copy_file(kR1, DataFile("R1.txt"));
@@ -275,16 +275,33 @@ TEST_F(SessionFlowTest, AFailedScanCanBeRepeatedOnceTheSheetIsRight) {
     EXPECT_EQ(w.stepReady[StateScanFront], 0);
 }
 
-TEST_F(SessionFlowTest, RefusedCalibrationModeLeavesTheProgramUpWithoutAWizard) {
+// A refused calibration mode is told in either mode: Retry finds the scanner anew from the
+// TWAIN library on, Quit ends the program at the next tick, releasing the service interface.
+TEST_F(SessionFlowTest, RefusedCalibrationModeOffersRetryAndQuitInEitherMode) {
     // Replies cut to five characters fail every step of the service sequence.
     StartEmulator({"--truncate-replies", "5"});
-    StartCalvix();
-    TickUntil([&] { return false; }, 12);
-    EXPECT_FALSE(form->Closed());
-    EXPECT_EQ(form->Assistent(), nullptr);
-    EXPECT_FALSE(form->calibModeOn);
-    EXPECT_EQ(CountContaining("ERR: error 'Cannot set calibration mode!'  ( file MainForm"), 1);
-    EXPECT_EQ(Count("STA: TWAIN: Q71 connected! (Ser# Q71-000123, dupl.)"), 1);
+    for (const bool expert : {false, true}) {
+        SCOPED_TRACE(expert ? "expert" : "normal");
+        LogWriter.ResetForTest();
+        desktop.messages.clear();
+        desktop.messageAnswers = {MessageAnswer::Retry, MessageAnswer::Cancel};
+        StartCalvix(0, true, expert);
+        TickUntil([&] { return form->Closed(); }, 30);
+        EXPECT_TRUE(form->Closed());
+        EXPECT_EQ(form->Assistent(), nullptr);
+        ASSERT_EQ(desktop.messages.size(), 2u);
+        for (const auto& m : desktop.messages) {
+            EXPECT_EQ(m.buttons, MessageButtons::RetryQuit);
+            EXPECT_EQ(m.text, form->AppStrings()->MsgErrCalibMode.caption);
+        }
+        EXPECT_EQ(CountContaining("ERR: error 'Cannot set calibration mode!'  ( file MainForm"), 2);
+        EXPECT_EQ(Count("STA: TWAIN: DLL found!"), 2);
+        EXPECT_EQ(CountContaining("UAC: user action 'Program abortion requested!'"), 1);
+        FlockNamedLock next;
+        EXPECT_TRUE(next.TryAcquire("ZelmarHelvaneTraceMutex"));
+        form.reset();
+        std::filesystem::remove_all(DataFile(""));
+    }
 }
 
 TEST_F(SessionFlowTest, AnUnreachableSourceAsksToConnectAgainAndCancelEndsTheProgram) {
