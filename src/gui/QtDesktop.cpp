@@ -87,8 +87,8 @@ MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string&
         case MessageButtons::RetryQuit: {
             box.setStandardButtons(QMessageBox::Retry);
             const TAppStrings* strings = core_ ? core_->AppStrings() : nullptr;
-            QPushButton* quit =
-                box.addButton(QString::fromStdString(strings ? strings->LblQuit.caption : "Quit"), QMessageBox::RejectRole);
+            QPushButton* quit = box.addButton(QString::fromStdString(strings ? strings->LblQuit.caption : "Quit"),
+                                              QMessageBox::RejectRole);
             quit->setObjectName("ButtonQuit");
             box.setDefaultButton(QMessageBox::Retry);
             box.setEscapeButton(quit);

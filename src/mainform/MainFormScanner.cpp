@@ -19,8 +19,8 @@ bool TMainFormular::storeLUT() {
     const auto copy = CalibrationLut.Copy();
     for (;;) {
         MessageAnswer answer = MessageAnswer::Cancel;
-        lutUpload = calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227),
-                                     ports_.desktop, *appStrings_, &answer);
+        lutUpload = calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227), ports_.desktop,
+                                     *appStrings_, &answer);
         if (lutUpload == LutUpload::Stored) return true;
         if (answer != MessageAnswer::Retry) {
             CALVIX_LOG_UAC(unit::MainForm, "LUT upload given up!");

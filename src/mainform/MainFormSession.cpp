@@ -115,11 +115,10 @@ void TMainFormular::ConfirmRunEnd() {
         const std::string name = side == 0 ? "front" : "rear";
         // The profile's own report says whether it was written; its reason is in the log.
         const std::string written = "ICC profile of the " + name + " side: ";
-        const bool stored = std::any_of(profileReports.begin(), profileReports.end(), [&](const std::string& line) {
-            return line.rfind(written, 0) == 0;
-        });
-        const std::string where = stored ? ports_.iccFolder + "/" + ProfileFileName(scannerSerial, name)
-                                         : s.MsgRunProfileMissing.caption;
+        const bool stored = std::any_of(profileReports.begin(), profileReports.end(),
+                                        [&](const std::string& line) { return line.rfind(written, 0) == 0; });
+        const std::string where =
+            stored ? ports_.iccFolder + "/" + ProfileFileName(scannerSerial, name) : s.MsgRunProfileMissing.caption;
         text += "\n" + FillText((side == 0 ? s.MsgRunProfileFront : s.MsgRunProfileRear).caption, {where});
     }
     ports_.desktop.ShowMessage(text, s.MBoxTitleHint.caption, MessageButtons::Ok);

@@ -22,14 +22,15 @@ void TellOperator(Desktop& desktop, const TAppStrings& strings, const std::strin
     LogWriter.WriteLine(LogWriter.Printf("INF: Show Message Box: (%s, %s)", title.c_str(), message.c_str()), LogInf);
     std::string text = message + "\n" + reason;
     if (retry) text += "\n" + strings.MsgLutRetry.caption;
-    const MessageAnswer answer = desktop.ShowMessage(text, title, retry ? MessageButtons::RetryQuit : MessageButtons::Ok);
+    const MessageAnswer answer =
+        desktop.ShowMessage(text, title, retry ? MessageButtons::RetryQuit : MessageButtons::Ok);
     if (retry) *retry = answer;
 }
 
 }  // namespace
 
 LutUpload storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
-              const TAppStrings& strings, MessageAnswer* retry) {
+                   const TAppStrings& strings, MessageAnswer* retry) {
     CALVIX_LOG_DBG(unit::MainForm, "TMainFormular::storeLUT()");
     if (ethernet.Connect() != 0) {
         CALVIX_LOG_ERR(unit::MainForm, "Connect to scanner failed!", LogErr);

@@ -20,6 +20,6 @@ enum class LutUpload { NotSent, Stored, NotConnected, Refused, Unanswered };
 // retry, the box also offers Retry and Quit (a scanner not reached counts then too, the
 // measured tables being as lost), and the answer is stored there.
 LutUpload storeLUT(CEthernetCmd& ethernet, std::span<const std::uint8_t, 6227> record, Desktop& desktop,
-              const TAppStrings& strings, MessageAnswer* retry = nullptr);
+                   const TAppStrings& strings, MessageAnswer* retry = nullptr);
 
 }  // namespace calvix

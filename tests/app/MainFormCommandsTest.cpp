@@ -136,22 +136,18 @@ TEST_F(MainFormCommandsTest, SplitterMoveRedrawsTheZoomViewAtItsNewSize) {
     EXPECT_EQ(fill.rect, (ViewRect{0, 0, 100, 80}));
 }
 
-// The wizard's Help and F1 open the page in view, of the language in force: on Start the
-// Start page, not the page of the design context 1000, which is the main window's.
+// Help and F1 open the page in view: on Start its page, not the design context's (the main window's).
 TEST_F(MainFormCommandsTest, WizardHelpAndF1OpenThePageInView) {
     SetStoreValue("LanguageAuto", std::int32_t{0});
     SetStoreValue("Language", std::int32_t{12});
     Start();
     form->controls.calibrationAssistent.enabled = true;
     form->MMFileCalibrationAssistentClick();
-    ASSERT_EQ(form->Assistent()->helpContext, HelpContextDesign);
     form->Assistent()->ButtonHelpClick();
     form->Assistent()->ContextHelpRequested();
     ASSERT_EQ(desktop.helpShown.size(), 2u);
-    for (const auto& shown : desktop.helpShown) {
-        EXPECT_EQ(shown.helpContext, HelpContextStart);
-        EXPECT_TRUE(shown.helpFile.ends_with("/Calvix_fr.chm"));
-    }
+    for (const auto& shown : desktop.helpShown)
+        EXPECT_TRUE(shown.helpContext == HelpContextStart && shown.helpFile.ends_with("/Calvix_fr.chm"));
 }
 
 }  // namespace
