@@ -118,9 +118,7 @@ int main(int argc, char** argv) {
         HeadlessMessagePump pump(SystemClock(), [] { return StopRequested(); });
         ports.messagePump = &pump;
         ports.iccFolder = XdgIccFolder();
-        // A first unattended run finds no settings key; with the key there, the start writes its
-        // defaults (scanner search on) instead of leaving the scanner alone.
-        if (options.unattended) store.OpenKey(TMainFormular::RegistryKey, true);
+        ports.confirmRunEnd = !options.unattended;  // the operator prints the end of the run
         TMainFormular form(ports);
         form.CreateAppStrings();
         std::unique_ptr<UnattendedOperator> op;

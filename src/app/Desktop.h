@@ -8,8 +8,9 @@
 
 namespace calvix {
 
-enum class MessageButtons { Ok, RetryCancel };
-enum class MessageAnswer { Ok, Retry, Cancel };
+// RetryQuit: Retry, or give up (answered Cancel); YesNo: a question whose Yes loses work.
+enum class MessageButtons { Ok, RetryCancel, RetryQuit, YesNo };
+enum class MessageAnswer { Ok, Retry, Cancel, Yes, No };
 
 struct FileDialogRequest {
     std::string title;

@@ -26,4 +26,16 @@ const std::string& LoadText(int id) {
     return g_loadBuffer;
 }
 
+std::string FillText(const std::string& text, std::initializer_list<std::string> values) {
+    std::string out;
+    std::size_t from = 0;
+    for (const std::string& value : values) {
+        const std::size_t at = text.find("%s", from);
+        if (at == std::string::npos) break;
+        out.append(text, from, at - from).append(value);
+        from = at + 2;
+    }
+    return out.append(text, from, std::string::npos);
+}
+
 }  // namespace calvix

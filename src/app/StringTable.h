@@ -2,6 +2,7 @@
 // message id; texts are cut to 254 characters as the shared 255-byte buffer holds.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,9 @@ void SetCurrentTextBase(int base);
 // Text base + id from the table, at most 254 bytes, empty when missing. The returned reference
 // is the shared buffer that the next call overwrites.
 const std::string& LoadText(int id);
+
+// The text with each "%s" replaced by the next value, in order; a text of another language
+// may place them elsewhere, and one without enough of them keeps the rest out.
+std::string FillText(const std::string& text, std::initializer_list<std::string> values);
 
 }  // namespace calvix

@@ -67,6 +67,54 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Die Ecken umrahmen die IT8 Karte nicht, die Prüfung der Karte ist gescheitert: nichts wurde gespeichert!\n * Setzen Sie die vier Ecken des schwarzen Rahmens neu!\n",
          "The corners do not frame the IT8 chart, the chart check failed: nothing was stored!\n * Set the four corners of the black frame again!\n",
          "Les coins n'encadrent pas la mire IT8, le contrôle de la mire a échoué: rien n'a été enregistré!\n * Placez à nouveau les quatre coins du cadre noir!\n"},
+        {41, // MsgErrCalibMode
+         "Der Scanner hat den Kalibriermodus abgelehnt!\n * Ist der Scanner bereit und kein anderes Serviceprogramm aktiv?\nNochmal versuchen oder Calvix beenden?",
+         "The scanner refused calibration mode!\n * Is the scanner ready, and no other service program running?\nTry again, or quit Calvix?",
+         "Le scanner a refusé le mode calibrage!\n * Le scanner est-il prêt, sans autre application service active?\nRéessayer, ou quitter Calvix?"},
+        {42, // MsgLutRefused
+         "Der Scanner hat die LUT abgelehnt (rcode %s, fcode %s).",
+         "The scanner refused the LUT (rcode %s, fcode %s).",
+         "Le scanner a refusé la LUT (rcode %s, fcode %s)."},
+        {43, // MsgLutUnanswered
+         "Der Scanner hat auf die Übertragung nicht geantwortet (rcode %s, fcode %s); er hat die LUT vielleicht gespeichert.",
+         "The scanner did not answer the upload (rcode %s, fcode %s); it may have stored the LUT.",
+         "Le scanner n'a pas répondu au transfert (rcode %s, fcode %s); il a peut-être enregistré la LUT."},
+        {44, // MsgLutNotConnected
+         "Keine Verbindung zum Scanner!",
+         "No connection to the scanner!",
+         "Aucune connexion au scanner!"},
+        {45, // MsgLutRetry
+         "Nochmal senden? Beim Beenden gehen die gemessenen Tabellen verloren.",
+         "Send it again? Quitting gives up the measured tables.",
+         "Envoyer à nouveau? En quittant, les tables mesurées sont perdues."},
+        {46, // LblQuit
+         "Beenden",
+         "Quit",
+         "Quitter"},
+        {47, // MsgRunDone
+         "Kalibrierung beendet: der Scanner hat die LUT bestätigt.",
+         "Calibration finished: the scanner acknowledged the LUT.",
+         "Calibrage terminé: le scanner a confirmé la LUT."},
+        {48, // MsgRunScanner
+         "Scanner: Zelmar Q71, Seriennummer %s",
+         "Scanner: Zelmar Q71, serial %s",
+         "Scanner: Zelmar Q71, numéro de série %s"},
+        {49, // MsgRunProfileFront
+         "ICC-Profil Vorderseite: %s",
+         "ICC profile, front side: %s",
+         "Profil ICC recto: %s"},
+        {50, // MsgRunProfileRear
+         "ICC-Profil Rückseite: %s",
+         "ICC profile, rear side: %s",
+         "Profil ICC verso: %s"},
+        {51, // MsgRunProfileMissing
+         "nicht geschrieben (siehe Calvix.log)",
+         "not written (see Calvix.log)",
+         "non écrit (voir Calvix.log)"},
+        {52, // MsgDiscardCalibration
+         "Die Kalibrierung ist vollständig gemessen. Abbrechen verwirft sie, nichts wird zum Scanner gesendet.\nKalibrierung verwerfen?",
+         "The calibration is completely measured. Aborting discards it, and nothing is sent to the scanner.\nDiscard the calibration?",
+         "Le calibrage est entièrement mesuré. Annuler le rejette, rien n'est envoyé au scanner.\nRejeter le calibrage?"},
         {1000, // LabelFormTitleAssitant
          "Kalibrier-Assistent",
          "Calibration-Assistant",
@@ -147,6 +195,22 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Der Kalibriervorgang wurde erfolgreich durchgeführt. Sie müssen den Assistenten nun mit [Schließen] beenden. Der Scanner muss nicht neu gestartet werden.",
          "The calibration process finished. You must close this application now by pressing [Finish]. The scanner does not need to be restarted.",
          "Le processus de calibrage est terminé. Veuillez fermer l'application en pressant sur [Terminer]. Il n'est pas nécessaire de redémarrer le scanner."},
+        {1060, // LblScanPassed
+         "Ergebnis: bestanden, die Karte wurde gefunden und geprüft, die Korrekturwerte sind berechnet.",
+         "Result: passed, the chart was found and checked, the correction values are calculated.",
+         "Résultat: réussi, la mire a été trouvée et contrôlée, les valeurs de correction sont calculées."},
+        {1061, // LblScanFailed
+         "Ergebnis: nicht bestanden, %s",
+         "Result: failed, %s",
+         "Résultat: échec, %s"},
+        {1062, // LblScanNoImage
+         "Kein Bild vom Scanner!",
+         "No image came from the scanner!",
+         "Aucune image du scanner!"},
+        {1063, // LblScanTablesFall
+         "Die Korrekturtabellen würden fallen, bitte nochmal scannen!",
+         "The correction tables would fall, scan the side again!",
+         "Les tables de correction décroîtraient, numérisez à nouveau!"},
         {2100, // QualityTextCaption
          "Qualität",
          "Quality",

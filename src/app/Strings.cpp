@@ -9,7 +9,10 @@ TAppStrings::TAppStrings(int textBase) : form_("TAppStrings") {
     for (FormComponent* c : {&MBoxTitleError, &MBoxTitleHint, &MsgUnspecError, &MsgInsertPaper, &MsgErrSendingLUT,
                              &MsgErrDetectIT8Fields, &MsgErrGreyWedge, &MBoxTitleRequest, &MsgRequConnectAgain,
                              &MsgErrWarmup, &MsgErrBitDepth, &MsgErrParsingIT8, &LblFinish, &MsgServiceInUse,
-                             &MsgErrCornersCheck, &LabelFormTitleAssitant})
+                             &MsgErrCornersCheck, &MsgErrCalibMode, &MsgLutRefused, &MsgLutUnanswered,
+                             &MsgLutNotConnected, &MsgLutRetry, &LblQuit, &MsgRunDone, &MsgRunScanner,
+                             &MsgRunProfileFront, &MsgRunProfileRear, &MsgRunProfileMissing,
+                             &MsgDiscardCalibration, &LabelFormTitleAssitant})
         form_.Add(*c);
     TranslateForm(textBase, form_);
     RegisterForm(form_);

@@ -33,6 +33,23 @@ public:
     FormComponent MsgServiceInUse{14, ComponentKind::Label, ""};
     // Store refused: the corners in force fail the chart check.
     FormComponent MsgErrCornersCheck{40, ComponentKind::Label, ""};
+    // The scanner refused calibration mode: Retry or Quit.
+    FormComponent MsgErrCalibMode{41, ComponentKind::Label, ""};
+    // The upload failed: why (the library's and the device's codes fill in), then the question.
+    FormComponent MsgLutRefused{42, ComponentKind::Label, ""};
+    FormComponent MsgLutUnanswered{43, ComponentKind::Label, ""};
+    FormComponent MsgLutNotConnected{44, ComponentKind::Label, ""};
+    FormComponent MsgLutRetry{45, ComponentKind::Label, ""};
+    // The button that gives up, beside Retry.
+    FormComponent LblQuit{46, ComponentKind::Label, "Quit"};
+    // The end of a run: the LUT acknowledged, the scanner, each side's profile.
+    FormComponent MsgRunDone{47, ComponentKind::Label, ""};
+    FormComponent MsgRunScanner{48, ComponentKind::Label, ""};
+    FormComponent MsgRunProfileFront{49, ComponentKind::Label, ""};
+    FormComponent MsgRunProfileRear{50, ComponentKind::Label, ""};
+    FormComponent MsgRunProfileMissing{51, ComponentKind::Label, ""};
+    // Abort on a finished run.
+    FormComponent MsgDiscardCalibration{52, ComponentKind::Label, ""};
     FormComponent LabelFormTitleAssitant{1000, ComponentKind::Label, ""};
 
     // The form model that the language code translates.

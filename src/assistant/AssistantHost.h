@@ -26,7 +26,10 @@ public:
     // Ends a scan that waits for the scanner, so that AcquireScan returns without an image and
     // without a message; nothing when no scan runs.
     virtual void AbortScan() {}
-    // The chart check of the front or rear scan window; 0 when found and checked.
+    // The chart check of the front or rear scan window; 0 when found and checked,
+    // CheckGreyWedgeFailed when the box was found but its grey wedge is not, any other
+    // negative number when the chart was not found.
+    static constexpr int CheckGreyWedgeFailed = -1000;
     virtual int CheckScan(bool front) = 0;
     // Grey-scale evaluation and correction values of the analysed scan; false when a channel's
     // table falls somewhere, which no calibration may upload.
@@ -34,8 +37,8 @@ public:
 
     virtual void SetLutReady() = 0;
     virtual void SetCloseRequested() = 0;
-    // The contents page of the application's help, in the language in force.
-    virtual void ShowHelpContents() = 0;
+    // The application's help at a help context, in the language in force.
+    virtual void ShowHelp(int helpContext) = 0;
 };
 
 }  // namespace calvix

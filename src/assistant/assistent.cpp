@@ -5,6 +5,7 @@
 #include "app/Desktop.h"
 #include "app/FormStatus.h"
 #include "app/Language.h"
+#include "app/StringTable.h"
 #include "app/Strings.h"
 #include "assistant/AssistantHost.h"
 #include "it8ref/ReferenceListModel.h"
@@ -41,7 +42,8 @@ TFormAssistent::TFormAssistent(AssistantContext context) : context_(std::move(co
         form_.Add(b->text);
     for (FormComponent* c : {&Window, &LabelTitel, &LabelCalStart, &Label5, &Label8, &LabelWarmup, &Label15,
                              &Label9, &LabelScan, &TitelIT8ScanRear, &Label6, &LabelSetFrameFront,
-                             &LabelSetFrameRear, &LabelSetFrameText, &Label13, &Label14})
+                             &LabelSetFrameRear, &LabelSetFrameText, &Label13, &Label14, &LblScanPassed,
+                             &LblScanFailed, &LblScanNoImage, &LblScanTablesFall})
         form_.Add(*c);
     TranslateForm(context_.textBase, form_);
     RegisterForm(form_);
@@ -232,20 +234,29 @@ void TFormAssistent::ScanSide(bool front) {
 
     const int paper = context_.host.FeederLoaded();
     if (paper < 0) {
+        SetScanResult(front, ScanOutcome::Failed, &strings.MsgUnspecError);
         context_.desktop.ShowMessage(strings.MsgUnspecError.caption, strings.MBoxTitleError.caption,
                                      MessageButtons::Ok);
         if (front) CALVIX_LOG_ERR(unit::assistent, "Assistent unspecified error while Scanning Front!", LogErr);
     } else if (paper == 0) {
+        SetScanResult(front, ScanOutcome::Failed, &strings.MsgInsertPaper);
         context_.desktop.ShowMessage(strings.MsgInsertPaper.caption, strings.MBoxTitleHint.caption,
                                      MessageButtons::Ok);
         if (front) CALVIX_LOG_ERR(unit::assistent, "Assistent NoPaper error while Scanning Front!", LogErr);
-    } else if (context_.host.AcquireScan(front ? 1 : 0) >= 0) {
-        if (context_.host.CheckScan(front) != 0) {
+    } else if (context_.host.AcquireScan(front ? 1 : 0) < 0) {
+        SetScanResult(front, ScanOutcome::Failed, &LblScanNoImage);
+    } else {
+        const int check = context_.host.CheckScan(front);
+        if (check != 0) {
+            SetScanResult(front, ScanOutcome::Failed,
+                          check == AssistantHost::CheckGreyWedgeFailed ? &strings.MsgErrGreyWedge
+                                                                       : &strings.MsgErrDetectIT8Fields);
             CALVIX_LOG_ERR(unit::assistent,
                            front ? "Assistent: Error while checking IT8 scan front!"
                                  : "Assistent: Error while checking IT8 scan rear!",
                            LogErr);
         } else if (!context_.host.StoreScan()) {
+            SetScanResult(front, ScanOutcome::Failed, &LblScanTablesFall);
             // A table that falls would turn lighter greys darker on every scan; the side must
             // be scanned again. The grey-wedge text is the operator's nearest known cause.
             context_.desktop.ShowMessage(strings.MsgErrGreyWedge.caption, strings.MBoxTitleError.caption,
@@ -261,21 +272,50 @@ void TFormAssistent::ScanSide(bool front) {
             (front ? ButtonScanFront : ButtonScanRear).enabled = false;
             ButtonNext.enabled = true;
             stepReady[state] = 0;
+            SetScanResult(front, ScanOutcome::Passed);
         }
     }
     context_.desktop.SetBusyCursor(false);
     NotifyChanged();
 }
 
+void TFormAssistent::SetScanResult(bool front, ScanOutcome outcome, const FormComponent* reason) {
+    scanResults_[front ? 0 : 1] = SideResult{outcome, reason};
+}
+
+std::string TFormAssistent::ScanResultText(bool front) const {
+    const SideResult& result = scanResults_[front ? 0 : 1];
+    if (result.outcome == ScanOutcome::NotScanned) return {};
+    if (result.outcome == ScanOutcome::Passed) return LblScanPassed.caption;
+    // A message's first line names the cause; the lines after it are the box's advice.
+    std::string reason = result.reason ? result.reason->caption : std::string();
+    reason = reason.substr(0, reason.find('\n'));
+    while (!reason.empty() && reason.back() == ' ') reason.pop_back();
+    return FillText(LblScanFailed.caption, {reason});
+}
+
+// A finished run holds both sides' measured tables; they are lost with the wizard, so the
+// operator is asked first. Earlier pages hold nothing that a new scan would not make again.
+bool TFormAssistent::DiscardConfirmed() {
+    if (WizardState != StateFinish) return true;
+    const TAppStrings& strings = context_.strings;
+    const MessageAnswer answer = context_.desktop.ShowMessage(strings.MsgDiscardCalibration.caption,
+                                                              strings.MBoxTitleRequest.caption, MessageButtons::YesNo);
+    if (answer == MessageAnswer::Yes) return true;
+    CALVIX_LOG_UAC(unit::assistent, "Assistent: calibration kept, abortion cancelled!");
+    return false;
+}
+
 void TFormAssistent::ButtonAbortClick() {
     if (closed_) return;
     CALVIX_LOG_UAC(unit::assistent, "Assistent: Program abortion requested by user!");
+    if (!DiscardConfirmed()) return;
     Close();
     NotifyChanged();
 }
 
 void TFormAssistent::CloseBoxClick() {
-    if (closed_) return;
+    if (closed_ || !DiscardConfirmed()) return;
     Close();
     NotifyChanged();
 }
@@ -290,10 +330,13 @@ void TFormAssistent::Close() {
     if (!context_.host.ExpertMode()) context_.host.SetCloseRequested();
 }
 
+// "Help" opens the page in view rather than the contents, which every page links back to.
 void TFormAssistent::ButtonHelpClick() {
     CALVIX_LOG_DBG(unit::assistent, "TFormAssistent::ButtonHelpClick()");
-    context_.host.ShowHelpContents();
+    context_.host.ShowHelp(HelpTopic());
 }
+
+void TFormAssistent::ContextHelpRequested() { context_.host.ShowHelp(HelpTopic()); }
 
 void TFormAssistent::ButtonIT8InstallClick() {
     if (closed_) return;

@@ -44,6 +44,9 @@ inline constexpr int HelpContextScanFront = 13000;
 inline constexpr int HelpContextScanRear = 14000;
 inline constexpr int HelpContextFinish = 15000;
 
+// How the last attempt at a side's scan ended, for its page.
+enum class ScanOutcome { NotScanned, Passed, Failed };
+
 struct WizardButton {
     FormComponent text;
     bool enabled = true;
@@ -76,6 +79,8 @@ public:
     void ButtonScanRearClick();
     void ButtonAbortClick();
     void ButtonHelpClick();
+    // F1: the context help of the window.
+    void ContextHelpRequested();
     void ButtonIT8InstallClick();
     // The view sets the list's selection to the clicked line first.
     void ListBoxIT8InstalledClick();
@@ -87,6 +92,11 @@ public:
 
     ReferenceListModel& ReferenceList() { return *list_; }
     TForm& Form() { return form_; }
+    // The result line of the front or rear page: empty before the first attempt, else
+    // passed, or failed with its reason, in the language in force.
+    ScanOutcome ScanResult(bool front) const { return scanResults_[front ? 0 : 1].outcome; }
+    std::string ScanResultText(bool front) const;
+
     // The page shown, or -1 when the state has no page.
     int VisiblePage() const;
     bool PageVisible(int state) const { return state >= 0 && state < WizardPageCount && pageVisible_[state]; }
@@ -96,6 +106,9 @@ public:
     std::int32_t warmUpSeconds = 0;
     bool warmUpDone = false;
     int helpContext = HelpContextDesign;
+    // The help page of the window as it stands: its help context, except the design value,
+    // which the help shares with the main window's page and which stands on the Start page.
+    int HelpTopic() const { return helpContext == HelpContextDesign ? HelpContextStart : helpContext; }
 
     // Progress bar and the seconds label of the Warmup page.
     std::int32_t progressMax = 0;
@@ -129,6 +142,11 @@ public:
         "Go to the active scan window and set a marker at the four corners of the black frame."};
     FormComponent Label13{1050, ComponentKind::Label, " Process finished"};
     FormComponent Label14{1051, ComponentKind::Label, ""};
+    // The scan pages' result line: its two forms and the reasons only the wizard knows.
+    FormComponent LblScanPassed{1060, ComponentKind::Label, ""};
+    FormComponent LblScanFailed{1061, ComponentKind::Label, ""};
+    FormComponent LblScanNoImage{1062, ComponentKind::Label, ""};
+    FormComponent LblScanTablesFall{1063, ComponentKind::Label, ""};
 
     // The view redraws on this, and lets go of the wizard on `destroyed`.
     std::function<void()> changed;
@@ -140,6 +158,10 @@ private:
     std::int32_t BackState();
     void EnterFinish();
     void ScanSide(bool front);
+    void SetScanResult(bool front, ScanOutcome outcome, const FormComponent* reason = nullptr);
+    // Abort or the close box on a finished run: whether the operator lets the measured
+    // calibration go.
+    bool DiscardConfirmed();
     void SyncStartReady();
     void Close();
     void ShowPage(std::int32_t state, bool visible);
@@ -152,6 +174,11 @@ private:
     // The translated "Next >" caption, to undo the "Finish" caption.
     std::string savedNextCaption_;
     bool closed_ = false;
+    struct SideResult {
+        ScanOutcome outcome = ScanOutcome::NotScanned;
+        const FormComponent* reason = nullptr;  // a text of the wizard or of the message form
+    };
+    std::array<SideResult, 2> scanResults_{};
 };
 
 }  // namespace calvix

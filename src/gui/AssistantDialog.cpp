@@ -63,10 +63,10 @@ AssistantDialog::AssistantDialog(TFormAssistent& wizard, QWidget* parent)
     row->addWidget(AddButton(wizard.ButtonHelp, "ButtonHelp", &TFormAssistent::ButtonHelpClick));
     layout->addLayout(row);
 
-    // Context help: the topic of the page shown.
+    // Context help: the wizard knows the topic of the page shown.
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this, [this] {
-        if (wizard_) ShowHelp(this, wizard_->helpContext);
+        if (wizard_) wizard_->ContextHelpRequested();
     });
 
     timer_ = new QTimer(this);
@@ -197,6 +197,13 @@ QWidget* AssistantDialog::BuildPage(int state) {
             scan->addWidget(button);
             scan->addStretch();
             column->addLayout(scan);
+            // The splash's log, which says the same, lies under this window on a small screen.
+            QLabel* result = new QLabel(page);
+            result->setObjectName(front ? "LabelScanResultFront" : "LabelScanResultRear");
+            result->setWordWrap(true);
+            result->setVisible(false);
+            scanResults_[front ? 0 : 1] = result;
+            add(result);
             break;
         }
         case StateSetFrameF:
@@ -286,6 +293,14 @@ void AssistantDialog::Refresh() {
                             ? maximum
                             : static_cast<int>(std::clamp<std::int64_t>(w.progressPosition, 0, maximum)));
     seconds_->setText(QString::fromStdString(w.labelSeconds));
+    for (const bool front : {true, false}) {
+        QLabel* result = scanResults_[front ? 0 : 1];
+        const ScanOutcome outcome = w.ScanResult(front);
+        result->setText(QString::fromStdString(w.ScanResultText(front)));
+        result->setStyleSheet(outcome == ScanOutcome::Passed ? "color: #1b6e20; font-weight: bold;"
+                                                             : "color: #b00020; font-weight: bold;");
+        result->setVisible(outcome != ScanOutcome::NotScanned);
+    }
     RefreshList();
     refreshing_ = false;
     if (w.Closed()) {

@@ -60,6 +60,7 @@ private:
     QListWidget* list_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* seconds_ = nullptr;
+    QLabel* scanResults_[2] = {nullptr, nullptr};  // front, rear
     std::vector<std::pair<const FormComponent*, QLabel*>> labels_;
     std::vector<std::pair<const WizardButton*, QPushButton*>> buttons_;
     QTimer* timer_;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -72,10 +73,30 @@ MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string&
     box.setIcon(IconFor(title, core_ ? core_->AppStrings() : nullptr));
     box.setWindowTitle(QString::fromStdString(title));
     box.setText(QString::fromStdString(text));
-    if (buttons == MessageButtons::Ok) {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
-        return MessageAnswer::Ok;
+    switch (buttons) {
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            box.exec();
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+            // Yes loses work: it is never what Return or Escape give.
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+            return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+        case MessageButtons::RetryQuit: {
+            box.setStandardButtons(QMessageBox::Retry);
+            const TAppStrings* strings = core_ ? core_->AppStrings() : nullptr;
+            QPushButton* quit = box.addButton(QString::fromStdString(strings ? strings->LblQuit.caption : "Quit"),
+                                              QMessageBox::RejectRole);
+            quit->setObjectName("ButtonQuit");
+            box.setDefaultButton(QMessageBox::Retry);
+            box.setEscapeButton(quit);
+            box.exec();
+            return box.clickedButton() == box.button(QMessageBox::Retry) ? MessageAnswer::Retry : MessageAnswer::Cancel;
+        }
+        case MessageButtons::RetryCancel:
+            break;
     }
     box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
     return box.exec() == QMessageBox::Retry ? MessageAnswer::Retry : MessageAnswer::Cancel;
@@ -127,6 +148,8 @@ void QtDesktop::ShowSplash() {
     if (!core_ || !core_->Splash()) return;
     delete splash_;
     splash_ = new SplashWindow(*core_->Splash());
+    TMainFormular* core = core_;
+    QObject::connect(splash_, &SplashWindow::ClosedByOperator, splash_, [core] { core->SplashWindowClosed(); });
     splash_->show();
 }
 

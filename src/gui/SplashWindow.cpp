@@ -1,6 +1,7 @@
 // Draws the splash state and follows its list as lines arrive.
 #include "gui/SplashWindow.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -59,6 +60,11 @@ SplashWindow::SplashWindow(TFormSplash& splash) : splash_(splash) {
 }
 
 SplashWindow::~SplashWindow() { splash_.changed = nullptr; }
+
+void SplashWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    emit ClosedByOperator();
+}
 
 void SplashWindow::Refresh() {
     const auto& lines = splash_.ShownLines();

@@ -17,6 +17,13 @@ public:
     explicit SplashWindow(TFormSplash& splash);
     ~SplashWindow() override;
 
+signals:
+    // The operator closed the window (the core hides it by itself, without this).
+    void ClosedByOperator();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Refresh();
     TFormSplash& splash_;

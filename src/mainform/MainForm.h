@@ -63,6 +63,9 @@ struct MainFormPorts {
     std::function<std::unique_ptr<DynamicLibrary>()> makeTwainLibrary = {};
     // The folder the side profiles go to after an acknowledged upload; empty: none are made.
     std::string iccFolder = {};
+    // After an acknowledged upload, a box tells the operator what the run left; a scripted
+    // run that reports it itself goes without.
+    bool confirmRunEnd = true;
 };
 
 class TMainFormular : public LogDisplay, public ImageHost {
@@ -111,6 +114,8 @@ public:
     void checkServiceInterface();
     void ConnectStep();
     void CloseSession();
+    // The operator closed the splash window.
+    void SplashWindowClosed();
     void StartupLoadStep();
     void CloseImageWindowsStep();
 
@@ -181,8 +186,8 @@ public:
     // command in expert mode; a closed wizard is destroyed at the next tick.
     void MMFileCalibrationAssistentClick();
     TFormAssistent* Assistent() const { return assistent_.get(); }
-    // The wizard's Help; the desktop shows the topic of the wizard's page.
-    void ShowHelpContents();
+    // The wizard's Help and F1: the help in force at the wizard's page.
+    void ShowWizardHelp(int helpContext);
     // storeLUT's result at shut-down: whether the device took the record.
     bool lutSent = false;
     LutUpload lutUpload = LutUpload::NotSent;
@@ -322,6 +327,8 @@ private:
     void SetStaleProfileAside(const std::string& side, const std::string& why, bool failed);
     void CreateAssistent();
     void ReleaseClosedAssistent();
+    void AskAfterRefusedCalibMode();
+    void ConfirmRunEnd();
     // What the Quality page was measured from; a window is told apart from one made later at
     // the same address by the epoch, raised whenever windows come, go or change places.
     struct QualityInputs {

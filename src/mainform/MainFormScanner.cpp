@@ -12,12 +12,22 @@ namespace calvix {
 bool TMainFormular::setCalibMode(bool duplex) { return calvix::setCalibMode(*ethernet_, ports_.clock, duplex, ledScanner); }
 bool TMainFormular::clearCalibMode(bool duplex) { return calvix::clearCalibMode(*ethernet_, ports_.clock, duplex); }
 
+// The measured tables exist nowhere but here: the operator may try as often as the scanner
+// needs (switched on again, another program done with it) before they are given up.
 bool TMainFormular::storeLUT() {
     if (!appStrings_) return false;
     const auto copy = CalibrationLut.Copy();
-    lutUpload = calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227), ports_.desktop,
-                                 *appStrings_);
-    return lutUpload == LutUpload::Stored;
+    for (;;) {
+        MessageAnswer answer = MessageAnswer::Cancel;
+        lutUpload = calvix::storeLUT(*ethernet_, std::span<const std::uint8_t, 6227>(copy.data(), 6227), ports_.desktop,
+                                     *appStrings_, &answer);
+        if (lutUpload == LutUpload::Stored) return true;
+        if (answer != MessageAnswer::Retry) {
+            CALVIX_LOG_UAC(unit::MainForm, "LUT upload given up!");
+            return false;
+        }
+        CALVIX_LOG_UAC(unit::MainForm, "LUT upload: retry requested!");
+    }
 }
 
 CalibModeCheck TMainFormular::checkCalibMode(bool tellOperator) {

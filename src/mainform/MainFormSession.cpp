@@ -5,9 +5,14 @@
 
 #include "app/Clock.h"
 #include "app/Desktop.h"
+#include "app/StringTable.h"
+#include "assistant/assistent.h"
 #include "calibration/CalibrationLut.h"
+#include "profiling/ProfileFiles.h"
 #include "scanner/NamedLock.h"
 #include "scanner/Twain.h"
+
+#include <algorithm>
 
 namespace calvix {
 
@@ -63,8 +68,8 @@ void TMainFormular::ConnectStep() {
     twain_->TwainUnloadManager();
 
     if (!setCalibMode(duplexScanner)) {
-        // Not tried again: from the next tick on the scanner counts as connected.
         CALVIX_LOG_ERR(unit::MainForm, "Cannot set calibration mode!", LogErrBarSplash);
+        AskAfterRefusedCalibMode();
         return;
     }
     warmUpStart = static_cast<std::int32_t>(ports_.clock.ElapsedMs());
@@ -74,6 +79,49 @@ void TMainFormular::ConnectStep() {
     if (twainLoaded && twain_->TwainOpenManager(window)) twain_->TwainOpenSource();
     controls.calibrationAssistent.enabled = true;
     if (!ExpertMode) CreateAssistent();
+}
+
+// Without calibration mode no wizard opens, and in normal mode nothing else would show: the
+// program would hold the service interface with no way to end it. The operator decides.
+void TMainFormular::AskAfterRefusedCalibMode() {
+    retryDialogOpen = true;
+    const MessageAnswer answer = ports_.desktop.ShowMessage(
+        appStrings_->MsgErrCalibMode.caption, appStrings_->MBoxTitleRequest.caption, MessageButtons::RetryQuit);
+    retryDialogOpen = false;
+    if (answer == MessageAnswer::Retry) {
+        CALVIX_LOG_UAC(unit::MainForm, "Calibration mode: retry requested!");
+        // The next ticks look for the scanner anew, from the TWAIN library on, as at start-up.
+        scannerConnected = false;
+        twainLoaded = false;
+        connectLogged = false;
+        return;
+    }
+    CALVIX_LOG_UAC(unit::MainForm, "Program abortion requested!");
+    // Closed at the next tick, as after a finished wizard, in either mode.
+    closeRequested = true;
+    closePending_ = true;
+}
+
+void TMainFormular::SplashWindowClosed() {
+    CALVIX_LOG_UAC(unit::MainForm, "Splash window closed!");
+    // In normal mode the splash is the program's only window until the wizard opens.
+    if (!ExpertMode && (!assistent_ || assistent_->Closed())) Close();
+}
+
+void TMainFormular::ConfirmRunEnd() {
+    const TAppStrings& s = *appStrings_;
+    std::string text = s.MsgRunDone.caption + "\n" + FillText(s.MsgRunScanner.caption, {scannerSerial});
+    for (std::size_t side = 0; side < (duplexScanner ? 2u : 1u); ++side) {
+        const std::string name = side == 0 ? "front" : "rear";
+        // The profile's own report says whether it was written; its reason is in the log.
+        const std::string written = "ICC profile of the " + name + " side: ";
+        const bool stored = std::any_of(profileReports.begin(), profileReports.end(),
+                                        [&](const std::string& line) { return line.rfind(written, 0) == 0; });
+        const std::string where =
+            stored ? ports_.iccFolder + "/" + ProfileFileName(scannerSerial, name) : s.MsgRunProfileMissing.caption;
+        text += "\n" + FillText((side == 0 ? s.MsgRunProfileFront : s.MsgRunProfileRear).caption, {where});
+    }
+    ports_.desktop.ShowMessage(text, s.MBoxTitleHint.caption, MessageButtons::Ok);
 }
 
 void TMainFormular::CloseSession() {
@@ -90,7 +138,11 @@ void TMainFormular::CloseSession() {
         LogStatus("  ... Sending LUT to scanner!");
         FillLutHeader(duplexScanner ? 2 : 1, scannerSerial, versionText, ports_.clock);
         lutSent = storeLUT();
-        if (lutSent) MakeSideProfiles();
+        if (lutSent) {
+            MakeSideProfiles();
+            // The windows are gone by now; without this the run ends without a word.
+            if (ports_.confirmRunEnd) ConfirmRunEnd();
+        }
     } else {
         LogStatus("  ... no LUT generated!");
     }

@@ -128,75 +128,78 @@ void TMainFormular::ReadIniFile() {
 
 void TMainFormular::ReadRegistry() {
     LogStatus("reading registry ...");
-    std::unique_ptr<UserStoreKey> key = ports_.userStore.OpenKey(RegistryKey, false);
-    // A store that exists but cannot be read is not a missing key: taken as one, every setting
-    // would read as its start value and the scanner would not even be searched.
-    const std::string unreadable = key ? std::string() : ports_.userStore.ReadError();
-    if (!unreadable.empty()) {
+    // A first start finds no key yet. Opened without creating it, every setting would keep its
+    // start value and the scanner would not even be searched: the key is created here and
+    // filled with the defaults below, as an installer would have prepared it.
+    std::unique_ptr<UserStoreKey> key = ports_.userStore.OpenKey(RegistryKey, true);
+    // A store that exists but cannot be read, or that cannot take the new key, is left as it
+    // is; the defaults apply all the same.
+    std::string unreadable;
+    if (!key) {
+        unreadable = ports_.userStore.ReadError();
+        if (unreadable.empty()) unreadable = "the settings key cannot be created";
         CALVIX_LOG_ERR(unit::MainForm, "Reading registry failed!", LogErr);
         CALVIX_LOG_ERR(unit::MainForm, unreadable + " (left untouched, the defaults apply)", LogErr);
         key = std::make_unique<DefaultsOnlyKey>();
     }
-    if (key) {
-        key->WriteString("LanguagesImplemented", kLanguagesImplemented);
-        if (key->ValueExists("LanguageAuto")) {
-            LanguageAuto = key->ReadBool("LanguageAuto");
-        } else {
-            LanguageAuto = true;
-            key->WriteBool("LanguageAuto", true);
-        }
-        systemLanguage = ports_.system.DefaultLanguage();
-        if (LanguageAuto) {
-            Language = systemLanguage;
-        } else if (key->ValueExists("Language")) {
-            Language = key->ReadInteger("Language");
-        } else {
-            Language = systemLanguage;
-            key->WriteInteger("Language", Language);
-        }
-        controls.languageSelector = LanguageAuto ? "Auto Selection" : SelectorTextForLanguage(Language);
-        ApplyLanguageSelection();
-
-        auto readOrCreate = [&](const char* name, auto def, auto& into) {
-            using T = std::decay_t<decltype(into)>;
-            if (key->ValueExists(name)) {
-                if constexpr (std::is_same_v<T, bool>) into = key->ReadBool(name);
-                else into = key->ReadInteger(name);
-            } else {
-                into = def;
-                if constexpr (std::is_same_v<T, bool>) key->WriteBool(name, def);
-                else key->WriteInteger(name, def);
-            }
-        };
-        readOrCreate("WarmUpTime", std::int32_t{300}, WarmUpTime);
-        readOrCreate("SearchScanner", true, SearchScanner);
-        readOrCreate("AutoSave", false, AutoSave);
-        readOrCreate("ExpertMode", false, ExpertMode);
-
-        if (ExpertMode) {
-            LogStatus("mode: Expert!");
-            if (key->ValueExists("LoadFileOnStartup")) {
-                controls.loadLastFileOnStartup.checked = key->ReadBool("LoadFileOnStartup");
-            } else {
-                controls.loadLastFileOnStartup.checked = false;
-                key->WriteBool("LoadFileOnStartup", false);
-            }
-            autoloadOnStart = controls.loadLastFileOnStartup.checked;
-            if (autoloadOnStart) {
-                LogStatus("Scheduled: Image autoload on startup");
-                controls.openDialogFileName = ReadTextOrEmpty(*key, "LoadFile");
-                if (!controls.openDialogFileName.empty()) {
-                    LogStatus(LogWriter.Printf("  file to load: %s", controls.openDialogFileName.c_str()));
-                } else {
-                    autoloadOnStart = false;
-                    controls.loadLastFileOnStartup.checked = false;
-                }
-            }
-        } else {
-            LogStatus("mode: Normal!");
-        }
-        readOrCreate("ListIT8Index", std::int32_t{-1}, ListIT8Index);
+    key->WriteString("LanguagesImplemented", kLanguagesImplemented);
+    if (key->ValueExists("LanguageAuto")) {
+        LanguageAuto = key->ReadBool("LanguageAuto");
+    } else {
+        LanguageAuto = true;
+        key->WriteBool("LanguageAuto", true);
     }
+    systemLanguage = ports_.system.DefaultLanguage();
+    if (LanguageAuto) {
+        Language = systemLanguage;
+    } else if (key->ValueExists("Language")) {
+        Language = key->ReadInteger("Language");
+    } else {
+        Language = systemLanguage;
+        key->WriteInteger("Language", Language);
+    }
+    controls.languageSelector = LanguageAuto ? "Auto Selection" : SelectorTextForLanguage(Language);
+    ApplyLanguageSelection();
+
+    auto readOrCreate = [&](const char* name, auto def, auto& into) {
+        using T = std::decay_t<decltype(into)>;
+        if (key->ValueExists(name)) {
+            if constexpr (std::is_same_v<T, bool>) into = key->ReadBool(name);
+            else into = key->ReadInteger(name);
+        } else {
+            into = def;
+            if constexpr (std::is_same_v<T, bool>) key->WriteBool(name, def);
+            else key->WriteInteger(name, def);
+        }
+    };
+    readOrCreate("WarmUpTime", std::int32_t{300}, WarmUpTime);
+    readOrCreate("SearchScanner", true, SearchScanner);
+    readOrCreate("AutoSave", false, AutoSave);
+    readOrCreate("ExpertMode", false, ExpertMode);
+
+    if (ExpertMode) {
+        LogStatus("mode: Expert!");
+        if (key->ValueExists("LoadFileOnStartup")) {
+            controls.loadLastFileOnStartup.checked = key->ReadBool("LoadFileOnStartup");
+        } else {
+            controls.loadLastFileOnStartup.checked = false;
+            key->WriteBool("LoadFileOnStartup", false);
+        }
+        autoloadOnStart = controls.loadLastFileOnStartup.checked;
+        if (autoloadOnStart) {
+            LogStatus("Scheduled: Image autoload on startup");
+            controls.openDialogFileName = ReadTextOrEmpty(*key, "LoadFile");
+            if (!controls.openDialogFileName.empty()) {
+                LogStatus(LogWriter.Printf("  file to load: %s", controls.openDialogFileName.c_str()));
+            } else {
+                autoloadOnStart = false;
+                controls.loadLastFileOnStartup.checked = false;
+            }
+        }
+    } else {
+        LogStatus("mode: Normal!");
+    }
+    readOrCreate("ListIT8Index", std::int32_t{-1}, ListIT8Index);
     controls.openFile.visible = !SearchScanner || ExpertMode;
     if (ExpertMode) controls.optionsGroupVisible = true;
 

@@ -45,7 +45,7 @@ public:
     }
     void SetLutReady() override { form_.lutReady = true; }
     void SetCloseRequested() override { form_.closeRequested = true; }
-    void ShowHelpContents() override { form_.ShowHelpContents(); }
+    void ShowHelp(int helpContext) override { form_.ShowWizardHelp(helpContext); }
 
 private:
     TMainFormular& form_;
@@ -79,8 +79,6 @@ void TMainFormular::MMFileCalibrationAssistentClick() {
     CreateAssistent();
 }
 
-// The wizard's "Help" opens the contents page of the help in force; the page of the state shown
-// is the context help's (F1), which the window reads from the wizard's help context.
-void TMainFormular::ShowHelpContents() { ports_.desktop.ShowHelp(helpFile_, HelpContentsPage); }
+void TMainFormular::ShowWizardHelp(int helpContext) { ports_.desktop.ShowHelp(helpFile_, helpContext); }
 
 }  // namespace calvix

@@ -5,7 +5,12 @@ namespace calvix {
 
 MessageAnswer HeadlessDesktop::ShowMessage(const std::string& text, const std::string& title,
                                            MessageButtons buttons) {
-    MessageAnswer answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Retry;
+    // Unscripted, a box that would repeat its step until it works gives up, and a question
+    // whose Yes loses work is answered No.
+    MessageAnswer answer = MessageAnswer::Retry;
+    if (buttons == MessageButtons::Ok) answer = MessageAnswer::Ok;
+    if (buttons == MessageButtons::RetryQuit) answer = MessageAnswer::Cancel;
+    if (buttons == MessageButtons::YesNo) answer = MessageAnswer::No;
     if (!messageAnswers.empty()) {
         answer = messageAnswers.front();
         messageAnswers.pop_front();

@@ -21,7 +21,8 @@ public:
         MessageAnswer answer;
     };
 
-    // Answers given in order; when none is queued, `decide` answers, else the first button.
+    // Answers given in order; when none is queued, `decide` answers, else OK, Retry of
+    // RetryCancel, Quit (Cancel) of RetryQuit, No of YesNo.
     std::deque<MessageAnswer> messageAnswers;
     std::function<MessageAnswer(const std::string& text, MessageButtons buttons)> decide;
     // Paths (or nothing, for Cancel) given to file dialogs in order; empty queue = Cancel.

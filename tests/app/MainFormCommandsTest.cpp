@@ -140,16 +140,18 @@ TEST_F(MainFormCommandsTest, SplitterMoveRedrawsTheZoomViewAtItsNewSize) {
     EXPECT_EQ(fill.rect, (ViewRect{0, 0, 100, 80}));
 }
 
-// The wizard's Help opens the contents page, whatever page it shows, of the language in force.
-TEST_F(MainFormCommandsTest, WizardHelpOpensTheContents) {
+// Help and F1 open the page in view: on Start its page, not the design context's (the main window's).
+TEST_F(MainFormCommandsTest, WizardHelpAndF1OpenThePageInView) {
     SetStoreValue("LanguageAuto", std::int32_t{0});
     SetStoreValue("Language", std::int32_t{12});
     Start();
     form->controls.calibrationAssistent.enabled = true;
     form->MMFileCalibrationAssistentClick();
     form->Assistent()->ButtonHelpClick();
-    EXPECT_EQ(desktop.helpShown.at(0).helpContext, HelpContentsPage);
-    EXPECT_TRUE(desktop.helpShown.at(0).helpFile.ends_with("/Calvix_fr.chm"));
+    form->Assistent()->ContextHelpRequested();
+    ASSERT_EQ(desktop.helpShown.size(), 2u);
+    for (const auto& shown : desktop.helpShown)
+        EXPECT_TRUE(shown.helpContext == HelpContextStart && shown.helpFile.ends_with("/Calvix_fr.chm"));
 }
 
 }  // namespace

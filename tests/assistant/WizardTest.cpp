@@ -58,7 +58,7 @@ public:
     }
     void SetLutReady() override { lutReady = true; }
     void SetCloseRequested() override { closeRequested = true; }
-    void ShowHelpContents() override { calls.push_back("help"); }
+    void ShowHelp(int) override {}
 
 private:
     int Next(std::deque<int>& answers, int otherwise, const std::string& call) {
@@ -251,15 +251,21 @@ TEST_F(WizardTest, FailedScanAttemptsLeaveNextBlockedAndScanAvailable) {
         const char* message;      // box shown, or "" for none of the wizard's own
         const char* frontLog;     // ERR line of the front side, or "" for none
         bool rearLogsToo;
+        const char* result;  // the page's result line after "Result: failed, "
     } cases[] = {
         {-1, 0, 0, true, "An unspecified error has been occured!", "Assistent unspecified error while Scanning Front!",
-         false},
-        {0, 0, 0, true, "Insert paper!", "Assistent NoPaper error while Scanning Front!", false},
-        {1, -2, 0, true, "", "", false},
-        {1, 0, -1, true, "", "Assistent: Error while checking IT8 scan front!", true},
+         false, "An unspecified error has been occured!"},
+        {0, 0, 0, true, "Insert paper!", "Assistent NoPaper error while Scanning Front!", false, "Insert paper!"},
+        {1, -2, 0, true, "", "", false, "No image came from the scanner!"},
+        {1, 0, -1, true, "", "Assistent: Error while checking IT8 scan front!", true,
+         "Automatic detection of IT8 color fields failed!"},
+        {1, 0, -1000, true, "", "Assistent: Error while checking IT8 scan front!", true,
+         "Grey wedge not found! Check orientation of IT8 chart!"},
         {1, 0, 0, false, "Grey wedge not found! Check orientation of IT8 chart! \n * Is the scanner properly adjusted?\n",
-         "Assistent: correction tables of the front side fall, scan not usable!", true},
+         "Assistent: correction tables of the front side fall, scan not usable!", true,
+         "The correction tables would fall, scan the side again!"},
     };
+    const std::string passed = "Result: passed, the chart was found and checked, the correction values are calculated.";
     for (const Case& c : cases) {
         for (bool front : {true, false}) {
             SCOPED_TRACE(std::string(c.message) + c.frontLog + (front ? " front" : " rear"));
@@ -290,6 +296,8 @@ TEST_F(WizardTest, FailedScanAttemptsLeaveNextBlockedAndScanAvailable) {
             }
             const bool logged = *c.frontLog && (front || c.rearLogsToo);
             EXPECT_EQ(CountLines("ERR:") - before, logged ? 1 : 0);
+            EXPECT_EQ(w.ScanResultText(front), std::string("Result: failed, ") + c.result);
+            EXPECT_EQ(w.ScanResultText(!front), front ? "" : passed);
             wizard.reset();
             std::filesystem::remove_all(dataFolder);
             std::filesystem::create_directories(dataFolder);
@@ -381,6 +389,27 @@ TEST_F(WizardTest, ClosingEndsTheRunInNormalModeOnlyAndFinishingAlwaysSetsBothFl
     w.ButtonNextClick();
     EXPECT_TRUE(host.lutReady);
     EXPECT_TRUE(host.closeRequested);
+}
+
+// A finished run holds the measured tables: Abort and the close box ask before they go.
+TEST_F(WizardTest, AbortOnAFinishedRunAsksBeforeDiscardingTheCalibration) {
+    const struct {
+        bool finished, closeBox;
+        MessageAnswer answer;
+    } rows[] = {{true, false, MessageAnswer::Yes}, {true, true, MessageAnswer::No}, {false, false, MessageAnswer::No}};
+    for (const auto& row : rows) {
+        host = ScriptedHost{}, host.led = true, host.duplex = false;
+        desktop.messages.clear(), desktop.messageAnswers = {row.answer};
+        TFormAssistent& w = OpenReady();
+        w.ButtonNextClick(), w.ButtonScanFrontClick();
+        if (row.finished) w.ButtonNextClick();
+        row.closeBox ? w.CloseBoxClick() : w.ButtonAbortClick();
+        EXPECT_EQ(desktop.messages.size() == 1 && desktop.messages[0].buttons == MessageButtons::YesNo, row.finished);
+        EXPECT_EQ(w.Closed() && host.closeRequested && !host.lutReady, !row.finished || row.answer == MessageAnswer::Yes)
+            << row.finished << row.closeBox;
+        wizard.reset();
+        std::filesystem::remove_all(dataFolder), std::filesystem::create_directories(dataFolder);
+    }
 }
 
 TEST_F(WizardTest, UnreachableStatesKeepTheirOwnTransitionsAndUnknownNumbersReturnToStart) {

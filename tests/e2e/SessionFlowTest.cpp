@@ -31,10 +31,10 @@ std::string Sheet(const char* face, const std::string& extra = "") {
 class SessionFlowTest : public EmulatorFormTest {
 protected:
     // The program as an operator starts it: normal mode, the reference installed before.
-    void StartCalvix(std::int32_t warmUpTime = 0, bool installed = true) {
+    void StartCalvix(std::int32_t warmUpTime = 0, bool installed = true, bool expert = false) {
         SetStoreValue("WarmUpTime", warmUpTime);
         SetStoreValue("SearchScanner", 1);
-        SetStoreValue("ExpertMode", 0);
+        SetStoreValue("ExpertMode", std::int32_t{expert});
         if (installed) {
             std::filesystem::create_directories(DataFile(""));
             std::filesystem::copy_file(kR1, DataFile("R1.txt"));
@@ -275,16 +275,23 @@ TEST_F(SessionFlowTest, AFailedScanCanBeRepeatedOnceTheSheetIsRight) {
     EXPECT_EQ(w.stepReady[StateScanFront], 0);
 }
 
-TEST_F(SessionFlowTest, RefusedCalibrationModeLeavesTheProgramUpWithoutAWizard) {
+// Told in either mode: Retry looks for the scanner anew, Quit ends the run and frees the interface.
+TEST_F(SessionFlowTest, RefusedCalibrationModeOffersRetryAndQuitInEitherMode) {
     // Replies cut to five characters fail every step of the service sequence.
     StartEmulator({"--truncate-replies", "5"});
-    StartCalvix();
-    TickUntil([&] { return false; }, 12);
-    EXPECT_FALSE(form->Closed());
-    EXPECT_EQ(form->Assistent(), nullptr);
-    EXPECT_FALSE(form->calibModeOn);
-    EXPECT_EQ(CountContaining("ERR: error 'Cannot set calibration mode!'  ( file MainForm"), 1);
-    EXPECT_EQ(Count("STA: TWAIN: Q71 connected! (Ser# Q71-000123, dupl.)"), 1);
+    for (const bool expert : {false, true}) {
+        LogWriter.ResetForTest();
+        desktop.messages.clear(), desktop.messageAnswers = {MessageAnswer::Retry, MessageAnswer::Cancel};
+        StartCalvix(0, true, expert);
+        TickUntil([&] { return form->Closed(); }, 30);
+        ASSERT_EQ(desktop.messages.size(), 2u) << expert;
+        for (const auto& m : desktop.messages) EXPECT_EQ(m.text, form->AppStrings()->MsgErrCalibMode.caption);
+        EXPECT_TRUE(form->Closed() && desktop.messages[1].buttons == MessageButtons::RetryQuit);
+        EXPECT_EQ(Count("STA: TWAIN: DLL found!"), 2);
+        EXPECT_TRUE(FlockNamedLock().TryAcquire("ZelmarHelvaneTraceMutex"));
+        form.reset();
+        std::filesystem::remove_all(DataFile(""));
+    }
 }
 
 TEST_F(SessionFlowTest, AnUnreachableSourceAsksToConnectAgainAndCancelEndsTheProgram) {

@@ -88,6 +88,24 @@ private slots:
                 std::string::npos);
     }
 
+    // Without a wizard the splash is a normal-mode run's last window: closing it ends the run.
+    void closingTheSplashEndsTheProgramWhenItWasTheLastWindow() {
+        for (const bool expert : {false, true}) {
+            test::TempDir dir;
+            qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
+            test::MemoryUserStore store;
+            store.keys["Software\\Zelmar GmbH\\Calvix"] = {{"ExpertMode", std::int32_t{expert}}, {"SearchScanner", 0}};
+            LinuxSystemInfo system;
+            test::FakeClock clock;
+            GuiShell shell;
+            TMainFormular& core = shell.Build(MainFormPorts{shell.desktop, store, system, clock, nullptr, nullptr, ""});
+            core.TimerTimer();
+            shell.desktop.Splash()->close();
+            QCOMPARE(core.Closed(), !expert);
+            core.Close();
+        }
+    }
+
     // Qt separates a filter's patterns by blanks and reads them from its last parentheses.
     void windowsFiltersInQtForm() {
         for (const auto& [windows, qt] : {std::pair{"JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg", "JPEG (*.jpg *.jpeg)"},

@@ -2,6 +2,7 @@
 // q71-emulator, TWAIN manager, Q71 data source and service library: the window follows the
 // core page by page, scans both sides and finishing leaves a LUT that shut-down uploads.
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -102,6 +103,8 @@ private slots:
         click("ButtonScanFront");
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join(" | ")));
         QVERIFY(!button("ButtonScanFront")->isEnabled());
+        QVERIFY(dialog->findChild<QLabel*>("LabelScanResultFront")->text().startsWith("Result: passed"));
+        QVERIFY(!dialog->findChild<QLabel*>("LabelScanResultRear")->isVisibleTo(dialog));
         click("ButtonNext");
         QCOMPARE(page(), QString("PanelScanRear"));
         click("ButtonScanRear");
@@ -117,11 +120,13 @@ private slots:
         shell.window.close();
         QVERIFY(core.Closed());
         QVERIFY(core.lutSent);
-        QVERIFY(messages.isEmpty());
         // Finish made one profile per side once the scanner had the LUT.
         QCOMPARE(core.profileReports.size(), std::size_t{2});
         for (const char* side : {"front", "rear"})
             QVERIFY(QFileInfo(QString::fromStdString(dir.File("icc/Zelmar-Q71-" + core.scannerSerial + "-" + side + ".icc"))).size() > 1000);
+        QCOMPARE(messages.size(), 1);
+        for (const char* side : {"front", "rear"})
+            QVERIFY(messages[0].contains(QString::fromStdString(std::string(side) + " side: " + dir.File("icc/Zelmar-Q71-" + core.scannerSerial + "-" + side + ".icc"))));
     }
 };
 

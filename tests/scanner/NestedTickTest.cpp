@@ -56,9 +56,28 @@ TEST_F(NestedTickTest, UnderTheShutDownsMessageBoxTicksAndClosesDoNothing) {
     const std::string spinner = desktop.statusPanels[4];
     form->lutReady = form->closeRequested = true;
     form->TimerTimer();
-    EXPECT_EQ(desktop.messages.back().text, form->AppStrings()->MsgErrSendingLUT.caption);
+    EXPECT_EQ(desktop.messages.back().text.rfind(form->AppStrings()->MsgErrSendingLUT.caption, 0), 0u);
     EXPECT_TRUE(form->Closed() && ShutDowns() == 1 && form->autoloadPending);
     EXPECT_EQ(desktop.statusPanels[4], spinner);
+}
+
+// Retry until the scanner takes the LUT, which a box then confirms, or Quit, which gives it up.
+TEST_F(NestedTickTest, ARefusedUploadIsTriedAgainUntilStoredOrGivenUp) {
+    for (const bool retry : {true, false}) {
+        Open(false, [] { Scanner().uploadResult = 0; });
+        desktop.messageAnswers = {retry ? MessageAnswer::Retry : MessageAnswer::Cancel};
+        form->scannerSerial = "SN7";
+        form->lutReady = form->closeRequested = true;
+        form->TimerTimer();
+        EXPECT_EQ(form->lutSent, retry);
+        ASSERT_EQ(desktop.messages.size(), retry ? 2u : 1u);
+        EXPECT_EQ(desktop.messages[0].buttons, MessageButtons::RetryQuit);
+        EXPECT_EQ(desktop.messages.back().text.rfind("Calibration finished: the scanner acknowledged the LUT.\n"
+                                                     "Scanner: Zelmar Q71, serial SN7\n"
+                                                     "ICC profile, front side: not written (see Calvix.log)", 0),
+                  retry ? 0u : std::string::npos);
+        form.reset(), desktop.messages.clear();
+    }
 }
 
 }  // namespace

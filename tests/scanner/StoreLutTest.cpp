@@ -56,7 +56,8 @@ TEST_F(StoreLutTest, RefusedUploadIsShownAndLoggedWithBothCodes) {
     Scanner().uploadWord = 0x2A;
     EXPECT_EQ(storeLUT(*cmd, record, desktop, strings), LutUpload::Refused);
     ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, strings.MsgErrSendingLUT.caption);
+    EXPECT_EQ(desktop.messages[0].text,
+              strings.MsgErrSendingLUT.caption + "\nThe scanner refused the LUT (rcode 0x1, fcode 0x2A).");
     EXPECT_EQ(desktop.messages[0].title, strings.MBoxTitleError.caption);
     EXPECT_EQ(desktop.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(Scanner().disconnects, 1);
@@ -78,6 +79,23 @@ TEST_F(StoreLutTest, OnlyAnUploadLeftWithoutAnswerMayHaveBeenStored) {
             << code;
     }
     EXPECT_EQ(desktop.messages.size(), 3u);
+}
+
+// Offered a retry, every upload that did not store names its reason and asks Retry or Quit.
+TEST_F(StoreLutTest, AFailedUploadOfferedARetryNamesItsReasonAndKeepsTheAnswer) {
+    const struct {
+        std::uint32_t connect, upload;
+        const char* reason;
+    } cases[] = {{0, 0x11, "The scanner did not answer the upload (rcode 0x11, fcode 0x5); it may have stored the LUT."},
+                 {111, 0, "No connection to the scanner!"}};
+    for (const auto& c : cases) {
+        Scanner().connectResult = c.connect, Scanner().uploadResult = c.upload, Scanner().uploadWord = 5;
+        desktop.messageAnswers = {MessageAnswer::Retry};
+        MessageAnswer answer = MessageAnswer::Ok;
+        storeLUT(*cmd, record, desktop, strings, &answer);
+        EXPECT_EQ(desktop.messages.back().text, strings.MsgErrSendingLUT.caption + "\n" + c.reason +
+                                                    "\nSend it again? Quitting gives up the measured tables.");
+    }
 }
 
 TEST_F(StoreLutTest, ConnectFailureIsTheOnlyError) {
