@@ -222,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Indices, ColouredWedge,
                                            WedgeCase{21, 0}, WedgeCase{23, 0}));
 
 // A wedge is grey and falls: GS i at level first - max(0, i - flat) * step, GS10 raised by bump;
-// the tolerance is 20.
+// held to the built-in reference greys.
 TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
     const struct {
         int first, step, flat, bump;
@@ -239,7 +239,48 @@ TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
             const int level = std::clamp(c.first - std::max(0, i - c.flat) * c.step + (i == 10 ? c.bump : 0), 0, 255);
             table[static_cast<std::size_t>(i)].measured = MakeColour(level, level, level);
         }
-        EXPECT_EQ(WedgeFalls(table, 20), c.falls) << c.first << " " << c.step << " " << c.flat << " " << c.bump;
+        EXPECT_EQ(WedgeFalls(table, DefaultReferenceGrey), c.falls) << c.first << " " << c.step << " " << c.flat << " " << c.bump;
+    }
+}
+
+// Against a reference falling 10 levels a step (GS0 at 230): the light half (to GS10) must fall
+// 50 levels, the tested wedge (to GS19) 95, each by the measured levels GS0 - GSi, edges included;
+// a sensor's offset may flatten the dark end, noise and all.
+TEST(WedgeFalls, HalfTheReferencesFallOverTheLightHalfAndTheWholeWedge) {
+    WedgeReference reference{};
+    for (std::size_t i = 0; i < reference.size(); ++i) reference[i].fill(230.0f - 10.0f * static_cast<float>(i));
+    const struct {
+        int lightEnd, darkEnd;  // GS10 and GS19; linear from GS0 at 240 in between
+        int flatFrom;           // from this patch on, within a level of GS19 (0: nowhere)
+        bool falls;
+    } cases[] = {{190, 145, 0, true},  {191, 145, 0, false}, {190, 146, 0, false},
+                 {140, 31, 14, true},  {140, 31, 9, true},   {140, 31, 8, false}};
+    for (const auto& c : cases) {
+        GreyPatchTable table{};
+        for (int i = 0; i < GreyPatchCount; ++i) {
+            int level = i <= 10 ? 240 - (240 - c.lightEnd) * i / 10 : c.lightEnd - (c.lightEnd - c.darkEnd) * (i - 10) / 9;
+            if (c.flatFrom > 0 && i >= c.flatFrom) level = c.darkEnd + (i % 2);
+            table[static_cast<std::size_t>(i)].measured = MakeColour(level, level, level);
+        }
+        EXPECT_EQ(WedgeFalls(table, reference), c.falls) << c.lightEnd << " " << c.darkEnd << " " << c.flatFrom;
+    }
+}
+
+// A real chart passes at every tolerance, the most lenient included; a box found a raster row
+// short at the bottom puts the wedge's samples on the card above it, grey everywhere, and fails.
+TEST(CheckIt8Scan, ARealWedgePassesAtAnyToleranceAWedgeReadOnTheCardFails) {
+    for (const auto& [tolerance, rowShort] : {std::pair{20, false}, std::pair{100, false}, std::pair{20, true}, std::pair{100, true}}) {
+        ChartRig rig;
+        rig.gwTolerance = tolerance;
+        TChildImage& scan = rig.AddScan(RenderChart(Colours(), ShortPage()).image, true);
+        ASSERT_EQ(rig.analysis.CheckIt8Scan(&scan, true), 0) << tolerance;
+        if (!rowShort) continue;
+        const int row = scan.raster.dyLeft / RasterRows;
+        scan.cornerSlots[SlotLowerLeft].y -= row;
+        scan.cornerSlots[SlotLowerRight].y -= row;
+        scan.raster = RasterGeometry::FromCorners(scan.cornerSlots);
+        EXPECT_EQ(rig.analysis.CheckGreyWedge(), -1) << tolerance;
+        for (int i = 0; i < 20; ++i) EXPECT_TRUE(IsGrey(GreyPatches()[static_cast<std::size_t>(i)].measured, 20)) << "GS" << i;
     }
 }
 
