@@ -373,6 +373,22 @@ TEST(BmpReader, FilesAreJudgedByTheirHeadersBeforeTheyAreRead) {
     }
 }
 
+// A header whose pixel data would start past a small file's end says so, however far it points
+// (0xFFFFFFF0 once read as a file too large to open).
+TEST(BmpReader, APixelOffsetBeyondTheFileIsNamed) {
+    std::vector<std::uint8_t> file = Bmp24(Pattern(160, 333)).Build();
+    const std::uint32_t size = static_cast<std::uint32_t>(file.size());
+    const std::string beyond = " is not inside the " + std::to_string(size) + "-byte file";
+    for (const auto& [offset, error] : {std::pair{0xFFFFFFF0u, "BMP pixel data offset 4294967280" + beyond},
+                                        std::pair{size, "BMP pixel data offset " + std::to_string(size) + beyond},
+                                        std::pair{size - 1, std::string("file truncated: BMP pixel data incomplete")}}) {
+        for (int i = 0; i < 4; ++i) file[10 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(offset >> (8 * i));
+        test::TempDir dir;
+        test::WriteFileText(dir.File("a.bmp"), std::string(file.begin(), file.end()));
+        EXPECT_EQ(LoadBmpFile(dir.File("a.bmp")).error, error);
+    }
+}
+
 TEST(BmpReader, MissingFileIsAnError) {
     const PictureResult r = LoadBmpFile("/nonexistent-folder-xyz/a.bmp");
     EXPECT_FALSE(r.ok);
