@@ -7,6 +7,7 @@
 #include "analysis/It8frame.h"
 #include "quality/PatchNoise.h"
 #include "quality/SamplingRate.h"
+#include "quality/SideQuality.h"
 #include "quality/ToneResponse.h"
 #include "quality/Uniformity.h"
 #include "quality/WedgeLinearisation.h"
@@ -263,62 +264,46 @@ TEST(BlankPageClip, APageAtTheClipIsRefusedOneNearItIsMeasured) {
     }
 }
 
-// Pages the uniformity must refuse, and their neighbours at each limit, on a 600 x 600 page of
-// 18 x 18 cells of 31 px read through a linear decoder (Y proportional to the level): a darker
-// block of cells (a step of 12 levels in 250 is 4.8 % of the page's mean, 13 is 5.2 %), corners
-// lighter than the centre by a smooth rise (a: the rise at the corner squares), pixels at the clip
-// (1 % of the grid is 3113.64 of them) and the chart scan's size.
+// Blank pages refused, and their neighbours at each limit: 600 x 600 px (18 x 18 cells of 31 px) at level 230 through
+// a linear decoder; 3 x 3 cells from pixel (at, at) darker by block levels (11: 4.8 % of the mean, 12: 5.2 %), a
+// smooth rise by the share rise to the corners, pixels at 255 (1 % of the grid is 3113.64), a chart of another size.
 TEST(BlankPageRefusal, ANonBlankPageOrOneUnlikeTheChartIsRefused) {
     const PixelDecoder linear = [](double r, double, double) {
-        const double y = r / 2.55;
-        return XyzToLab({WhiteD50.X * y / 100.0, y, WhiteD50.Z * y / 100.0}, WhiteD50);
+        return XyzToLab({WhiteD50.X * r / 255.0, 100.0 * r / 255.0, WhiteD50.Z * r / 255.0}, WhiteD50);
     };
     const struct {
-        int block;      // levels below 250 of a square of 3 x 3 cells from pixel (at, at)
-        int at;
-        double rise;    // a
-        int clipped;    // pixels at 255
-        int chartWidth, chartHeight;
-        const char* refusal;  // the start of the reason; none: measured
-    } cases[] = {
-        {12, 39, 0.0, 0, 0, 0, nullptr},
-        {13, 39, 0.0, 0, 0, 0, "the blank page is not blank: the cell at 54, 54 px differs from its neighbour by 5.2 %"},
-        {190, 250, 0.0, 0, 0, 0, "the blank page is not blank: the cell at 271, 240 px differs"},
-        {0, 0, 0.045, 0, 0, 0, nullptr},
-        {0, 0, 0.06, 0, 0, 0, "the blank page is not blank: its top-left corner is 6.0 % lighter than its centre"},
-        {0, 0, 0.0, 3113, 0, 0, nullptr},
-        {0, 0, 0.0, 3114, 0, 0, "the blank page lies at the scanner's clip (1.1 % of its pixels"},
-        {0, 0, 0.0, 0, 600, 600, nullptr},
-        {0, 0, 0.0, 0, 601, 600, "the blank page is 600 x 600 pixels, the chart's scan 601 x 600"},
-        {0, 0, 0.0, 0, 600, 599, "the blank page is 600 x 600 pixels, the chart's scan 600 x 599"},
-    };
+        int block, at;
+        double rise;
+        int clipped, chartWidth, chartHeight;
+        const char* refusal;  // the reason's start; none: measured
+    } cases[] = {{11, 39, 0.0, 0, 600, 600, nullptr},
+                 {12, 39, 0.0, 0, 600, 600, "the blank page is not blank: the cell at 54, 54 px differs from its neighbour by 5.2 %"},
+                 {150, 250, 0.0, 0, 600, 600, "the blank page is not blank: the cell at 271, 240 px"},
+                 {0, 0, 0.045, 0, 600, 600, nullptr},
+                 {0, 0, 0.06, 0, 600, 600, "the blank page is not blank: its top-left corner is 6.0 % lighter than its centre"},
+                 {0, 0, 0.0, 3113, 600, 600, nullptr},
+                 {0, 0, 0.0, 3114, 600, 600, "the blank page lies at the scanner's clip (1.1 % of its pixels"},
+                 {0, 0, 0.0, 0, 601, 600, "the blank page is 600 x 600 pixels, the chart's scan 601 x 600"},
+                 {0, 0, 0.0, 0, 600, 599, "the blank page is 600 x 600 pixels, the chart's scan 600 x 599"}};
     for (const auto& c : cases) {
-        ScanBitmap page(600, 600);
+        ScanBitmap page(600, 600), chart(c.chartWidth, c.chartHeight);
         for (int y = 0; y < 600; ++y)
             for (int x = 0; x < 600; ++x) {
-                const double r2 = ((x - 299.5) * (x - 299.5) + (y - 299.5) * (y - 299.5)) / (276.0 * 276.0 * 2.0);
-                int level = static_cast<int>(std::lround(230.0 * (1.0 + c.rise * r2)));
-                if (c.rise == 0.0) level = x >= c.at && x < c.at + 93 && y >= c.at && y < c.at + 93 ? 250 - c.block : 250;
-                std::fill_n(page.Row(y) + 3 * x, 3, static_cast<std::uint8_t>(level));
+                const double r2 = ((x - 299.5) * (x - 299.5) + (y - 299.5) * (y - 299.5)) / 152352.0;
+                const int dark = x >= c.at && x < c.at + 93 && y >= c.at && y < c.at + 93 ? c.block : 0;
+                std::fill_n(page.Row(y) + 3 * x, 3, static_cast<std::uint8_t>(std::lround((230.0 - dark) * (1.0 + c.rise * r2))));
             }
-        for (int n = 0; n < c.clipped; ++n) {
-            const int cellIndex = n % 324, k = n / 324;
-            std::fill_n(page.Row(8 + cellIndex / 18 * 31 + k) + 3 * (8 + cellIndex % 18 * 31 + k), 3, std::uint8_t{255});
-        }
-        UniformityOptions options;
-        options.chartWidth = c.chartWidth;
-        options.chartHeight = c.chartHeight;
-        UniformityFigures figures;
+        for (int n = 0; n < c.clipped; ++n)  // spread over the cells, n / 324 px in from each one's corner
+            std::fill_n(page.Row(8 + n % 324 / 18 * 31 + n / 324) + 3 * (8 + n % 18 * 31 + n / 324), 3, std::uint8_t{255});
+        SideQuality q;
         std::string error;
-        EXPECT_EQ(MeasureUniformity(page, linear, options, &figures, &error), c.refusal == nullptr) << error;
-        if (c.refusal != nullptr) {
-            EXPECT_EQ(error.rfind(c.refusal, 0), 0u) << error;
-            continue;
-        }
+        ASSERT_TRUE(MeasureSideQuality({&chart, {}, {}, {}, linear, "linear", &page}, &q, &error)) << error;
+        EXPECT_EQ(q.uniformity.figures.has_value(), c.refusal == nullptr) << q.uniformity.error;
+        EXPECT_EQ(q.uniformity.error.rfind(c.refusal != nullptr ? c.refusal : "", 0), 0u) << q.uniformity.error;
         // Light gained at the corners and edges, within the tolerance, is no light lost.
-        for (double loss : figures.cornerLossPercent) EXPECT_GE(loss, 0.0);
-        if (c.rise > 0.0) {
-            EXPECT_EQ(figures.meanCornerLossPercent + figures.edgeLossXPercent + figures.edgeLossYPercent, 0.0);
+        if (c.rise > 0.0 && q.uniformity.figures) {
+            const UniformityFigures& f = *q.uniformity.figures;
+            EXPECT_EQ(f.meanCornerLossPercent + f.edgeLossXPercent + f.edgeLossYPercent, 0.0);
         }
     }
 }
