@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)profile->Description();
     (void)profile->Bytes();
+    (void)profile->InputProfileProblem();
     const calvix::RgbToLabTransform transform(*profile);
     if (transform.Valid()) {
         for (double v : {0.0, 17.5, 128.0, 255.0}) (void)transform.Apply(v, 255.0 - v, v / 2);

@@ -1,7 +1,6 @@
 // Program entry: builds the ports, creates the main window and the message-text form, runs the
 // message loop (Qt's, or a plain 200 ms tick with --headless), and catches whatever the
 // construction raises in the three stage handlers. The exit code is always 0.
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "platform/HeadlessMessagePump.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/RegFileUserStore.h"
+#include "platform/StopSignals.h"
 #include "unattended/UnattendedOperator.h"
 #include "assistant/assistent.h"
 #include "platform/XdgDirs.h"
@@ -28,9 +28,6 @@
 #endif
 
 namespace {
-
-volatile std::sig_atomic_t g_stopRequested = 0;
-void OnStopSignal(int) { g_stopRequested = 1; }
 
 struct Options {
     bool headless = false;
@@ -42,8 +39,7 @@ struct Options {
 // The headless driver: the real core on a real 200 ms tick (the main window's timer and the
 // wizard's), message boxes answered by script; with an operator, it acts after every tick.
 void RunHeadless(calvix::TMainFormular& form, calvix::Clock& clock, int ticks, calvix::UnattendedOperator* op) {
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
+    calvix::InstallStopSignals();
     std::int64_t next = clock.ElapsedMs();
     int done = 0;
     while (!form.Closed()) {
@@ -57,7 +53,7 @@ void RunHeadless(calvix::TMainFormular& form, calvix::Clock& clock, int ticks, c
         if (calvix::TFormAssistent* wizard = form.Assistent(); wizard && !form.Closed()) wizard->TimerWarmUpTimer();
         if (op) op->Act();
         ++done;
-        if (g_stopRequested || (ticks >= 0 && done >= ticks)) form.Close();
+        if (calvix::StopRequested() || (ticks >= 0 && done >= ticks)) form.Close();
     }
     if (op) op->Act();
 }
@@ -79,7 +75,7 @@ int main(int argc, char** argv) {
                  "scan front and rear from the feeder, finish and upload the LUT. Exit status: 0 LUT uploaded "
                  "and acknowledged, 1 interrupted, 3 service interface in use, 4 scanner not reached, "
                  "5 calibration mode refused, 6 no usable reference, 7 front side failed, 8 rear side failed, "
-                 "9 upload refused");
+                 "9 upload refused, 10 LUT uploaded but an ICC profile not written");
     cli.add_option("--reference", options.operatorOptions.reference,
                    "IT8 reference file to install for the unattended run (default: the one picked last)");
     cli.add_option("--connect-retries", options.operatorOptions.connectRetries,
@@ -119,7 +115,7 @@ int main(int argc, char** argv) {
 #endif
         MainFormPorts ports{headless, store, system, SystemClock(), &serviceLock,
                             [] { return std::make_unique<DlDynamicLibrary>(); }, SystemDirectory()};
-        HeadlessMessagePump pump(SystemClock(), [] { return g_stopRequested != 0; });
+        HeadlessMessagePump pump(SystemClock(), [] { return StopRequested(); });
         ports.messagePump = &pump;
         ports.iccFolder = XdgIccFolder();
         // A first unattended run finds no settings key; with the key there, the start writes its

@@ -186,8 +186,11 @@ bool DeviceState::Save(const std::string& path, std::string* error) const {
         return false;
     }
     const std::string text = Serialise();
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A temporary name of its own: a FIFO planted under a fixed one would hold the open, or take
+    // the state and be renamed over the file in its place.
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd >= 0) ::fchmod(fd, 0644);
     auto fail = [&](const char* what) {
         if (error) *error = std::string(what) + " " + temp + ": " + std::strerror(errno);
         return false;

@@ -3,12 +3,11 @@
 #include "OpticsTruth.h"
 
 #include "Illumination.h"
+#include "app/AtomicFile.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace calvix {
 
@@ -83,22 +82,11 @@ std::string TruthJson(const RenderTruth& t) {
     return j + "}\n";
 }
 
+// The program's own atomic writer: a temporary file of a unique name (a FIFO planted under a
+// fixed one would block the write) and a target that is a device, FIFO or folder refused, so a
+// node is never replaced by a regular file.
 bool WriteTruthFile(const std::string& path, const std::string& text, std::string* error) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out.flush()) {
-            *error = "cannot write " + temporary;
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        *error = "cannot rename " + temporary + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, text, error);
 }
 
 }  // namespace calvix

@@ -3,7 +3,11 @@
 #include "analysis/BmpWriter.h"
 #include "ChartRenderer.h"
 #include "CommandLine.h"
+#include "EmptyValueOption.h"
 #include "OpticsTruth.h"
+#include "OutputClash.h"
+#include "PrintableText.h"
+#include "app/RegularFile.h"
 
 #include <CLI/CLI.hpp>
 
@@ -82,7 +86,17 @@ int main(int argc, char** argv) {
     app.add_option("--shot-noise", optics.shotNoise, "Photon noise: variance per raw level (0 to 10)")
         ->check(Within(0, calvix::kMaxShotNoise));
     app.add_option("--truth", truthPath, "JSON file for the values in force and the figures they imply");
+    calvix::RefuseEmptyValues(app);
     if (const std::optional<int> exitCode = calvix::ParseCommandLine(app, argc, argv)) return *exitCode;
+    if (const std::string clash = calvix::OutputClash({{"-o", output}, {"--truth", truthPath}}, {{"--it8", referenceFile}});
+        !clash.empty())
+        return Refuse("will not overwrite: " + clash);
+    // Both outputs are judged before the render, so a refused truth file leaves no picture behind.
+    for (const std::string* target : {&output, &truthPath})
+        if (const std::string why = target->empty() ? "" : calvix::ReplaceTargetProblem(*target); !why.empty()) {
+            std::fprintf(stderr, "q71-render: will not write '%s': %s\n", target->c_str(), why.c_str());
+            return 1;
+        }
     if (!crosstalk.empty()) {
         std::copy(crosstalk.begin(), crosstalk.end(), optics.crosstalk.begin());
         const std::string fault = calvix::CrosstalkFault(optics.crosstalk);
@@ -96,7 +110,7 @@ int main(int argc, char** argv) {
     calvix::ChartColours colours = calvix::SyntheticChartColours();
     std::string error;
     if (!referenceFile.empty() && !calvix::LoadChartColours(referenceFile, &colours, &error)) {
-        std::fprintf(stderr, "q71-render: %s\n", error.c_str());
+        std::fprintf(stderr, "q71-render: %s\n", calvix::PrintableText(error).c_str());
         return 1;
     }
     const calvix::RenderedChart chart = calvix::RenderChart(colours, options);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace calvix::emulator {
 
@@ -27,6 +29,24 @@ const char* DispositionName(wire::ImageDisposition disposition) {
     case wire::ImageDisposition::Cancel: return "cancel";
     }
     return "?";
+}
+
+// The highest scan number of the truth files in folder ("scan<N>_front.json", "_rear.json"),
+// 0 when there is none: a restarted emulator numbers on from it rather than over the files of
+// its earlier runs.
+std::uint32_t LastTruthScan(const std::string& folder) {
+    std::uint32_t last = 0;
+    if (folder.empty()) return last;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::size_t digits = name.find_first_not_of("0123456789", 4);
+        if (name.rfind("scan", 0) != 0 || digits == 4 || digits == std::string::npos || digits - 4 > 9) continue;
+        const std::string rest = name.substr(digits);
+        if (rest != "_front.json" && rest != "_rear.json") continue;
+        last = std::max(last, static_cast<std::uint32_t>(std::stoul(name.substr(4, digits - 4))));
+    }
+    return last;
 }
 
 }  // namespace
@@ -99,7 +119,10 @@ void ScanSide::Scan(std::vector<std::string>* parts, const LogFunction& log) {
         render.pageHeight = pageHeight_;
         RenderTruth truth;
         const ScanBitmap image = device::RenderFace(face == 0 ? sheet->front : sheet->rear, render, &truth);
-        if (!scenario_.truthDir.empty()) WriteTruth(truth, face, log);
+        if (!scenario_.truthDir.empty()) {
+            if (!truthBase_) truthBase_ = LastTruthScan(scenario_.truthDir);
+            WriteTruth(truth, face, log);
+        }
 
         const unsigned bit = face == 0 ? kFaceFront : kFaceRear;
         const wire::ImageDisposition disposition = (scenario_.transferFail & bit) ? wire::ImageDisposition::Fail
@@ -124,7 +147,7 @@ void ScanSide::Scan(std::vector<std::string>* parts, const LogFunction& log) {
 
 void ScanSide::WriteTruth(const RenderTruth& truth, std::uint8_t face, const LogFunction& log) const {
     char name[64];
-    std::snprintf(name, sizeof name, "/scan%04u_%s.json", scans_ + 1, face == 0 ? "front" : "rear");
+    std::snprintf(name, sizeof name, "/scan%04u_%s.json", *truthBase_ + scans_ + 1, face == 0 ? "front" : "rear");
     const std::string path = scenario_.truthDir + name;
     std::string error;
     if (!WriteTruthFile(path, TruthJson(truth), &error)) log("truth not written: " + error);

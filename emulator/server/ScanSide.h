@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,7 +53,8 @@ public:
 
 private:
     device::DeviceFacts Facts() const;
-    // The face's truth file in the scenario's truth folder: scan<NNNN>_front.json, _rear.json.
+    // The face's truth file in the scenario's truth folder: scan<NNNN>_front.json, _rear.json,
+    // numbered on from the files already there.
     void WriteTruth(const RenderTruth& truth, std::uint8_t face, const LogFunction& log) const;
 
     device::DeviceState& state_;
@@ -60,6 +62,8 @@ private:
     device::Feeder feeder_;
     device::CapabilityTable caps_;
     std::uint32_t scans_ = 0;
+    // The highest scan number among the truth files there before this run's first scan.
+    std::optional<std::uint32_t> truthBase_;
     int pageWidth_ = RenderOptions{}.pageWidth;
     int pageHeight_ = RenderOptions{}.pageHeight;
 };

@@ -37,10 +37,6 @@ constexpr int WedgeLightHalfEnd = TestedGreyPatches / 2;
 // wedge has.
 constexpr double WedgeShareOfReferenceFall = 0.5;
 
-std::string HelperFilePath(const std::string& folder, bool front) {
-    return folder + (front ? "/Help_front.bmp" : "/Help_rear.bmp");
-}
-
 // Differences and sums in 64 bits: corners of a degenerate frame can lie far outside the image.
 bool SidesDiffer(std::int64_t a, std::int64_t b) {
     const std::int64_t difference = a > b ? a - b : b - a;
@@ -48,6 +44,10 @@ bool SidesDiffer(std::int64_t a, std::int64_t b) {
 }
 
 }  // namespace
+
+std::string HelperFilePath(const std::string& folder, bool front) {
+    return folder + (front ? "/Help_front.bmp" : "/Help_rear.bmp");
+}
 
 BoxGeometryVerdict CheckBoxGeometry(Point tl, Point tr, Point bl, Point br) {
     const std::int64_t dxTop = static_cast<std::int64_t>(tr.x) - tl.x;
@@ -202,13 +202,32 @@ int ChartAnalysis::CheckGreyWedge() {
     if (window == nullptr) return -1;
     GreyPatchTable& table = GreyPatches();
     SampleGreyWedge(*window, table);
+    return WedgeIsGrey(table, c_.gwTolerance, c_.referenceGreys) ? 0 : -1;
+}
+
+bool WedgeIsGrey(const GreyPatchTable& table, int tolerance, const WedgeReference& reference) {
     for (int i = 0; i < TestedGreyPatches; ++i) {
-        if (!IsGrey(table[static_cast<std::size_t>(i)].measured)) return -1;
+        if (!calvix::IsGrey(table[static_cast<std::size_t>(i)].measured, tolerance)) return false;
     }
     // Grey patch by patch is not enough: a box found a raster row short (blur and noise can end
     // the walk down a side line early) puts every sample on the plain card above the wedge, which
     // is grey throughout, and the tables would then be built from one grey. A wedge must fall.
-    return WedgeFalls(table, c_.referenceGreys) ? 0 : -1;
+    return WedgeFalls(table, reference);
+}
+
+int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance,
+                 const WedgeReference& reference) {
+    for (int s = SlotUpperRight; s <= SlotLowerRight; ++s) {
+        const Point p = slots[static_cast<std::size_t>(s)];
+        if (p.x < 0 || p.y < 0) return ChartCornersNotFound;
+    }
+    const int geometry =
+        CheckBoxGeometry(slots[SlotUpperLeft], slots[SlotUpperRight], slots[SlotLowerLeft], slots[SlotLowerRight])
+            .Code();
+    if (geometry != 0) return geometry;
+    GreyPatchTable table{};
+    SampleGreyWedge(picture, slots, RasterGeometry::FromCorners(slots), table);
+    return WedgeIsGrey(table, tolerance, reference) ? 0 : ChartGreyWedgeFailed;
 }
 
 }  // namespace calvix

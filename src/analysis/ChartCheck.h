@@ -37,6 +37,9 @@ struct BoxGeometryVerdict {
 };
 BoxGeometryVerdict CheckBoxGeometry(Point topLeft, Point topRight, Point bottomLeft, Point bottomRight);
 
+// Where the chart check saves a side's helper image: folder + "/Help_front.bmp" or "/Help_rear.bmp".
+std::string HelperFilePath(const std::string& folder, bool front);
+
 // Every channel within tolerance of the truncated mean of the three.
 bool IsGrey(PackedColour colour, int tolerance);
 
@@ -49,10 +52,17 @@ using WedgeReference = std::array<std::array<float, 3>, GreyPatchCount>;
 // least half as many levels as the reference's greys fall there.
 bool WedgeFalls(const GreyPatchTable& table, const WedgeReference& reference);
 
-// "Set" serves while the window's corners are pending, and always while its set-corners mode
-// is on: the mode is left with the same button, and a greyed-out button would leave every
-// later click on the picture moving a corner.
-inline bool SetCornerButtonEnabled(const TChildImage& window) { return window.cornersPending || window.setCornerMode; }
+// Every tested patch grey within the tolerance, and the wedge falling (above).
+bool WedgeIsGrey(const GreyPatchTable& table, int tolerance, const WedgeReference& reference);
+
+// The chart check on given corners and picture, as the wizard's check decides: 0, or the codes
+// of CheckIt8Scan. Touches no window and not the run's grey table, so a view can ask it.
+int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance,
+                 const WedgeReference& reference);
+
+// "Set" serves every window that holds a picture, also after its corners were set once: a
+// corner set by mistake must stay correctable (only "Set auto" serves once per run).
+inline bool SetCornerButtonEnabled(const TChildImage& window) { return !window.image.Empty() || window.setCornerMode; }
 
 // A corner label of the IT8 chart page: LabelIT8CUR, LabelIT8CUL, LabelIT8CLL, LabelIT8CLR.
 struct CornerLabel {

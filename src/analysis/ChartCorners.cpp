@@ -28,6 +28,10 @@ void ChartAnalysis::CheckBoxTTabIT8ShowRasterClick(std::uintptr_t sender) {
     Pen pen;
     pen.colour = RasterColour;
     pen.width = RasterPenWidth;
+    // The raster is drawn on the picture as it was scanned, so that a raster of earlier corners
+    // and the markers do not stay beside the new one (painted greys go too: they belong to the
+    // corners of the last Store).
+    if (window->originalImage) window->image = *window->originalImage;
     window->raster = RasterGeometry::FromCorners(window->cornerSlots);
     for (const RasterLine& line : RasterLines(window->cornerSlots, window->raster)) {
         DrawLine(window->image, line.from, line.to, pen);
@@ -44,6 +48,16 @@ void ChartAnalysis::TTabButtonSetMarkerClick() {
     TChildImage* window = c_.windows.ChildImage();
     if (window == nullptr) return;
     if (!window->setCornerMode) {
+        // The corners are set on the unmarked picture with their markers, so that moving one
+        // erases its own marker and no raster of the corners being changed stays in view; the
+        // raster comes back when the mode is left.
+        if (window->originalImage) {
+            window->image = *window->originalImage;
+            for (int s = SlotUpperRight; s <= SlotLowerRight; ++s) {
+                const Point corner = window->cornerSlots[static_cast<std::size_t>(s)];
+                if (corner.x > 0) DrawMarker(window->image, corner, CornerMarkerHalfSize, std::nullopt);
+            }
+        }
         window->setCornerMode = true;
         // "Set" and "Set auto" are one group: at most one of them is down.
         c_.controls.setCornerButton.checked = true;

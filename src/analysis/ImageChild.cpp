@@ -109,6 +109,7 @@ int TChildImage::LoadChildImage(const std::string& path) {
     }
     image = std::move(picture.image);
     originalImage = std::make_shared<const ScanBitmap>(image);
+    bypassScan = false;
     // A new picture needs a new overview; one kept from before would show the old picture.
     overview.reset();
     AddBasicInfoLines(path, picture.heldAsBitmap);
@@ -150,6 +151,7 @@ void TChildImage::ScanChildImage(const std::string& scanPath, const ScanBitmap& 
     filePath = scanPath;
     image = scan;
     originalImage = std::make_shared<const ScanBitmap>(scan);
+    bypassScan = true;
     overview.reset();
     topDown = false;
     AddBasicInfoLines(scanPath, true);
@@ -166,6 +168,7 @@ bool TChildImage::HelpChildImage(const std::string& helperPath, const ScanBitmap
     filePath = helperPath;
     image = helper;
     originalImage.reset();
+    bypassScan = false;
     overview.reset();
     topDown = false;
     AddBasicInfoLines(helperPath, true);

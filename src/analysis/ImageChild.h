@@ -77,6 +77,9 @@ public:
     // grey colours into `image`: what the image-quality figures read, since the raster lines run
     // a few pixels beside the patch edges that the sharpness is measured on. None for a helper.
     std::shared_ptr<const ScanBitmap> originalImage;
+    // The picture came from the scanner in calibration mode, its own tables bypassed; a loaded
+    // file may have been scanned any way.
+    bool bypassScan = false;
     std::vector<std::string> infoLines;
     bool topDown = false;
     std::string filePath;

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include <fcntl.h>
@@ -111,8 +111,10 @@ bool Refuse(const char* what, const std::string& path, const std::string& reason
 
 bool SaveTiffFile(const ScanBitmap& image, const std::string& path, const TiffOptions& options, std::string& error) {
     if (image.Empty()) return Refuse("cannot write", path, "the image is empty", error);
-    if (!std::isfinite(options.ppi) || options.ppi <= 0 || options.ppi > 1e6)
-        return Refuse("cannot write", path, "the resolution is not a positive number of pixels per inch", error);
+    // From 1 ppi: libtiff stores a resolution as a rational and keeps a tiny one as 0, which
+    // readers take for "unknown" or divide by.
+    if (!(options.ppi >= 1.0 && options.ppi <= 1e6))
+        return Refuse("cannot write", path, "the resolution is not between 1 and 1000000 pixels per inch", error);
     if (options.iccProfile.size() > 0xFFFFFFFFu) return Refuse("cannot write", path, "the profile is too large", error);
     // Refused before the temporary file exists, so nothing is left beside a device's node.
     if (std::string problem = ReplaceTargetProblem(path); !problem.empty())
@@ -126,6 +128,11 @@ bool SaveTiffFile(const ScanBitmap& image, const std::string& path, const TiffOp
     bool ok = EncodeInto(fd, path, image, options, reason);
     // mkstemp creates the file 0600; a scan is an ordinary user file.
     ::fchmod(fd, 0644);
+    // On disk before the rename: after a power cut the name must not lead to an empty file.
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        reason = std::strerror(errno);
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         reason = std::strerror(errno);
@@ -143,6 +150,14 @@ bool SaveTiffFile(const ScanBitmap& image, const std::string& path, const TiffOp
         const int code = errno;
         ::unlink(temp.c_str());
         return Refuse("cannot replace", path, std::strerror(code), error);
+    }
+    // The rename itself lasts once the folder is on disk. The scan is in place by now, so a
+    // folder that cannot be synced (some file systems refuse it) does not fail the write.
+    std::string folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }

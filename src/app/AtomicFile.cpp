@@ -13,6 +13,17 @@
 
 namespace calvix {
 
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    // Best effort: the rename is done and the file whole, and some file systems refuse to sync a
+    // folder (EINVAL); reporting a failure then would call a written file unwritten.
+    ::fsync(fd);
+    ::close(fd);
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
     // Refused before the temporary file exists, so nothing is left beside a device's node.
     refusal_ = ReplaceTargetProblem(path_);
@@ -56,6 +67,9 @@ bool AtomicFileWriter::Commit(std::string* error) {
     if (!out_->Flush()) return Fail("cannot write", out_->Error(), error);
     // mkstemp creates the file 0600; settings, logs and images are ordinary user files.
     ::fchmod(fd_, 0644);
+    // The content reaches the disk before the name does: otherwise a power cut after the rename
+    // can leave an empty file under the target's name where the old one was whole.
+    if (::fsync(fd_) != 0) return Fail("cannot write", errno, error);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) {
@@ -73,6 +87,7 @@ bool AtomicFileWriter::Commit(std::string* error) {
         ::unlink(temp_.c_str());
         return Fail("cannot replace", code, error);
     }
+    SyncFolderOf(path_);
     return true;
 }
 

@@ -46,6 +46,9 @@ private:
 // target untouched and, when error is given, describes the failure there.
 bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* error = nullptr);
 
+// Makes a rename in path's folder last through a power cut (best effort, see the source).
+void SyncFolderOf(const std::string& path);
+
 // Reads a whole file up to maxBytes; nothing when it cannot be opened or is larger.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
 

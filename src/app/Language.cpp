@@ -102,7 +102,7 @@ std::string HelpSuffixForLanguage(std::int32_t language) {
 std::string SelectorTextForLanguage(std::int32_t language) {
     switch (language & 0x3FF) {
         case 7: return "Deutsch";
-        case 12: return "French";
+        case 12: return "Français";
         default: return "English";
     }
 }

@@ -27,7 +27,8 @@ std::uint16_t LanguageIdFromLocale(const std::string& locale);
 std::uint16_t SystemDefaultLanguage();
 
 // Selector entries in their order.
-inline const std::vector<std::string> LanguageSelectorItems = {"Auto Selection", "Deutsch", "English", "French"};
+// Each language in its own name; "French", the name of earlier versions, is still understood.
+inline const std::vector<std::string> LanguageSelectorItems = {"Auto Selection", "Deutsch", "English", "Français"};
 
 // Text base and help-file suffix of a language identifier (its primary language, low 10 bits).
 int TextBaseForLanguage(std::int32_t language);

@@ -27,7 +27,8 @@ struct QualityRow {
     std::string fadgi;
     std::string iso;
     std::string metamorfoze;
-    std::string detail;  // why the figure was not measured; empty when it was
+    std::string detail;     // why the figure was not measured, or why it is doubtful; empty when neither
+    bool doubtful = false;  // beyond what the method can measure (see the page's warnings)
 };
 
 struct QualityPageState {
@@ -40,6 +41,8 @@ struct QualityPageState {
     std::string notMet;                // a level cell's mark for "no level met", and its words
     std::string notMetTip;
     std::string decoder;               // how the pixels were read into L*a*b*
+    std::string measured;              // what was measured: the raw scan, through the new tables, a file
+    std::vector<std::string> warnings;  // figures beyond what the method can measure
     std::vector<QualityRow> rows;
     std::vector<std::string> limits;   // per standard: the grade and the figures that hold it down
 };

@@ -6,10 +6,11 @@
 namespace calvix {
 
 TFormSplash::TFormSplash(std::string versionText, bool logListActive)
-    : versionLabel_(std::move(versionText)), logListVisible_(logListActive), lines_{FirstLine} {}
+    : versionLabel_(std::move(versionText)), logListVisible_(logListActive), lines_{FirstLine}, shown_{FirstLine} {}
 
-void TFormSplash::Append(const std::string& line) {
+void TFormSplash::Append(const std::string& line, const std::string& shown) {
     lines_.push_back(line);
+    shown_.push_back(shown);
     if (changed) changed();
 }
 

@@ -16,8 +16,11 @@ public:
 
     const std::string& VersionLabel() const { return versionLabel_; }
     bool LogListVisible() const { return logListVisible_; }
+    // The lines as logged (and saved), and as the list shows them to the operator.
     const std::vector<std::string>& Lines() const { return lines_; }
-    void Append(const std::string& line);
+    const std::vector<std::string>& ShownLines() const { return shown_; }
+    void Append(const std::string& line) { Append(line, line); }
+    void Append(const std::string& line, const std::string& shown);
     // One list line per text line; false when the file cannot be written.
     bool SaveToFile(const std::string& path) const;
 
@@ -27,6 +30,7 @@ private:
     std::string versionLabel_;
     bool logListVisible_;
     std::vector<std::string> lines_;
+    std::vector<std::string> shown_;
 };
 
 }  // namespace calvix

@@ -207,16 +207,36 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "nicht gemessen",
          "not measured",
          "non mesuré"},
+        {2115, // QualityTextRefused
+         "Nicht bewertet, die Prüfung der Karte weist sie zurück",
+         "Not graded, the chart check refuses this chart",
+         "Non évalué, le contrôle de la mire la refuse"},
+        {2116, // QualityTextRefusedFrame
+         "die Ecken umrahmen keine IT8 Karte (Geometrie des Rahmens).",
+         "the corners do not frame an IT8 chart (geometry of the box).",
+         "les coins n'encadrent pas une mire IT8 (géométrie du cadre)."},
+        {2117, // QualityTextRefusedWedge
+         "Graukeil nicht gefunden! Orientierung der IT8 Karte prüfen!",
+         "grey wedge not found! Check orientation of IT8 chart!",
+         "le repère gris n'a pas été détecté! Vérifiez l'orientation de la mire!"},
+        {2118, // QualityTextMeasuredFrom
+         "Gemessen",
+         "Measured",
+         "Mesuré"},
+        {2119, // QualityTextRawScan
+         "Rohscan, Tabellen des Scanners umgangen",
+         "raw scan, the scanner's tables bypassed",
+         "numérisation brute, tables du scanner contournées"},
         {2120, // QualityTextTone
          "Tonwert (max |ΔL*|)",
          "Tone (max |ΔL*|)",
          "Tonalité (max |ΔL*|)"},
         {2121, // QualityTextGainHighlights
-         "Gain, Lichter",
+         "Steigung, Lichter",
          "Gain, highlights",
          "Gain, hautes lumières"},
         {2122, // QualityTextGainOther
-         "Gain, übrige",
+         "Steigung, übrige Graustufen",
          "Gain, other greys",
          "Gain, autres gris"},
         {2123, // QualityTextNoise
@@ -244,17 +264,17 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Sampling rate (ppi x/y)",
          "Résolution (ppi x/y)"},
         {2129, // QualityTextSamplingEfficiency
-         "Abtast-Effizienz (H/V)",
-         "Sampling efficiency (H/V)",
-         "Efficacité d'échant. (H/V)"},
+         "Abtasteffizienz, Luminanz (H/V)",
+         "Sampling efficiency, luminance (H/V)",
+         "Efficacité d'échant., luminance (H/V)"},
         {2130, // QualityTextMtf50
-         "MTF50 (H/V, Zyklen/px)",
-         "MTF50 (H/V, cy/px)",
-         "MTF50 (H/V, cy/px)"},
+         "MTF50, Grün (H/V, Zyklen/px)",
+         "MTF50, green (H/V, cy/px)",
+         "MTF50, vert (H/V, cy/px)"},
         {2131, // QualityTextMtf10
-         "MTF10 (H/V, Zyklen/px)",
-         "MTF10 (H/V, cy/px)",
-         "MTF10 (H/V, cy/px)"},
+         "MTF10, Luminanz (H/V, Zyklen/px)",
+         "MTF10, luminance (H/V, cy/px)",
+         "MTF10, luminance (H/V, cy/px)"},
         {2132, // QualityTextMisregistration
          "Farbversatz (R/B zu G)",
          "Registration (R/B vs G)",
@@ -263,6 +283,234 @@ const std::vector<StringTableEntry>& StringTableEntries() {
          "Gleichmäßigkeit",
          "Uniformity",
          "Uniformité"},
+        {2134, // QualityTextThroughTables
+         "Scan durch die neuen Tabellen",
+         "the scan through the new tables",
+         "numérisation à travers les nouvelles tables"},
+        {2135, // QualityTextLoadedFile
+         "die Datei, wie geladen",
+         "the file as loaded",
+         "le fichier tel que chargé"},
+        {2136, // QualityTextBeyondNyquist
+         "MTF50 über der Nyquist-Grenze von 0,5 Zyklen/px: mehr, als die schräge Kante messen kann (Ecken prüfen); Abtasteffizienz nicht bewertet",
+         "MTF50 above the Nyquist limit of 0.5 cy/px: beyond what the slanted edge can measure (check the corners); sampling efficiency not graded",
+         "MTF50 au-delà de la limite de Nyquist de 0,5 cy/px: plus que le bord incliné ne peut mesurer (vérifiez les coins); efficacité d'échantillonnage non évaluée"},
+        {2137, // QualityTextGamma
+         "Gamma",
+         "gamma",
+         "gamma"},
+        {2200, // MainTextMenuFile
+         "&Datei",
+         "&File",
+         "&Fichier"},
+        {2201, // MainTextOpen
+         "Ö&ffnen...",
+         "&Open...",
+         "&Ouvrir..."},
+        {2202, // MainTextClose
+         "&Schließen",
+         "&Close",
+         "&Fermer"},
+        {2203, // MainTextCalibrationAssistent
+         "Kalibrier-Assistent ...",
+         "Calibration Assistent ...",
+         "Assistant de calibrage ..."},
+        {2204, // MainTextQuit
+         "&Beenden",
+         "&Quit",
+         "&Quitter"},
+        {2205, // MainTextMenuView
+         "&Ansicht",
+         "&View",
+         "&Affichage"},
+        {2206, // MainTextToolBar
+         "Werkzeugleiste",
+         "Tool Bar",
+         "Barre d'outils"},
+        {2207, // MainTextStatusBar
+         "Statusleiste",
+         "Status Bar",
+         "Barre d'état"},
+        {2208, // MainTextMenuWindow
+         "&Fenster",
+         "&Window",
+         "Fe&nêtre"},
+        {2209, // MainTextCascade
+         "ü&berlappend",
+         "&overlap",
+         "en &cascade"},
+        {2210, // MainTextTileHorizontal
+         "&horizontal anordnen",
+         "tile &horizontal",
+         "mosaïque &horizontale"},
+        {2211, // MainTextTileVertical
+         "&vertikal anordnen",
+         "tile &vertical",
+         "mosaïque &verticale"},
+        {2212, // MainTextMenuHelp
+         "&Hilfe",
+         "&Help",
+         "&Aide"},
+        {2213, // MainTextContents
+         "&Inhalt",
+         "&Contents",
+         "&Sommaire"},
+        {2214, // MainTextAbout
+         "Ü&ber ...",
+         "&About ...",
+         "À &propos ..."},
+        {2215, // MainTextTabInfo
+         "&Info",
+         "&Info",
+         "&Info"},
+        {2216, // MainTextTabSettings
+         "&Einstellungen",
+         "&Settings",
+         "&Réglages"},
+        {2217, // MainTextTabZoom
+         "&Zoom",
+         "&Zoom",
+         "&Zoom"},
+        {2218, // MainTextTabIt8
+         "&IT8 Karte",
+         "&IT8 Chart",
+         "Mire &IT8"},
+        {2219, // MainTextSelectTwainSource
+         "Twain-Quelle wählen ...",
+         "Select Twain Source ...",
+         "Choisir la source Twain ..."},
+        {2220, // MainTextAcquire
+         "Einlesen ...",
+         "Acquire ...",
+         "Acquérir ..."},
+        {2300, // splash line
+         "INI-Datei wird gelesen ...",
+         "reading INI file ...",
+         "lecture du fichier INI ..."},
+        {2301, // splash line
+         "  ... Protokoll eingeschaltet",
+         "  ... logging switched on",
+         "  ... journal activé"},
+        {2302, // splash line
+         "  ... Protokoll ausgeschaltet",
+         "  ... logging switched off",
+         "  ... journal désactivé"},
+        {2303, // splash line
+         "  ... Zeitstempel eingeschaltet",
+         "  ... timestamp switched on",
+         "  ... horodatage activé"},
+        {2304, // splash line
+         "  ... Zeitstempel ausgeschaltet",
+         "  ... timestamp switched off",
+         "  ... horodatage désactivé"},
+        {2305, // splash line
+         "TWAIN: Bibliothek gefunden!",
+         "TWAIN: DLL found!",
+         "TWAIN: bibliothèque trouvée!"},
+        {2306, // splash line
+         "TWAIN: Bibliothek kann nicht geöffnet werden!",
+         "TWAIN: Failure while openening DLL!",
+         "TWAIN: impossible d'ouvrir la bibliothèque!"},
+        {2307, // splash line
+         "TWAIN: Quellen-Manager geöffnet!",
+         "TWAIN: DSM opened!",
+         "TWAIN: gestionnaire de sources ouvert!"},
+        {2308, // splash line
+         "TWAIN: Quellen-Manager kann nicht geöffnet werden!",
+         "TWAIN: Failure while opening DSM!",
+         "TWAIN: impossible d'ouvrir le gestionnaire de sources!"},
+        {2309, // splash line
+         "TWAIN: Q71 verbunden! (Ser.-Nr. ",
+         "TWAIN: Q71 connected! (Ser# ",
+         "TWAIN: Q71 connecté! (n° de série "},
+        {2310, // splash line
+         "TWAIN: Q71 verbunden, seine Fähigkeiten sind nicht lesbar!",
+         "TWAIN: Q71 connected, reading capabilities failed!",
+         "TWAIN: Q71 connecté, lecture de ses capacités impossible!"},
+        {2311, // splash line
+         "TWAIN: Umwandlung der Bittiefe gescheitert!",
+         "TWAIN: Conversion of Bit depth failed!",
+         "TWAIN: la conversion de profondeur de bit a échoué!"},
+        {2312, // splash line
+         "TWAIN: Bild abgelehnt, ",
+         "TWAIN: image refused, ",
+         "TWAIN: image refusée, "},
+        {2313, // splash line
+         "Kalibriermodus kann nicht gesetzt werden!",
+         "Cannot set calibration mode!",
+         "Impossible d'activer le mode de calibrage!"},
+        {2314, // splash line
+         "Kalibriermodus nicht bestätigt: ",
+         "Calibration mode not confirmed: ",
+         "Mode de calibrage non confirmé: "},
+        {2315, // splash line
+         "Assistent: LED-Scanner, kein Aufwärmen nötig!",
+         "Assistent LED scanner - no warmup!",
+         "Assistant: scanner LED, pas de préchauffage!"},
+        {2316, // splash line
+         "Assistent: Aufwärmen beendet!",
+         "Assistent warmup finished!",
+         "Assistant: préchauffage terminé!"},
+        {2317, // splash line
+         "Assistent beendet! Das Programm wird beendet ...",
+         "Assistent finished! Application is shutting down...",
+         "Assistant terminé! Le programme va être fermé ..."},
+        {2318, // splash line
+         "Assistent: IT8 Referenzdatei gelesen und installiert!",
+         "Assistent: IT8 reference file parsed and installed!",
+         "Assistant: fichier IT8 de référence lu et installé!"},
+        {2319, // splash line
+         "Assistent: Abbruch, Lese- oder Dateifehler, IT8 Referenz nicht installiert!",
+         "Assistent: Abort, parsing or file error, IT8 ref not installed!",
+         "Assistant: abandon, erreur de lecture ou de fichier, référence IT8 non installée!"},
+        {2320, // splash line
+         "Assistent: IT8 Scan der Vorderseite ausgewertet, Kalibrierwerte berechnet!",
+         "Assistent: IT8 scan front analyzed and calibration values calculated!",
+         "Assistant: numérisation IT8 recto analysée, valeurs de calibrage calculées!"},
+        {2321, // splash line
+         "Assistent: IT8 Scan der Rückseite ausgewertet, Kalibrierwerte berechnet!",
+         "Assistent: IT8 scan rear analyzed and calibration values calculated!",
+         "Assistant: numérisation IT8 verso analysée, valeurs de calibrage calculées!"},
+        {2322, // splash line
+         "Geometrie des IT8 Rahmens wird geprüft ...",
+         "geometry check of IT8 bounding box ...",
+         "contrôle de la géométrie du cadre IT8 ..."},
+        {2323, // splash line
+         "  ... bestanden! Die Geometrie des Rahmens stimmt.",
+         "  ...passed! Geometry of bounding box is ok.",
+         "  ... réussi! La géométrie du cadre est correcte."},
+        {2324, // splash line
+         "  ... gescheitert (Breite oben und unten verschieden)!",
+         "  ... failed (dx top != dx bottom)!",
+         "  ... échoué (largeurs en haut et en bas différentes)!"},
+        {2325, // splash line
+         "Geometrie des IT8 Rahmens falsch (Höhe links und rechts verschieden)!",
+         "geometry check of IT8 bounding box failed (dy left != dy right)!",
+         "géométrie du cadre IT8 incorrecte (hauteurs à gauche et à droite différentes)!"},
+        {2326, // splash line
+         "Geometrie des IT8 Rahmens falsch (Ausrichtung)!",
+         "geometry check of IT8 bounding box failed (orientation)!",
+         "géométrie du cadre IT8 incorrecte (orientation)!"},
+        {2327, // splash line
+         "Ecken des Rahmens nicht gefunden!",
+         "Corners of bounding box not found!",
+         "Coins du cadre introuvables!"},
+        {2328, // splash line
+         "  ... Auswertung der IT8 Karte abgebrochen!",
+         "  ... IT8 processing aborted!",
+         "  ... analyse de la mire IT8 interrompue!"},
+        {2329, // splash line
+         "Graukeil des IT8 Scans wird geprüft ...",
+         "checking grey wedge  of IT8 target scan ...",
+         "contrôle du repère gris de la numérisation IT8 ..."},
+        {2330, // splash line
+         "  ... bestanden! Der Graukeil stimmt!",
+         "  ...passed! Grey wedge is ok!",
+         "  ... réussi! Le repère gris est correct!"},
+        {2331, // splash line
+         "  ... gescheitert! Im Zweifel den Zelmar Service fragen!",
+         "  ...failed! In doubt consult Zelmar service!",
+         "  ... échoué! En cas de doute, consultez le support Zelmar!"},
     };
     return entries;
 }

@@ -31,7 +31,10 @@ struct Library {
 constexpr Library kLibraries[] = {
     {"Qt 6 (Core, Gui, Widgets)", "windows, dialogs, help browser", "GNU LGPL v3"},
     {"libjpeg-turbo", "reading JPEG images", "IJG License, BSD 3-Clause, zlib License"},
-    {"CLI11", "command-line options", "BSD 3-Clause"},
+    {"Little CMS 2", "colour spaces, \u0394E, ICC profiles read, written and applied", "MIT License"},
+    {"libtiff", "archival TIFF scans with the ICC profile embedded", "libtiff License (BSD-like)"},
+    {"nlohmann-json", "reports and history of the command-line tools, not in the program", "MIT License"},
+    {"CLI11", "options of the command-line tools, not in the program", "BSD 3-Clause"},
     {"GoogleTest", "unit tests only, not in the program", "BSD 3-Clause"},
     {"Google Benchmark", "benchmarks only, not in the program", "Apache License 2.0"},
 };
@@ -57,6 +60,7 @@ QString FilesTable(TMainFormular& core) {
     html += row("Data folder", core.AppDataFolder().empty() ? none : core.AppDataFolder());
     html += row("Log file", LogWriter.FileName().empty() ? none : LogWriter.FileName());
     html += row("Settings", core.IniFileName().empty() ? none : core.IniFileName());
+    html += row("ICC profiles", core.IccFolder().empty() ? none : core.IccFolder());
     if (!core.scannerSerial.empty())
         html += row("Scanner", "Q71 " + core.scannerSerial + (core.duplexScanner ? ", duplex" : ", simplex") +
                                    (core.ledScanner ? ", LED" : ", lamps"));

@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QScreen>
 #include <QSplitter>
 #include <QStyle>
 #include <QTimer>
@@ -19,6 +21,7 @@
 #include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/PanelStatusBar.h"
+#include "gui/QtTexts.h"
 #include "gui/ToolPanel.h"
 #include "gui/ViewDisplays.h"
 #include "mainform/MainForm.h"
@@ -26,7 +29,8 @@
 namespace calvix {
 namespace {
 
-constexpr int kToolPanelWidth = 300;
+// Title bar and borders of a decorated window, which the screen's free area must hold too.
+constexpr QSize kFrameAllowance{8, 32};
 // Panel 1 shows its designed text "Size: " for good.
 constexpr int kFixedTextPanel = 1;
 
@@ -37,7 +41,17 @@ MainWindow::MainWindow() {
     setWindowTitle("Calvix");
     setProperty("helpContext", HelpContextMainWindow);
     setContextMenuPolicy(Qt::NoContextMenu);  // the bars are shown and hidden by the View menu only
-    resize(1024, 720);
+    // Within the screen's free area, less the frame the window manager adds.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        const WindowSize size =
+            MainWindowSize(free.width() - kFrameAllowance.width(), free.height() - kFrameAllowance.height());
+        resize(size.width, size.height);
+        if (size.width < DesignedMainWindowSize.width || size.height < DesignedMainWindowSize.height)
+            move(free.topLeft());
+    } else {
+        resize(DesignedMainWindowSize.width, DesignedMainWindowSize.height);
+    }
 
     splitterToolTab_ = new QSplitter(Qt::Horizontal, this);
     splitterToolTab_->setObjectName("SplitterToolTab");
@@ -47,11 +61,12 @@ MainWindow::MainWindow() {
     clientArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     clientArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     toolPanel_ = new ToolPanel(splitterToolTab_);
+    toolPanel_->tabsChanged = [this] { FitToolPanel(); };
     splitterToolTab_->addWidget(clientArea_);
     splitterToolTab_->addWidget(toolPanel_);
     splitterToolTab_->setStretchFactor(0, 1);
     splitterToolTab_->setStretchFactor(1, 0);
-    splitterToolTab_->setSizes({width() - kToolPanelWidth, kToolPanelWidth});
+    FitToolPanel();
     setCentralWidget(splitterToolTab_);
 
     statusBar_ = new PanelStatusBar(this);
@@ -73,8 +88,10 @@ MainWindow::MainWindow() {
         Sync();
     });
     connect(clientArea_, &QMdiArea::subWindowActivated, this, &MainWindow::SubWindowActivated);
-    connect(splitterToolTab_, &QSplitter::splitterMoved, this,
-            [this](int pos, int) { Act([pos](TMainFormular& core) { core.SplitterToolTabMoved(pos); }); });
+    connect(splitterToolTab_, &QSplitter::splitterMoved, this, [this](int pos, int) {
+        panelSizedByHand_ = true;
+        Act([pos](TMainFormular& core) { core.SplitterToolTabMoved(pos); });
+    });
     connect(toolPanel_->UpperSplitter(), &QSplitter::splitterMoved, this,
             [this](int pos, int) { Act([pos](TMainFormular& core) { core.SplitterToolbarUpperMoved(pos); }); });
 
@@ -143,6 +160,12 @@ void MainWindow::Sync() {
         return;
     }
     syncing_ = true;
+    if (core_->textBase != shownTextBase_) {
+        shownTextBase_ = core_->textBase;
+        ApplyLanguage(shownTextBase_);
+        // Qt's own texts (standard buttons, context menus) in the same language.
+        FollowLanguageInQtTexts(shownTextBase_);
+    }
     const MainFormControls& c = core_->controls;
     for (const CommandBinding& b : commands_) {
         const CommandState& s = c.*b.state;
@@ -261,8 +284,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void MainWindow::FitToolPanel() {
+    if (panelSizedByHand_) return;
+    const int panel = ToolPanelWidth(width(), toolPanel_->TabsWidth());
+    toolPanel_->setMaximumWidth(std::max(ToolPanelMaxWidth, panel));
+    splitterToolTab_->setSizes({width() - panel, panel});
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    FitToolPanel();
     Act([this](TMainFormular& core) { core.FormResize(width(), LogoSeparatorRight()); });
 }
 

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+#include "mainform/MainWindowTexts.h"
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -70,8 +72,14 @@ private:
     };
 
     void BuildMenus();
+    // Menus and tabs in the language of the text base (Sync calls it when the base changed).
+    void ApplyLanguage(int textBase);
+    int shownTextBase_ = -1;
+    // The tool panel's share of the width (see ToolPanelWidth) until the operator moves the splitter.
+    void FitToolPanel();
+    bool panelSizedByHand_ = false;
     void BuildToolBar();
-    QAction* AddCommand(QMenu* menu, const char* name, const char* text, int helpContext,
+    QAction* AddCommand(QMenu* menu, const char* name, MainWindowTextId text, int helpContext,
                         const std::function<void(TMainFormular&)>& handler);
     void Act(const std::function<void(TMainFormular&)>& handler);
     void AfterToolAction();

@@ -18,9 +18,11 @@
 
 #include <algorithm>
 
+#include "app/StringTable.h"
 #include "gui/HelpBrowser.h"
 #include "gui/ImageWindow.h"
 #include "gui/MdiTiling.h"
+#include "gui/ToolPanel.h"
 #include "mainform/MainForm.h"
 
 namespace calvix {
@@ -46,8 +48,12 @@ QIcon ArrangeIcon(int kind) {
     return QIcon(pixmap);
 }
 
-QMenu* NewMenu(QMenuBar* bar, const char* name, const char* title) {
-    QMenu* menu = bar->addMenu(title);
+// The caption's text id rides on the menu or action, so a change of language finds it again.
+constexpr const char* kTextId = "calvixTextId";
+
+QMenu* NewMenu(QMenuBar* bar, const char* name, MainWindowTextId title) {
+    QMenu* menu = bar->addMenu(QString::fromStdString(MainWindowText(TextBaseEnglish, title)));
+    menu->menuAction()->setProperty(kTextId, static_cast<int>(title));
     menu->setObjectName(name);
     menu->setProperty("helpContext", HelpContextMainWindow);
     return menu;
@@ -55,9 +61,21 @@ QMenu* NewMenu(QMenuBar* bar, const char* name, const char* title) {
 
 }  // namespace
 
-QAction* MainWindow::AddCommand(QMenu* menu, const char* name, const char* text, int helpContext,
+void MainWindow::ApplyLanguage(int textBase) {
+    for (QAction* action : findChildren<QAction*>()) {
+        const QVariant id = action->property(kTextId);
+        if (id.isValid())
+            action->setText(
+                QString::fromStdString(MainWindowText(textBase, static_cast<MainWindowTextId>(id.toInt()))));
+    }
+    toolPanel_->ApplyLanguage(textBase);
+    FitToolPanel();  // the captions' widths changed
+}
+
+QAction* MainWindow::AddCommand(QMenu* menu, const char* name, MainWindowTextId text, int helpContext,
                                 const std::function<void(TMainFormular&)>& handler) {
-    QAction* action = menu->addAction(text);
+    QAction* action = menu->addAction(QString::fromStdString(MainWindowText(TextBaseEnglish, text)));
+    action->setProperty(kTextId, static_cast<int>(text));
     action->setObjectName(name);
     action->setProperty("helpContext", helpContext);
     connect(action, &QAction::triggered, this, [this, handler] { Act(handler); });
@@ -67,50 +85,52 @@ QAction* MainWindow::AddCommand(QMenu* menu, const char* name, const char* text,
 void MainWindow::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu");
-    QMenu* file = NewMenu(bar, "MMFile", "&File");
-    QAction* open = AddCommand(file, "MMOpenFile", "Ö&ffnen...", HelpContextFileCommands,
+    QMenu* file = NewMenu(bar, "MMFile", MainTextMenuFile);
+    QAction* open = AddCommand(file, "MMOpenFile", MainTextOpen, HelpContextFileCommands,
                                [](TMainFormular& core) { core.MMOpenFileClick(); });
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* close = AddCommand(file, "MMenuCloseFile", "&Close", HelpContextFileCommands,
+    QAction* close = AddCommand(file, "MMenuCloseFile", MainTextClose, HelpContextFileCommands,
                                 [](TMainFormular& core) { core.MMenuCloseFileClick(); });
-    QAction* assistent = AddCommand(file, "MMFileCalibrationAssistent", "Calibration Assistent ...",
-                                    HelpContextMainWindow,
-                                    [](TMainFormular& core) { core.MMFileCalibrationAssistentClick(); });
+    QAction* assistent =
+        AddCommand(file, "MMFileCalibrationAssistent", MainTextCalibrationAssistent, HelpContextMainWindow,
+                   [](TMainFormular& core) { core.MMFileCalibrationAssistentClick(); });
     file->addSeparator();
     // The TWAIN commands exist for service work and stay hidden.
-    AddCommand(file, "SelectTwainSource1", "Select Twain Source ...", HelpContextFileCommands,
-               [](TMainFormular& core) { core.SelectTwainSource1Click(); })
-        ->setVisible(false);
-    AddCommand(file, "Acquire", "Acquire ...", HelpContextFileCommands, [](TMainFormular& core) { core.AcquireClick(); })
-        ->setVisible(false);
+    AddCommand(file, "SelectTwainSource1", MainTextSelectTwainSource, HelpContextFileCommands, [](TMainFormular& core) {
+        core.SelectTwainSource1Click();
+    })->setVisible(false);
+    AddCommand(file, "Acquire", MainTextAcquire, HelpContextFileCommands, [](TMainFormular& core) {
+        core.AcquireClick();
+    })->setVisible(false);
     file->addSeparator();
-    QAction* quit = AddCommand(file, "FileExitApp", "&Quit", HelpContextFileCommands, [this](TMainFormular&) { this->close(); });
+    QAction* quit = AddCommand(file, "FileExitApp", MainTextQuit, HelpContextFileCommands,
+                               [this](TMainFormular&) { this->close(); });
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* view = NewMenu(bar, "MMView", "&View");
-    QAction* toolBar = AddCommand(view, "MMViewToolBar", "Tool Bar", HelpContextViewCommands,
+    QMenu* view = NewMenu(bar, "MMView", MainTextMenuView);
+    QAction* toolBar = AddCommand(view, "MMViewToolBar", MainTextToolBar, HelpContextViewCommands,
                                   [](TMainFormular& core) { core.MMViewToolBarClick(); });
-    QAction* statusBar = AddCommand(view, "MMViewStatusBar", "Status Bar", HelpContextViewCommands,
+    QAction* statusBar = AddCommand(view, "MMViewStatusBar", MainTextStatusBar, HelpContextViewCommands,
                                     [](TMainFormular& core) { core.MMViewStatusBarClick(); });
     toolBar->setCheckable(true);
     statusBar->setCheckable(true);
 
-    QMenu* window = NewMenu(bar, "MMWindow", "&Window");
-    AddCommand(window, "WindowCascade", "&overlap", HelpContextWindowCommands,
-               [this](TMainFormular&) { Cascade(); })
-        ->setIcon(ArrangeIcon(0));
-    AddCommand(window, "WindowTileHorizontal", "tile &horizontal", HelpContextWindowCommands,
+    QMenu* window = NewMenu(bar, "MMWindow", MainTextMenuWindow);
+    AddCommand(window, "WindowCascade", MainTextCascade, HelpContextWindowCommands, [this](TMainFormular&) {
+        Cascade();
+    })->setIcon(ArrangeIcon(0));
+    AddCommand(window, "WindowTileHorizontal", MainTextTileHorizontal, HelpContextWindowCommands,
                [this](TMainFormular&) { Tile(static_cast<int>(TileMode::Horizontal)); })
         ->setIcon(ArrangeIcon(1));
-    AddCommand(window, "WindowTileVertical", "tile &vertical", HelpContextWindowCommands,
-               [this](TMainFormular&) { Tile(static_cast<int>(TileMode::Vertical)); })
-        ->setIcon(ArrangeIcon(2));
+    AddCommand(window, "WindowTileVertical", MainTextTileVertical, HelpContextWindowCommands, [this](TMainFormular&) {
+        Tile(static_cast<int>(TileMode::Vertical));
+    })->setIcon(ArrangeIcon(2));
 
-    QMenu* help = NewMenu(bar, "MMHelp", "&Help");
-    AddCommand(help, "HelpContents", "&Contents", HelpContextMainWindow,
-               [this](TMainFormular&) { showHelp(HelpContentsContext); })
-        ->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    AddCommand(help, "MMHelpAbout", "&About ...", HelpContextMainWindow, [this](TMainFormular& core) {
+    QMenu* help = NewMenu(bar, "MMHelp", MainTextMenuHelp);
+    AddCommand(help, "HelpContents", MainTextContents, HelpContextMainWindow, [this](TMainFormular&) {
+        showHelp(HelpContentsContext);
+    })->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    AddCommand(help, "MMHelpAbout", MainTextAbout, HelpContextMainWindow, [this](TMainFormular& core) {
         core.MMHelpAboutClick();
         showAbout();
     })->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));

@@ -40,6 +40,9 @@ QualityPageWidget::QualityPageWidget(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     decoder_ = NewWrapped("LabelTTabQualityDecoder", this);
+    measured_ = NewWrapped("LabelTTabQualityMeasured", this);
+    warnings_ = NewWrapped("LabelTTabQualityWarnings", this);
+    warnings_->setStyleSheet("color: #a04000;");
     hint_ = NewWrapped("LabelTTabQualityHint", this);
     table_ = new QTableWidget(this);
     table_->setObjectName("TTabQualityTable");
@@ -67,9 +70,12 @@ QualityPageWidget::QualityPageWidget(QWidget* parent) : QWidget(parent) {
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     limits_ = NewWrapped("LabelTTabQualityLimits", this);
     layout->addWidget(hint_);
+    // The grade summary above the rows: it is what the page is read for, and the rows run long.
+    layout->addWidget(measured_);
     layout->addWidget(decoder_);
-    layout->addWidget(table_);
+    layout->addWidget(warnings_);
     layout->addWidget(limits_);
+    layout->addWidget(table_);
     layout->addStretch(1);
 }
 
@@ -81,6 +87,12 @@ void QualityPageWidget::Show(const QualityPageState& state) {
     hint_->setVisible(!measured);
     decoder_->setText(QString::fromStdString(state.decoder));
     decoder_->setVisible(measured);
+    measured_->setText(QString::fromStdString(state.measured));
+    measured_->setVisible(measured && !state.measured.empty());
+    QStringList warnings;
+    for (const std::string& w : state.warnings) warnings << QString::fromStdString(w);
+    warnings_->setText(warnings.join('\n'));
+    warnings_->setVisible(measured && !warnings.isEmpty());
     table_->setVisible(measured);
     limits_->setVisible(measured);
 

@@ -30,6 +30,8 @@ private:
     int revision_ = -1;
     bool fitQueued_ = false;
     QLabel* decoder_;
+    QLabel* measured_;
+    QLabel* warnings_;
     QLabel* hint_;
     QTableWidget* table_;
     QLabel* limits_;

@@ -61,7 +61,7 @@ SplashWindow::SplashWindow(TFormSplash& splash) : splash_(splash) {
 SplashWindow::~SplashWindow() { splash_.changed = nullptr; }
 
 void SplashWindow::Refresh() {
-    const auto& lines = splash_.Lines();
+    const auto& lines = splash_.ShownLines();
     while (list_->count() > static_cast<int>(lines.size())) delete list_->takeItem(list_->count() - 1);
     for (int i = list_->count(); i < static_cast<int>(lines.size()); ++i)
         list_->addItem(QString::fromStdString(lines[static_cast<std::size_t>(i)]));

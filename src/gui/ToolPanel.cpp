@@ -13,19 +13,21 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/StringTable.h"
 #include "gui/QualityPage.h"
 #include "gui/ViewDisplays.h"
 #include "mainform/MainForm.h"
+#include "mainform/MainWindowTexts.h"
 
 namespace calvix {
 namespace {
 
 constexpr int kPanelMinWidth = 200;
-constexpr int kPanelMaxWidth = 400;
 
 // Reports every tab it draws.
 class ToolTabBar final : public QTabBar {
@@ -60,7 +62,7 @@ void SetText(QLabel* label, const std::string& text) {
 ToolPanel::ToolPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("PanelTools");
     setMinimumWidth(kPanelMinWidth);
-    setMaximumWidth(kPanelMaxWidth);
+    setMaximumWidth(ToolPanelMaxWidth);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     upper_ = new QSplitter(Qt::Vertical, this);
@@ -75,6 +77,7 @@ ToolPanel::ToolPanel(QWidget* parent) : QWidget(parent) {
     tab_->addTab(Scrolled(BuildSettingsPage()), "&Settings");
     tab_->addTab(Scrolled(BuildZoomPage()), "&Zoom");
     tab_->addTab(Scrolled(BuildIt8Page()), "&IT8 Chart");
+    ApplyLanguage(TextBaseEnglish);
     quality_ = new QualityPageWidget;
     tab_->addTab(Scrolled(quality_), "&Quality");
     tab_->setTabVisible(ToolTabQuality, false);
@@ -204,11 +207,30 @@ void ToolPanel::SyncIt8Page() {
 
 // Asked at every Sync: the core measures again only when the window, its corners, the
 // reference or the language changed, and the page redraws only then.
+void ToolPanel::ApplyLanguage(int textBase) {
+    constexpr MainWindowTextId tabs[] = {MainTextTabInfo, MainTextTabSettings, MainTextTabZoom, MainTextTabIt8};
+    for (int i = 0; i < 4; ++i) tab_->setTabText(i, QString::fromStdString(MainWindowText(textBase, tabs[i])));
+}
+
+int ToolPanel::TabsWidth() const {
+    int tabs = 0;
+    for (int i = 0; i < tab_->count(); ++i)
+        if (tab_->isTabVisible(i)) tabs += tab_->tabBar()->tabRect(i).width();
+    const QMargins m = layout()->contentsMargins();
+    return tabs + m.left() + m.right() + 2 * tab_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+}
+
 void ToolPanel::SyncQualityPage() {
     const QualityPageState& q = core_->QualityPage();
-    if (tab_->isTabVisible(ToolTabQuality) != q.visible) tab_->setTabVisible(ToolTabQuality, q.visible);
+    if (tab_->isTabVisible(ToolTabQuality) != q.visible) {
+        tab_->setTabVisible(ToolTabQuality, q.visible);
+        if (tabsChanged) tabsChanged();
+    }
     const QString caption = "&" + QString::fromStdString(q.caption);
-    if (tab_->tabText(ToolTabQuality) != caption) tab_->setTabText(ToolTabQuality, caption);
+    if (tab_->tabText(ToolTabQuality) != caption) {
+        tab_->setTabText(ToolTabQuality, caption);
+        if (tabsChanged) tabsChanged();
+    }
     quality_->Show(q);
 }
 

@@ -37,6 +37,12 @@ public:
     // acted runs after every control that reached the core; graphRequested after "Show graph".
     void Bind(TMainFormular& core, std::function<void()> acted, std::function<void()> graphRequested);
     void Sync();
+    // The tab captions in the language of the text base (the Quality tab follows its page).
+    void ApplyLanguage(int textBase);
+    // What the panel needs to show every tab, scroll arrows aside.
+    int TabsWidth() const;
+    // The tabs' captions or visibility changed: the panel may need another width.
+    std::function<void()> tabsChanged;
 
     QTabWidget* Tab() const { return tab_; }
     QSplitter* UpperSplitter() const { return upper_; }

@@ -1,6 +1,8 @@
 // TMainFormular: construction, Startup, the language handlers and where log lines show.
 #include "mainform/MainForm.h"
 
+#include "mainform/SplashTexts.h"
+
 #include <cstdio>
 
 #include "app/Clock.h"
@@ -118,7 +120,7 @@ void TMainFormular::ApplyLanguageSelection() {
     if (entry == "Deutsch") {
         Language = 7;
         LanguageAuto = false;
-    } else if (entry == "French") {
+    } else if (entry == "Français" || entry == "French") {
         Language = 12;
         LanguageAuto = false;
     } else if (entry == "English") {
@@ -165,7 +167,7 @@ void TMainFormular::SetStatusPanel(int index, const std::string& text) {
 }
 
 void TMainFormular::AppendSplashLine(const std::string& text) {
-    if (splash_) splash_->Append(text);
+    if (splash_) splash_->Append(text, SplashLineFor(textBase, text));
 }
 
 void TMainFormular::CloseSplash() {

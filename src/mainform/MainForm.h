@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "analysis/ChartCheck.h"
@@ -187,6 +188,10 @@ public:
     LutUpload lutUpload = LutUpload::NotSent;
     // After an acknowledged upload: one line per side profile, what was written or why not.
     std::vector<std::string> profileReports;
+    // A side's profile could not be written, or a stale one could not be moved aside.
+    bool profilesFailed = false;
+    // The patches a side's profile is made from at the upload; none for a side without them.
+    const std::optional<ChartMeasurement>& ProfilePatches(bool front) const { return profilePatches_[front ? 0 : 1]; }
 
     // ImageHost
     void SetImageOpen(bool open) override { imageOpen = open; }
@@ -260,6 +265,8 @@ public:
     void SetStatusPanel(int index, const std::string& text) override;
     bool Transparent() const { return transparent_; }
     const std::string& AppDataFolder() const { return appDataFolder_; }
+    // Where the side profiles go after an acknowledged upload; empty: none are made.
+    const std::string& IccFolder() const { return ports_.iccFolder; }
     const std::string& IniFileName() const { return iniFileName_; }
     const std::string& HelpFile() const { return helpFile_; }
     std::int16_t TickCount() const { return tickCount_; }
@@ -311,6 +318,8 @@ private:
     // The side profiles: patches kept at Store, profiles made once the LUT is acknowledged.
     void KeepProfilePatches(const TChildImage& window);
     void MakeSideProfiles();
+    // Moves the side's stored profile aside as .stale and reports why (see the source).
+    void SetStaleProfileAside(const std::string& side, const std::string& why, bool failed);
     void CreateAssistent();
     void ReleaseClosedAssistent();
     // What the Quality page was measured from; a window is told apart from one made later at
@@ -326,6 +335,10 @@ private:
         bool adapted = false;
         int textBase = 0;
         bool expert = false;
+        std::int32_t gwTolerance = 0;
+        bool bypassScan = false;
+        // The side's tables in the LUT once Store made them: the scan is measured through them.
+        std::optional<ChannelTables> tables;
         bool operator==(const QualityInputs&) const = default;
     };
     void MeasureQualityPage(const QualityInputs& inputs);

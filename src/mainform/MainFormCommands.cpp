@@ -3,9 +3,24 @@
 // events with their "VCL:" lines.
 #include "mainform/MainForm.h"
 
+#include <algorithm>
+
 #include <string>
 
 namespace calvix {
+
+WindowSize MainWindowSize(int availableWidth, int availableHeight) {
+    // A screen that reports no size (none attached yet) keeps the designed size.
+    if (availableWidth <= 0 || availableHeight <= 0) return DesignedMainWindowSize;
+    return {std::min(DesignedMainWindowSize.width, availableWidth),
+            std::min(DesignedMainWindowSize.height, availableHeight)};
+}
+
+int ToolPanelWidth(int windowWidth, int tabBarWidth) {
+    const int share = std::clamp(windowWidth / 3, ToolPanelMinWidth, ToolPanelMaxWidth);
+    const int wanted = std::max(share, tabBarWidth);
+    return std::max(std::min(wanted, windowWidth - ImageAreaMinWidth), std::min(ToolPanelMinWidth, windowWidth / 2));
+}
 
 int ToolTabPageHelpContext(int page) {
     switch (page) {

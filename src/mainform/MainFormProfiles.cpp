@@ -9,9 +9,11 @@
 
 #include "app/AtomicFile.h"
 #include "app/Clock.h"
+#include "calibration/CalibrationLut.h"
 #include "profiling/ProfileBuilder.h"
 #include "profiling/ProfileFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace calvix {
@@ -21,18 +23,36 @@ void TMainFormular::KeepProfilePatches(const TChildImage& window) {
     profilePatches_[side].reset();
     // The built-in greys have no colour patches to make a profile from.
     if (referenceOptions_->loadedPath.empty() || window.image.Empty()) return;
-    profilePatches_[side] =
-        MeasureChartPatches(window.image, window.cornerSlots, It8Reference(), ThroughTables(correction_.Tables()));
+    // Read through what the LUT now holds for the side: the new tables when they went in, the
+    // side's earlier ones when the grey correction kept falling tables out. A side that never got
+    // tables gets no profile, since no table in force describes it.
+    const LutSide lutSide = window.isFront ? LutSide::Front : LutSide::Rear;
+    ChannelTables held{};
+    bool any = false;
+    for (std::size_t c = 0; c < held.size(); ++c) {
+        const auto table = CalibrationLut.Table(lutSide, static_cast<ColourChannel>(c));
+        std::copy(table.begin(), table.end(), held[c].begin());
+        any = any || std::any_of(table.begin(), table.end(), [](std::uint8_t v) { return v != 0; });
+    }
+    if (!any) return;
+    profilePatches_[side] = MeasureChartPatches(window.image, window.cornerSlots, It8Reference(), ThroughTables(held));
 }
 
 void TMainFormular::MakeSideProfiles() {
     profileReports.clear();
+    profilesFailed = false;
     if (ports_.iccFolder.empty()) return;
     const CivilTime now = ports_.clock.UtcNow();
     char date[16];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", now.year, now.month, now.day);
-    for (std::size_t side = 0; side < profilePatches_.size(); ++side) {
-        if (!profilePatches_[side]) continue;
+    const std::size_t lutSides = duplexScanner ? 2 : 1;
+    for (std::size_t side = 0; side < lutSides; ++side) {
+        if (!profilePatches_[side]) {
+            // No profile describes the side's new tables (built-in greys, or no tables of its
+            // own), so the one stored before must not pass for it.
+            SetStaleProfileAside(side == 0 ? "front" : "rear", "not made (no colour patches measured)", false);
+            continue;
+        }
         ProfileRequest request;
         request.patches = *profilePatches_[side];
         request.identity.serial = scannerSerial;
@@ -50,11 +70,30 @@ void TMainFormular::MakeSideProfiles() {
             LogStatus(line);
             profileReports.push_back(line);
         } else {
-            const std::string line = "ICC profile of the " + request.identity.side + " side not written: " + error;
-            CALVIX_LOG_ERR(unit::MainForm, line, LogErr);
-            profileReports.push_back(line);
+            SetStaleProfileAside(request.identity.side, "not written: " + error, true);
         }
     }
+}
+
+void TMainFormular::SetStaleProfileAside(const std::string& side, const std::string& why, bool failed) {
+    // Decision: a stale profile is renamed to .stale rather than marked inside, so that no
+    // program (q71-scan, calvix-verify, colord) can take it for the profile of the LUT in force,
+    // and the operator can still look at it.
+    std::string line = "ICC profile of the " + side + " side " + why;
+    std::string moved, error;
+    if (!SetProfileAside(ports_.iccFolder, scannerSerial, side, moved, error)) {
+        line += "; the one stored before describes the previous LUT and is still in place: " + error;
+        failed = true;
+    } else if (!moved.empty()) {
+        line += "; the one stored before describes the previous LUT and is moved aside as " + moved;
+    }
+    if (failed) {
+        profilesFailed = true;
+        CALVIX_LOG_ERR(unit::MainForm, line, LogErr);
+    } else {
+        LogStatus(line);
+    }
+    profileReports.push_back(line);
 }
 
 }  // namespace calvix

@@ -3,6 +3,7 @@
 // the built-in defaults are in force), held until what it was measured from changes.
 #include "mainform/MainForm.h"
 
+#include "calibration/CalibrationLut.h"
 #include "colour/ColourSpaces.h"
 #include "it8ref/It8Ref.h"
 #include "it8ref/ReferenceGrey.h"
@@ -11,6 +12,7 @@
 #include "quality/ReferenceLab.h"
 #include "quality/SideQuality.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -47,7 +49,18 @@ const QualityPageState& TMainFormular::QualityPage() {
             inputs.picture = inputs.window->originalImage.get();
             inputs.corners = inputs.window->cornerSlots;
             inputs.cornersValid = inputs.window->cornersValid;
+            inputs.bypassScan = inputs.window->bypassScan;
+            if (inputs.bypassScan && inputs.window->correctionDone) {
+                const LutSide side = inputs.window->isFront ? LutSide::Front : LutSide::Rear;
+                ChannelTables tables;
+                for (int c = 0; c < 3; ++c) {
+                    const auto table = CalibrationLut.Table(side, static_cast<ColourChannel>(c));
+                    std::copy(table.begin(), table.end(), tables[static_cast<std::size_t>(c)].begin());
+                }
+                inputs.tables = tables;
+            }
         }
+        inputs.gwTolerance = GWTolerance;
         inputs.reference = referenceOptions_->loadedPath;
         const TIT8Ref& reference = It8Reference();
         inputs.gamma = reference.gamma;
@@ -63,11 +76,16 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
     qualityFigures_.reset();
     if (!inputs.expert) {
         qualityPage_ = QualityPageState{};
-    } else if (inputs.window == nullptr || !inputs.cornersValid || inputs.window->image.Empty()) {
+    } else if (inputs.window == nullptr || !inputs.cornersValid || inputs.picture == nullptr) {
+        // A window without its unmarked picture (the helper image) shows only marks to measure.
         qualityPage_ = EmptyQualityPage(textBase, QualityText(textBase, QualityTextNoChart));
+    } else if (const int check = CheckChartAt(*inputs.picture, inputs.corners, inputs.gwTolerance, ReferenceGreyTable);
+               check != 0) {
+        // What the wizard refuses to calibrate from is not graded either.
+        qualityPage_ = EmptyQualityPage(textBase, RefusedChartText(textBase, check));
     } else {
         quality::SideQualityInput input;
-        input.chart = inputs.window->originalImage ? inputs.window->originalImage.get() : &inputs.window->image;
+        input.chart = inputs.picture;
         input.cornerSlots = inputs.corners;
         std::string decoder;
         if (!inputs.reference.empty()) {
@@ -78,8 +96,11 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
             input.referencePatches = quality::ReferencePatchLab(It8Reference());
             if (encoding->Usable()) {
                 input.decode = [encoding](double r, double g, double b) { return encoding->DecodeFractional({r, g, b}); };
-                decoder = QualityText(textBase, QualityTextReferenceEncoding) + " (gamma " + GammaText(inputs.gamma) +
-                          ", " + QualityText(textBase, inputs.adapted ? QualityTextAdaptedMatrix : QualityTextPlainMatrix) + ")";
+                decoder = QualityText(textBase, QualityTextReferenceEncoding) + " (" +
+                          QualityText(textBase, QualityTextGamma) + " " +
+                          LocalDecimals(GammaText(inputs.gamma), textBase) + ", " +
+                          QualityText(textBase, inputs.adapted ? QualityTextAdaptedMatrix : QualityTextPlainMatrix) +
+                          ")";
             }
         } else {
             DefaultReferenceOf(input);
@@ -88,18 +109,21 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
             input.decode = quality::SrgbDecoder();
             decoder = QualityText(textBase, QualityTextSrgbDefaults);
         }
+        if (inputs.tables) input.decode = ThroughDeviceTables(*inputs.tables, std::move(input.decode));
         input.decoderName = decoder;
         quality::SideQuality side;
         std::string error;
         if (!quality::MeasureSideQuality(input, &side, &error)) {
             qualityPage_ = EmptyQualityPage(textBase, error);
         } else {
-            if (inputs.reference.empty()) {
-                // No colour reference: no colour figures, nor a grade resting on them.
-                side.colour = {};
-                side.grades = quality::GradeFigures(quality::FiguresOf(side));
-            }
+            // No colour reference: no colour figures, nor a grade resting on them.
+            if (inputs.reference.empty()) side.colour = {};
+            side.grades = quality::GradeFigures(GradedOnPage(side));
             qualityPage_ = QualityPageOf(side, decoder, textBase);
+            qualityPage_.measured = QualityText(textBase, QualityTextMeasuredFrom) + ": " +
+                                    QualityText(textBase, inputs.tables       ? QualityTextThroughTables
+                                                          : inputs.bypassScan ? QualityTextRawScan
+                                                                              : QualityTextLoadedFile);
             qualityFigures_ = std::make_shared<const quality::SideQuality>(std::move(side));
         }
     }

@@ -27,4 +27,22 @@ inline constexpr int HelpContextQualityPage = 16000;  // the "Quality" page, exp
 // The help context of a ToolTab page; the page control's own for an index out of range.
 int ToolTabPageHelpContext(int page);
 
+// The window's designed size, 1024 x 720, within the screen's free area (an 800 x 600 screen
+// would otherwise hide the tool panel and the status bar).
+struct WindowSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const WindowSize&) const = default;
+};
+inline constexpr WindowSize DesignedMainWindowSize{1024, 720};
+WindowSize MainWindowSize(int availableWidth, int availableHeight);
+
+// The tool panel's width for a window width: a third of the window between 300 and 520 pixels,
+// and at least what its tab bar needs to show every tab without scroll arrows; never so wide that
+// the image area keeps less than 200 pixels.
+inline constexpr int ToolPanelMinWidth = 300;
+inline constexpr int ToolPanelMaxWidth = 520;
+inline constexpr int ImageAreaMinWidth = 200;
+int ToolPanelWidth(int windowWidth, int tabBarWidth);
+
 }  // namespace calvix

@@ -2,11 +2,14 @@
 // two), the graded level per standard, and the figures that limit each standard's grade.
 #include "mainform/QualityTable.h"
 
+#include "analysis/ChartCheck.h"
 #include "app/StringTable.h"
+#include "profiling/ChartPatches.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 
 namespace calvix {
@@ -28,6 +31,24 @@ std::string WithPatch(double value, int patch) {
     char text[48];
     std::snprintf(text, sizeof text, "%.2f (GS%d)", value, patch);
     return text;
+}
+
+// A level the standard leaves blank holds anything: reaching it is no level met, and the page
+// shows "-" as where the standard sets no limit at all.
+bool SetsNoLimit(const quality::Band& band) { return band.min == -quality::kNoBound && band.max == quality::kNoBound; }
+
+template <std::size_t N>
+bool ReachedWithoutLimit(const std::optional<std::array<quality::Band, N>>& bands, int index) {
+    return bands && index >= 0 && index < static_cast<int>(N) && SetsNoLimit((*bands)[static_cast<std::size_t>(index)]);
+}
+
+int IndexOfName(const std::optional<std::string>& level, std::initializer_list<const char*> names) {
+    int index = 0;
+    for (const char* name : names) {
+        if (level && *level == name) return index;
+        ++index;
+    }
+    return -1;
 }
 
 // Stars as FADGI prints them; a star count is what the page is read for.
@@ -69,7 +90,7 @@ public:
         row.figure = Text(LabelOf(figure));
         const quality::LevelRow& levels = quality::LevelsOf(figure);
         const quality::GradedFigure* graded = Graded(figure);
-        row.value = value.empty() ? Text(QualityTextNotMeasured) : value;
+        row.value = value.empty() ? Text(QualityTextNotMeasured) : LocalDecimals(value, base_);
         if (value.empty() || graded == nullptr) row.detail = error;
         if (graded == nullptr) {
             // Blank where a standard would grade it, "-" where it sets no limit.
@@ -78,15 +99,33 @@ public:
             row.metamorfoze = levels.metamorfoze ? "" : "-";
         } else {
             row.fadgi = !graded->fadgiStars ? "-" : *graded->fadgiStars > 0 ? Stars(*graded->fadgiStars) : kNotMet;
+            if (graded->fadgiStars && ReachedWithoutLimit(levels.fadgi, 4 - *graded->fadgiStars)) row.fadgi = "-";
             row.iso = Level(graded->iso);
+            if (ReachedWithoutLimit(levels.iso, IndexOfName(graded->iso, {"A", "B", "C"}))) row.iso = "-";
             row.metamorfoze = Level(graded->metamorfoze);
+            if (ReachedWithoutLimit(levels.metamorfoze,
+                                    IndexOfName(graded->metamorfoze, {"Strict", "Light", "Extra Light"})))
+                row.metamorfoze = "-";
         }
         rows_.push_back(std::move(row));
     }
 
     // A row no standard grades.
     void AddReported(QualityTextId label, const std::string& value) {
-        rows_.push_back({Text(label), value.empty() ? Text(QualityTextNotMeasured) : value, "-", "-", "-", {}});
+        rows_.push_back({Text(label),
+                         value.empty() ? Text(QualityTextNotMeasured) : LocalDecimals(value, base_),
+                         "-",
+                         "-",
+                         "-",
+                         {}});
+    }
+
+    // The last row added is beyond what the method can measure: marked, the reason in its tip.
+    void Doubt(const std::string& why) {
+        QualityRow& row = rows_.back();
+        row.doubtful = true;
+        row.value += " \u26A0";
+        row.detail = why;
     }
 
     std::string Limit(const char* standard, const quality::StandardGrade& grade, bool stars) const {
@@ -138,7 +177,11 @@ std::string PerDirection(const ChartSharpnessResult& s, const std::optional<doub
         return d.status == EdgeStatus::Measured || d.status == EdgeStatus::TooStraight;
     };
     if (!gave(s.horizontal) && !gave(s.vertical)) return {};
-    return DirectionText(s.horizontal, h, format, scale, page) + " / " + DirectionText(s.vertical, v, format, scale, page);
+    const std::string across = DirectionText(s.horizontal, h, format, scale, page);
+    const std::string along = DirectionText(s.vertical, v, format, scale, page);
+    // One reason for both directions is said once: the narrow column would wrap it line by line.
+    if (!h && !v && across == along) return across;
+    return across + " / " + along;
 }
 
 std::string SharpnessError(const ChartSharpnessResult& s) {
@@ -150,6 +193,50 @@ std::string SharpnessError(const ChartSharpnessResult& s) {
 std::string QualityText(int textBase, QualityTextId id) {
     std::string text = LookupText(textBase + id);
     return text.empty() ? LookupText(TextBaseEnglish + id) : text;
+}
+
+std::string LocalDecimals(std::string text, int textBase) {
+    if (textBase != TextBaseGerman && textBase != TextBaseFrench) return text;
+    // Only a point between two digits is a decimal point ("GS12", "px" and names are left alone).
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (text[i] == '.' && digit(text[i - 1]) && digit(text[i + 1])) text[i] = ',';
+    }
+    return text;
+}
+
+std::string RefusedChartText(int textBase, int checkCode) {
+    const QualityTextId reason = checkCode == ChartGreyWedgeFailed ? QualityTextRefusedWedge : QualityTextRefusedFrame;
+    return QualityText(textBase, QualityTextRefused) + ": " + QualityText(textBase, reason);
+}
+
+bool BeyondNyquist(const DirectionSharpness& direction) {
+    constexpr double Nyquist = 0.5;
+    for (const std::optional<double>& mtf50 : direction.mtf50)
+        if (mtf50 && *mtf50 > Nyquist) return true;
+    return false;
+}
+
+quality::Measurements GradedOnPage(const quality::SideQuality& side) {
+    quality::Measurements figures = quality::FiguresOf(side);
+    if (BeyondNyquist(side.sharpness.horizontal) || BeyondNyquist(side.sharpness.vertical))
+        std::erase_if(figures, [](const auto& f) { return f.first == Figure::SamplingEfficiency; });
+    return figures;
+}
+
+// The device maps each raw value through its tables, a bypass pixel being raw / 4 (see
+// ThroughTables); a patch mean between two levels takes the delivered values in proportion.
+quality::PixelDecoder ThroughDeviceTables(const ChannelTables& tables, quality::PixelDecoder decode) {
+    const DeliveredValue deliver = ThroughTables(tables);
+    const auto channel = [deliver](int c, double value) {
+        const double v = std::clamp(value, 0.0, 255.0);
+        const int low = static_cast<int>(v);
+        const int high = std::min(low + 1, 255);
+        return deliver(c, low) + (v - low) * (deliver(c, high) - deliver(c, low));
+    };
+    return [channel, decode = std::move(decode)](double r, double g, double b) {
+        return decode(channel(0, r), channel(1, g), channel(2, b));
+    };
 }
 
 QualityPageState EmptyQualityPage(int textBase, const std::string& hint) {
@@ -199,13 +286,24 @@ QualityPageState QualityPageOf(const quality::SideQuality& side, const std::stri
     const ChartSharpnessResult& sharp = side.sharpness;
     const DirectionSharpness& h = sharp.horizontal;
     const DirectionSharpness& v = sharp.vertical;
+    // Sampling efficiency follows from MTF10 in luminance, so MTF10 is shown in luminance too (the
+    // row names each channel); MTF50 in green, as the reports give it.
+    const bool beyond = BeyondNyquist(h) || BeyondNyquist(v);
+    const std::string beyondText = rows.Text(QualityTextBeyondNyquist);
     rows.Add(Figure::SamplingEfficiency,
              PerDirection(sharp, h.samplingEfficiency[SfrLuminance], v.samplingEfficiency[SfrLuminance], "%.0f %%", 1.0,
                           rows),
              SharpnessError(sharp));
+    if (beyond) rows.Doubt(beyondText);
     rows.Add(Figure::Mtf50, PerDirection(sharp, h.mtf50[SfrGreen], v.mtf50[SfrGreen], "%.3f", 1.0, rows),
              SharpnessError(sharp));
-    rows.AddReported(QualityTextMtf10, PerDirection(sharp, h.mtf10[SfrGreen], v.mtf10[SfrGreen], "%.3f", 1.0, rows));
+    if (beyond) rows.Doubt(beyondText);
+    rows.AddReported(QualityTextMtf10,
+                     PerDirection(sharp, h.mtf10[SfrLuminance], v.mtf10[SfrLuminance], "%.3f", 1.0, rows));
+    if (beyond) {
+        rows.Doubt(beyondText);
+        page.warnings.push_back("\u26A0 " + beyondText);
+    }
     double red = -1.0, blue = -1.0;
     for (const DirectionSharpness* d : {&h, &v}) {
         if (d->status != EdgeStatus::Measured) continue;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MainFormControls.h"
+#include "calibration/CorrectionTypes.h"
 #include "quality/SideQuality.h"
 
 #include <string>
@@ -26,6 +27,11 @@ enum QualityTextId {
     QualityTextNoReference,
     QualityTextTooStraight,
     QualityTextNotMeasured,
+    QualityTextRefused,
+    QualityTextRefusedFrame,
+    QualityTextRefusedWedge,
+    QualityTextMeasuredFrom,
+    QualityTextRawScan,
     QualityTextTone = 2120,
     QualityTextGainHighlights,
     QualityTextGainOther,
@@ -40,10 +46,31 @@ enum QualityTextId {
     QualityTextMtf10,
     QualityTextMisregistration,
     QualityTextUniformity,
+    QualityTextThroughTables,
+    QualityTextLoadedFile,
+    QualityTextBeyondNyquist,
+    QualityTextGamma,
 };
 
 // A page text in the language of textBase; the English one where the language lacks it.
 std::string QualityText(int textBase, QualityTextId id);
+
+// A number's decimal point as the language writes it (a comma in German and French).
+std::string LocalDecimals(std::string text, int textBase);
+
+// Why the chart check refuses a chart, from its code (CheckChartAt).
+std::string RefusedChartText(int textBase, int checkCode);
+
+// The slanted edge cannot tell a frequency above Nyquist (0.5 cycles per pixel): an MTF50 above it
+// comes from an edge the corners do not lie on, and that direction's figures are not credible.
+bool BeyondNyquist(const DirectionSharpness& direction);
+
+// The figures the page grades: those of FiguresOf, without a sampling efficiency resting on a
+// direction beyond Nyquist.
+quality::Measurements GradedOnPage(const quality::SideQuality& side);
+
+// A decoder of bypass-scan values as the device delivers them through these tables.
+quality::PixelDecoder ThroughDeviceTables(const ChannelTables& tables, quality::PixelDecoder decode);
 
 // The page with its caption and headers but no rows: the hint says why.
 QualityPageState EmptyQualityPage(int textBase, const std::string& hint);

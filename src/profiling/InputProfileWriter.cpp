@@ -136,8 +136,10 @@ std::optional<IccProfile> WriteInputProfile(const InputProfileModel& model, cons
     const cmsCIEXYZ white{model.white.X / 100.0, model.white.Y / 100.0, model.white.Z / 100.0};
     bool ok = WriteText(h, cmsSigProfileDescriptionTag, ProfileDescriptionText(identity)) &&
               WriteText(h, cmsSigCopyrightTag, CopyrightText) && WriteText(h, cmsSigDeviceModelDescTag, identity.model) &&
-              cmsWriteTag(h, cmsSigMediaWhitePointTag, &white) && WriteShaperMatrix(h, model) &&
-              WriteFit(h, fit, kind, identity);
+              cmsWriteTag(h, cmsSigMediaWhitePointTag, &white) && WriteShaperMatrix(h, model);
+    // The dictionary type exists from version 4.3 on; a version 2 profile is read by programs
+    // that know only version 2 tags, so it goes without the fit (the run's report has it).
+    if (ok && iccVersion != 2) ok = WriteFit(h, fit, kind, identity);
     if (ok && !model.grid.empty()) ok = WriteGrid(h, model);
     if (ok && iccVersion != 2) ok = cmsMD5computeID(h);
     if (!ok) {

@@ -1,6 +1,6 @@
 // Writes the ICC input profile of a scanner side: header (class scnr, RGB data, XYZ PCS, D50),
-// description, copyright, media white, the measured fit, and either the shaper/matrix tags or an
-// A2B0 table; ICC version 4.3 or, for older readers, 2.4.
+// description, copyright, media white, the measured fit (version 4 only), and either the
+// shaper/matrix tags or an A2B0 table; ICC version 4.3 or, for older readers, 2.4.
 #pragma once
 
 #include "colour/IccProfile.h"

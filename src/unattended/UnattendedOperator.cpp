@@ -267,6 +267,10 @@ void UnattendedOperator::Conclude() {
         result_ = UnattendedResult::Uploaded;
         Say("LUT uploaded and acknowledged by the scanner");
         for (const std::string& line : form_.profileReports) Say(line);
+        if (form_.profilesFailed) {
+            result_ = UnattendedResult::ProfilesNotWritten;
+            Say("FAILED: the LUT is in the scanner, but its ICC profiles were not all written (see above)");
+        }
         const std::int64_t total = clock_.ElapsedMs() - startMs_;
         char line[320];
         std::snprintf(line, sizeof line,

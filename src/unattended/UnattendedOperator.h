@@ -26,6 +26,9 @@ enum class UnattendedResult : int {
     FrontSide = 7,          // the front scan or its chart check failed
     RearSide = 8,           // the rear scan or its chart check failed
     Upload = 9,             // the device did not take the LUT
+    // The LUT was uploaded and acknowledged, but a side's ICC profile was not written (or a
+    // stale one could not be moved aside): programs reading the scans would use a wrong profile.
+    ProfilesNotWritten = 10,
 };
 
 struct UnattendedOptions {

@@ -116,10 +116,23 @@ TEST_F(CornerMode, CornersBecomeValidWithTheFourthSlotAndEnableTheRasterOption) 
     EXPECT_FALSE(window_->setCornerMode);
     EXPECT_FALSE(window_->cornersPending);
     EXPECT_FALSE(rig_.controls.setCornerButton.checked);
-    EXPECT_FALSE(rig_.controls.setCornerButton.enabled);
+    EXPECT_TRUE(rig_.controls.setCornerButton.enabled);  // a corner set by mistake can be set again
     EXPECT_TRUE(rig_.controls.storeButton.enabled);
     EXPECT_EQ(window_->raster, RasterGeometry::FromCorners(window_->cornerSlots));
     EXPECT_EQ(window_->image.Pixel(30, 150), MakeColour(255, 0, 0));  // left raster line
+
+    // Set again, the left corners moved: the new raster replaces the old one.
+    // While setting, the corners show as markers on the unmarked picture.
+    rig_.analysis.TTabButtonSetMarkerClick();
+    EXPECT_TRUE(window_->setCornerMode);
+    EXPECT_EQ(window_->image.Pixel(30, 150), original_.Pixel(30, 150));
+    EXPECT_NE(window_->image.Pixel(25, 15), original_.Pixel(25, 15));
+    rig_.analysis.SetCornerAt(*window_, 60, 20, 400, 300);
+    rig_.analysis.SetCornerAt(*window_, 60, 250, 400, 300);
+    EXPECT_EQ(window_->image.Pixel(25, 15), original_.Pixel(25, 15));  // the old marker erased
+    rig_.analysis.TTabButtonSetMarkerClick();
+    EXPECT_EQ(window_->image.Pixel(60, 150), MakeColour(255, 0, 0));
+    EXPECT_EQ(window_->image.Pixel(30, 150), original_.Pixel(30, 150));
 }
 
 // On valid corners (found by the search) the mode is entered and left with the same button.

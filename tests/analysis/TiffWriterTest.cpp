@@ -8,6 +8,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <numeric>
 
@@ -29,6 +30,7 @@ TEST(TiffWriter, ReadsBackAsTheBitmapWithItsResolutionAndProfile) {
             std::string error;
             ASSERT_TRUE(SaveTiffFile(image, dir.File("scan.tif"), {compression, 400, embedded}, error)) << error;
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+            EXPECT_EQ(std::filesystem::status(dir.File("scan.tif")).permissions(), std::filesystem::perms(0644));
             TIFF* tif = TIFFOpen(dir.File("scan.tif").c_str(), "r");
             ASSERT_NE(tif, nullptr);
             std::uint32_t width = 0, height = 0, iccSize = 0;
@@ -66,6 +68,12 @@ TEST(TiffWriter, AFailedWriteNamesThePathAndLeavesNothingBehind) {
     EXPECT_FALSE(SaveTiffFile(ScanBitmap(4, 4), folder, {}, error));
     EXPECT_NE(error.find("will not replace '" + folder + "'"), std::string::npos) << error;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    // libtiff itself would store 0 for the smallest of these.
+    for (const auto& [ppi, written] :
+         {std::pair{1.0, true}, {1e6, true}, {0.0, false}, {1e-10, false}, {1.01e6, false}, {NAN, false}})
+        EXPECT_EQ(SaveTiffFile(ScanBitmap(4, 4), dir.File("p.tif"), {TiffCompression::None, ppi, {}}, error), written)
+            << ppi;
+    EXPECT_NE(error.find("the resolution is not between 1 and 1000000 pixels per inch"), std::string::npos) << error;
 }
 
 }  // namespace

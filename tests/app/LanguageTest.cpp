@@ -25,10 +25,12 @@ TEST(LanguageTest, LocalesMapToIdentifiersAndIdentifiersToBases) {
     }
     EXPECT_EQ(SelectorTextForLanguage(9), "English");
     EXPECT_EQ(SelectorTextForLanguage(0x0C07), "Deutsch");
+    EXPECT_EQ(SelectorTextForLanguage(0x040C), "Français");
 }
 
 TEST(LanguageTest, EveryTextExistsInAllThreeLanguagesAndFitsTheBuffer) {
-    ASSERT_EQ(StringTableEntries().size(), 64u);  // 35 messages and wizard texts, 29 of the Quality page
+    ASSERT_EQ(StringTableEntries().size(),
+              126u);  // 35 messages and wizard texts, 38 of the Quality page, 21 of the main window, 32 splash lines
     for (const auto& e : StringTableEntries()) {
         for (int base : {0, 10000, 20000}) {
             SetCurrentTextBase(base);

@@ -4,7 +4,11 @@
 #include <functional>
 
 #include "MainFormFixture.h"
+#include "app/StringTable.h"
 #include "assistant/assistent.h"
+#include "mainform/MainWindowLayout.h"
+#include "mainform/MainWindowTexts.h"
+#include "mainform/SplashTexts.h"
 #include "views/DrawList.h"
 
 namespace calvix::test {
@@ -146,6 +150,51 @@ TEST_F(MainFormCommandsTest, WizardHelpOpensTheContents) {
     form->Assistent()->ButtonHelpClick();
     EXPECT_EQ(desktop.helpShown.at(0).helpContext, HelpContentsPage);
     EXPECT_TRUE(desktop.helpShown.at(0).helpFile.ends_with("/Calvix_fr.chm"));
+}
+
+}  // namespace
+}  // namespace calvix::test
+
+namespace calvix::test {
+namespace {
+
+// The window opens within the screen's free area, and the tool panel takes a third of the window
+// within its bounds, widened to its tabs but leaving the image area its room.
+TEST(MainWindowLayoutTest, WindowWithinTheScreenAndPanelByShare) {
+    const struct {
+        int freeWidth, freeHeight;
+        WindowSize size;
+    } screens[] = {{1920, 1050, {1024, 720}}, {1024, 720, {1024, 720}}, {792, 568, {792, 568}}, {0, 600, {1024, 720}},
+                   {800, 0, {1024, 720}}, {1, 1, {1, 1}}};
+    for (const auto& s : screens)
+        EXPECT_EQ(MainWindowSize(s.freeWidth, s.freeHeight), s.size) << s.freeWidth << "x" << s.freeHeight;
+    const struct {
+        int window, tabs, panel;
+    } panels[] = {{1024, 0, 341}, {1280, 0, 426},   {1560, 0, 520},   {1600, 0, 520},
+                  {800, 0, 300},  {1024, 380, 380}, {1024, 900, 824}, {400, 0, 200}, {300, 0, 150}};
+    for (const auto& p : panels) EXPECT_EQ(ToolPanelWidth(p.window, p.tabs), p.panel) << p.window << " " << p.tabs;
+}
+
+// Menus and tabs in the language in force, the designed English kept; splash lines shown in the
+// language by their English start, the rest of the line kept.
+TEST(MainWindowTextsTest, MenusTabsAndSplashLinesFollowTheLanguage) {
+    EXPECT_EQ(MainWindowText(TextBaseEnglish, MainTextOpen), "&Open...");
+    EXPECT_EQ(MainWindowText(TextBaseGerman, MainTextOpen), "Ö&ffnen...");
+    EXPECT_EQ(MainWindowText(TextBaseFrench, MainTextTabIt8), "Mire &IT8");
+    const struct {
+        int base;
+        const char* line;
+        const char* shown;
+    } rows[] = {
+        {TextBaseEnglish, "TWAIN: DSM opened!", "TWAIN: DSM opened!"},
+        {TextBaseGerman, "STA: TWAIN: DSM opened!", "STA: TWAIN: Quellen-Manager geöffnet!"},
+        {TextBaseFrench, "TWAIN: Q71 connected! (Ser# SN1, dupl.)", "TWAIN: Q71 connecté! (n° de série SN1, dupl.)"},
+        // The longer of two matching starts wins.
+        {TextBaseGerman, "TWAIN: Q71 connected, reading capabilities failed!",
+         "TWAIN: Q71 verbunden, seine Fähigkeiten sind nicht lesbar!"},
+        {TextBaseGerman, "an unknown line", "an unknown line"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(SplashLineFor(r.base, r.line), r.shown) << r.line;
 }
 
 }  // namespace

@@ -107,6 +107,23 @@ TEST_F(CalibrationFlowTest, DuplexRunFillsBothHalvesAndTheTablesUndoTheSensor) {
     }));
 }
 
+// When a Store's tables fall and stay out of the LUT, the patches are read through the LUT's.
+TEST_F(CalibrationFlowTest, TheProfileIsMadeThroughTheTablesTheLutHolds) {
+    Start();
+    ASSERT_EQ(form->LoadReferenceByPath(CALVIX_TEST_DATA_DIR "/it8/R1.txt"), 0);
+    RenderedChart chart;
+    TChildImage& scan = OpenScan(RenderScan("front.bmp", RenderOptions{}, chart), true);
+    ASSERT_EQ(form->CheckIt8Scan(&scan, true), 0);
+    form->Store();
+    const ChartMeasurement expected = *form->ProfilePatches(true);
+    ASSERT_EQ(form->LoadReferenceByPath(CALVIX_TEST_DATA_DIR "/it8/odd_grey_order.txt"), 0);  // the tables fall
+    form->Store();
+    EXPECT_EQ(form->ProfilePatches(true)->colours.at(100).device, expected.colours[100].device);
+    CalibrationLut.Clear();  // nothing in the LUT describes the side: no profile
+    form->Store();
+    EXPECT_FALSE(form->ProfilePatches(true));
+}
+
 TEST_F(CalibrationFlowTest, ClosingTheScanWindowDropsItsReferencesAndAFailedCheckKeepsCorners) {
     Start();
     RenderOptions options;

@@ -23,6 +23,7 @@ struct RunCase {
     int status;
     const char* says;
     const char* registry = "";
+    bool profileBlocked = false;  // a folder where the front's new profile is written first
 };
 
 class UnattendedRunTest : public ::testing::TestWithParam<RunCase> {};
@@ -40,6 +41,11 @@ TEST_P(UnattendedRunTest, EndsWithTheStatusOfTheStepThatDecidedIt) {
     ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    const std::string front = dir.File("data/icc/Zelmar-Q71-Q71-000123-front.icc");
+    if (c.profileBlocked) {
+        std::filesystem::create_directories(front + ".new");
+        std::ofstream(front) << "old";
+    }
 
     std::vector<std::string> argv = {std::string(CALVIX_BIN_DIR) + "/calvix", "--unattended"};
     argv.insert(argv.end(), c.calvixArgs.begin(), c.calvixArgs.end());
@@ -51,7 +57,9 @@ TEST_P(UnattendedRunTest, EndsWithTheStatusOfTheStepThatDecidedIt) {
     const bool simplex = std::find(c.emulatorArgs.begin(), c.emulatorArgs.end(), "--duplex") != c.emulatorArgs.end();
     const std::size_t expected = c.status != 0 ? 0 : simplex ? 1 : 2;
     std::size_t profiles = 0;
-    if (std::filesystem::is_directory(dir.File("data/icc"))) {
+    if (c.profileBlocked)
+        EXPECT_TRUE(std::filesystem::exists(front + ".stale") && !std::filesystem::exists(front));
+    else if (std::filesystem::is_directory(dir.File("data/icc"))) {
         for (const auto& entry : std::filesystem::directory_iterator(dir.File("data/icc"))) {
             std::ifstream in(entry.path(), std::ios::binary);
             char header[40] = {};
@@ -95,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "the front scan failed: no image came from the scanner: the source cancelled the front transfer"},
         RunCase{"NoRearSheet", {"--led", "1", "--feed", "chart-on=front,it8=" + kR1}, {"--reference", kR1}, 8,
                 "the rear scan failed: Insert paper!"},
+        RunCase{"ProfileNotWrittenOldOneMovedAside", {"--led", "1", "--duplex", "0", "--feed", "chart-on=front,it8=" + kR1},
+                {"--reference", kR1}, 10, "front side not written: will not replace", "", true},
         RunCase{"UploadRefused",
                 {"--led", "1", "--duplex", "0", "--refuse-upload", "42", "--feed", "chart-on=front,it8=" + kR1},
                 {"--reference", kR1}, 9, "the scanner did not take the LUT"},

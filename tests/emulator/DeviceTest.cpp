@@ -9,7 +9,9 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace calvix::device {
 namespace {
@@ -150,6 +152,13 @@ TEST(DeviceStateTest, AFolderIsNoStateFile) {
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
     EXPECT_FALSE(state.Save(dir.File("fifo"), &error));
     EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo")));
+    // A FIFO planted under a temporary name (read, so an open of it would not block) takes nothing.
+    ASSERT_EQ(::mkfifo(dir.File("s.tmp").c_str(), 0600), 0);
+    const int reader = ::open(dir.File("s.tmp").c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_TRUE(state.Save(dir.File("s"), &error)) << error;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(dir.File("s"))));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("s.tmp")));
+    ::close(reader);
 }
 
 TEST(ValueTextTest, QuotedOnlyWhenNeededAndBadQuotesRefused) {

@@ -9,7 +9,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
+
+#include <sys/stat.h>
 
 namespace calvix::emulator {
 namespace {
@@ -295,6 +298,25 @@ TEST_F(ScanSideTest, EachSideGoesThroughItsOpticsAndWritesItsTruth) {
     EXPECT_THAT(rear, HasSubstr("\"crosstalk\": [[0.9, 0.1, 0], [0, 1, 0], [0, 0, 1]]"));
     EXPECT_THAT(rear, HasSubstr("\"chart\": null"));
     EXPECT_THAT(log, ::testing::Contains(HasSubstr("truth written: " + dir.File("scan0001_rear.json"))));
+}
+
+// A restarted emulator numbers on from the truth files of its earlier runs, and a FIFO planted
+// under the next name stays a FIFO (the write is refused and logged).
+TEST_F(ScanSideTest, TruthFilesNumberOnAndNeverReplaceANode) {
+    side.SetPageSize(100, 100);
+    test::TempDir dir;
+    test::WriteFileText(dir.File("scan0002_front.json"), "earlier run");
+    std::string why;
+    ASSERT_TRUE(ApplyScenarioSetting("truth_dir", dir.Path(), &scenario, &why)) << why;
+    EnableDuplex(true);
+    Feed("blank");
+    ASSERT_EQ(Scan().images.size(), 2u);
+    EXPECT_TRUE(test::FileExists(dir.File("scan0003_front.json")) && test::FileExists(dir.File("scan0003_rear.json")));
+    ASSERT_EQ(::mkfifo(dir.File("scan0004_rear.json").c_str(), 0600), 0);
+    Feed("blank");
+    ASSERT_EQ(Scan().images.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("scan0004_rear.json")));
+    EXPECT_THAT(log, ::testing::Contains(HasSubstr("truth not written: ")));
 }
 
 TEST_F(ScanSideTest, BitDepthsAndTransferFaultsInTheHeaders) {

@@ -16,9 +16,10 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
-#include <QTableWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest/QtTest>
 
 #include <functional>
@@ -36,6 +37,7 @@
 #include "gui/ImageWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/MdiTiling.h"
+#include "gui/ToolPanel.h"
 #include "mainform/MainForm.h"
 #include "mainform/MainWindowLayout.h"
 #include "platform/FlockNamedLock.h"
@@ -241,6 +243,20 @@ private slots:
         }
     }
 
+    // The tool panel takes its share of a wider window, and shows every tab.
+    void toolPanelWidensWithTheWindowAndShowsEveryTab() {
+        Rig rig;
+        auto* panel = rig.Find<QWidget>("PanelTools");
+        for (const int width : {1024, 1280}) {
+            rig.window.resize(width, 720);
+            QCoreApplication::processEvents();
+            QCOMPARE(panel->width(), std::max(width / 3, static_cast<ToolPanel*>(panel)->TabsWidth()));
+            auto* tab = rig.Find<QTabWidget>("ToolTab");
+            const QRect last = tab->tabBar()->tabRect(tab->count() - 1);
+            QVERIFY2(last.right() <= tab->tabBar()->width(), "a tab behind the scroll arrows");
+        }
+    }
+
     void pagesCarryTheirControlsHiddenOnesHidden() {
         Rig rig;
         auto* tab = rig.Find<QTabWidget>("ToolTab");
@@ -321,19 +337,22 @@ private slots:
         QCOMPARE(rig.Find<QLabel>("LblZoomfactor")->text(), QString("  x12"));
     }
 
-    // The main window's designed controls carry no text ids: their texts stay; the message texts
-    // and the Quality page, whose texts the core writes, follow.
-    void languageSwitchRetranslatesTheMessageTextsOnly() {
+    // The message texts, the Quality page, the menus and the tabs follow the language, so that no
+    // window shows two; the other designed controls keep their texts.
+    void languageSwitchRetranslatesMessagesMenusAndTabs() {
         Rig rig;
         auto texts = [&rig] {
             QStringList all;
-            for (QAction* a : rig.window.findChildren<QAction*>()) all << a->text();
             for (QLabel* l : rig.window.findChildren<QLabel*>()) {
                 // The status line moves on.
                 if (!l->objectName().startsWith("StatusPanel") && !l->objectName().startsWith("LabelTTabQuality"))
                     all << l->text();
             }
-            for (QAbstractButton* b : rig.window.findChildren<QAbstractButton*>()) all << b->text();
+            for (QAbstractButton* b : rig.window.findChildren<QAbstractButton*>()) {
+                // The tool bar's buttons carry the menu commands' texts.
+                if (auto* tool = qobject_cast<QToolButton*>(b); tool && tool->defaultAction()) continue;
+                all << b->text();
+            }
             return all;
         };
         const QStringList before = texts();
@@ -342,14 +361,19 @@ private slots:
             const char* entry;
             const char* errorTitle;
             const char* qualityHint;
-        } rows[] = {{"Deutsch", "Fehler", "Keine Karte in diesem Fenster gefunden"},
-                    {"French", "Erreur", "Aucune mire trouvée dans cette fenêtre"},
-                    {"English", "Error", "No chart found in this window"}};
+            const char* open;
+            const char* chartTab;
+        } rows[] = {{"Deutsch", "Fehler", "Keine Karte in diesem Fenster gefunden", "Ö&ffnen...", "&IT8 Karte"},
+                    {"Français", "Erreur", "Aucune mire trouvée dans cette fenêtre", "&Ouvrir...", "Mire &IT8"},
+                    {"English", "Error", "No chart found in this window", "&Open...", "&IT8 Chart"}};
         for (const auto& row : rows) {
-            emit selector->activated(selector->findText(row.entry));
+            emit selector->activated(selector->findText(QString::fromUtf8(row.entry)));
+            rig.window.Sync();
+            QCOMPARE(rig.window.findChild<QAction*>("MMOpenFile")->text(), QString::fromUtf8(row.open));
+            QCOMPARE(rig.Find<QTabWidget>("ToolTab")->tabText(3), QString::fromUtf8(row.chartTab));
             QCOMPARE(QString::fromStdString(rig.core->AppStrings()->MBoxTitleError.caption), QString(row.errorTitle));
             QCOMPARE(rig.Find<QLabel>("LabelTTabQualityHint")->text(), QString::fromUtf8(row.qualityHint));
-            QCOMPARE(selector->currentText(), QString(row.entry));
+            QCOMPARE(selector->currentText(), QString::fromUtf8(row.entry));
             QCOMPARE(texts(), before);
         }
     }

@@ -180,7 +180,9 @@ private slots:
         LinuxSystemInfo system;
         test::FakeClock clock;
         QtDesktop desktop;
-        TMainFormular core(MainFormPorts{desktop, store, system, clock, nullptr, nullptr, std::string()});
+        MainFormPorts ports{desktop, store, system, clock, nullptr, nullptr, std::string()};
+        ports.iccFolder = dir.File("icc");
+        TMainFormular core(ports);
         core.scannerSerial = "Q71-00042";
         core.duplexScanner = true;
 
@@ -193,9 +195,12 @@ private slots:
         const QString files = about->findChild<QLabel*>("LabelFiles")->text();
         QVERIFY(files.contains(QString::fromStdString(core.AppDataFolder()).toHtmlEscaped()));
         QVERIFY(files.contains("Q71-00042, duplex"));
+        QVERIFY(files.contains("ICC profiles") &&
+                files.contains(QString::fromStdString(dir.File("icc")).toHtmlEscaped()));
         const QString licences = about->findChild<QTextBrowser*>("MemoLibraries")->toPlainText();
-        for (const char* expected : {"Qt 6", "GNU LGPL v3", "libjpeg-turbo", "IJG License", "CLI11", "GoogleTest",
-                                     "BSD 3-Clause", "Google Benchmark", "Apache License 2.0"})
+        for (const char* expected :
+             {"Qt 6", "GNU LGPL v3", "libjpeg-turbo", "IJG License", "CLI11", "GoogleTest", "BSD 3-Clause",
+              "Google Benchmark", "Apache License 2.0", "Little CMS 2", "MIT License", "libtiff", "nlohmann-json"})
             QVERIFY2(licences.contains(expected), expected);
 
         ShowAboutDialog(nullptr, core);

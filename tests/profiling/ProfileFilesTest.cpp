@@ -7,25 +7,33 @@
 
 #include "TempDir.h"
 #include "app/AtomicFile.h"
+#include "colour/IccProfile.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
+#include <atomic>
+#include <thread>
 #include <sys/stat.h>
 
 namespace calvix {
 namespace {
 
 TEST(ProfileFiles, NamesCannotLeaveTheFolder) {
+    const std::string longest(MaxProfileSerialBytes, 'a');
     const struct {
-        const char* serial;
-        const char* name;
+        std::string serial;
+        std::string name;
     } cases[] = {
         {"Q71-000123", "Zelmar-Q71-Q71-000123-front.icc"},
-        {"", "Zelmar-Q71-unknown-front.icc"},
-        {"../../etc/x", "Zelmar-Q71-.._.._etc_x-front.icc"},
-        {"a b\\c\n", "Zelmar-Q71-a_b_c_-front.icc"},
+        {"", "Zelmar-Q71-%unknown-front.icc"},
+        {"../../etc/x", "Zelmar-Q71-%2E.%2F..%2Fetc%2Fx-front.icc"},
+        {"a b\\c\n%", "Zelmar-Q71-a%20b%5Cc%0A%25-front.icc"},
+        {"Q71:1", "Zelmar-Q71-Q71%3A1-front.icc"},  // the old names gave it Q71_1's file
+        {longest, "Zelmar-Q71-" + longest + "-front.icc"},
+        {longest + "a", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(ProfileFileName(c.serial, "front"), c.name);
+    for (const auto& c : cases) EXPECT_EQ(ProfileFileName(c.serial, "front"), c.name) << c.serial;
 }
 
 TEST(ProfileFiles, ANewProfileKeepsTheOneBeforeAndAFailureKeepsBoth) {
@@ -35,14 +43,24 @@ TEST(ProfileFiles, ANewProfileKeepsTheOneBeforeAndAFailureKeepsBoth) {
     const std::vector<std::uint8_t> first(200, 1), second(300, 2), third(100, 3);
     ASSERT_TRUE(StoreProfile(folder, "p.icc", first, error)) << error;
     EXPECT_FALSE(ReadWholeFile(folder + "/p.icc.previous", 1000));
-    ASSERT_TRUE(StoreProfile(folder, "p.icc", second, error)) << error;
+    // Readers looking while profiles are replaced always find one.
+    std::atomic<bool> done{false};
+    std::atomic<int> missing{0};
+    std::thread reader([&, path = folder + "/p.icc"] {
+        for (struct stat st {}; !done;) missing += ::stat(path.c_str(), &st) != 0;
+    });
+    for (int i = 0; i < 300; ++i) EXPECT_TRUE(StoreProfile(folder, "p.icc", i < 299 ? first : second, error)) << error;
+    done = true;
+    reader.join();
+    EXPECT_EQ(missing, 0);
     EXPECT_EQ(ReadWholeFile(folder + "/p.icc", 1000)->size(), 300u);
     EXPECT_EQ(ReadWholeFile(folder + "/p.icc.previous", 1000)->size(), 200u);
     ASSERT_EQ(FindProfile(folder, "p.icc").value_or(""), folder + "/p.icc");
     EXPECT_FALSE(FindProfile(folder, "q.icc"));
 
-    // Nothing to write, and a folder that cannot be: both files stay as they were.
+    // Nothing to write, no name (too long a serial), and a folder that cannot be: both files stay.
     EXPECT_FALSE(StoreProfile(folder, "p.icc", {}, error));
+    EXPECT_FALSE(StoreProfile(folder, "", third, error));
     ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
     if (::geteuid() != 0) {  // root writes anyway
         EXPECT_FALSE(StoreProfile(folder, "p.icc", third, error));
@@ -53,6 +71,49 @@ TEST(ProfileFiles, ANewProfileKeepsTheOneBeforeAndAFailureKeepsBoth) {
     EXPECT_EQ(ReadWholeFile(folder + "/p.icc.previous", 1000)->size(), 200u);
     ASSERT_TRUE(WriteFileAtomically(dir.File("plain"), "x"));
     EXPECT_FALSE(StoreProfile(dir.File("plain"), "p.icc", third, error));
+}
+
+std::string ProfileDescribing(const char* description) {
+    IccProfile profile(cmsCreate_sRGBProfile());
+    cmsSetDeviceClass(profile.Handle(), cmsSigInputClass);
+    cmsMLU* text = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(text, "en", "US", description);
+    cmsWriteTag(profile.Handle(), cmsSigProfileDescriptionTag, text);
+    cmsMLUfree(text);
+    const std::vector<std::uint8_t> bytes = profile.Bytes();
+    return {bytes.begin(), bytes.end()};
+}
+
+// The file the front of scanner "Q71@\t" (escaped Q71%40%09) is read through: one whose description
+// names it, under the escaped name or, when that has none, under the old one (Q71__'s); what a
+// stale one takes aside.
+TEST(ProfileFiles, AStoredProfileIsUsedOnlyWhenItsDescriptionNamesTheSerialAndSide) {
+    const struct {
+        const char* current;  // description of the file under the escaped name, null: none
+        const char* old;      // and under the old name
+        int found;            // 0 none, 1 the current, 2 the old
+    } cases[] = {
+        {"Zelmar Q71 Q71@\t front, 2026-05-01, reference R1", "Zelmar Q71 Q71@\t front", 1},
+        {nullptr, "Zelmar Q71 Q71@\t front, 2026-05-01", 2},
+        {nullptr, "Zelmar Q71 Q71__ front, 2026-05-01", 0},        // the other scanner's own
+        {"Zelmar Q71 Q71__ front", "Zelmar Q71 Q71@\t front", 0},  // never passed over
+        {"Zelmar Q71 Q71@\t rear", nullptr, 0},
+        {"Zelmar Q71 Q71@\t front2026", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const std::string files[] = {"", dir.File(ProfileFileName("Q71@\t", "front")),
+                                     dir.File(OldProfileFileName("Q71@\t", "front"))};
+        if (c.current) WriteFileAtomically(files[1], ProfileDescribing(c.current));
+        if (c.old) WriteFileAtomically(files[2], ProfileDescribing(c.old));
+        std::string refusal, moved, error;
+        EXPECT_EQ(FindScannerProfile(dir.Path(), "Q71@\t", "front", &refusal).value_or(""), files[c.found]) << refusal;
+        EXPECT_EQ(FindProfile(dir.Path(), ProfileFileName("Q71@\t", "front")).value_or(""), files[c.found]);
+        ASSERT_TRUE(SetProfileAside(dir.Path(), "Q71@\t", "front", moved, error)) << error;
+        EXPECT_FALSE(FindScannerProfile(dir.Path(), "Q71@\t", "front"));
+        EXPECT_EQ(test::FileExists(files[2]), c.old && !c.current && c.found == 0) << moved;
+    }
+    EXPECT_FALSE(FindScannerProfile("/", "", "front"));  // without a serial, any scanner's
 }
 
 TEST(ToneShaper, NoisyOrRepeatedStepsNeverMakeItFallAndItReachesOneAtFullScale) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace calvix::quality {
 namespace {
@@ -39,6 +40,7 @@ const GradeCase kCases[] = {
     {Figure::SamplingRatePpi, 396.0, 4, std::nullopt, S{"Strict"}},
     {Figure::SamplingRatePpi, 395.9, 3, std::nullopt, S{"Strict"}},
     {Figure::SamplingRatePpi, 299.0, 3, std::nullopt, S{""}},
+    {Figure::SamplingRatePpi, {400.0, kNoBound}, 0, std::nullopt, S{""}},
     {Figure::Uniformity, 0.5, std::nullopt, std::nullopt, std::nullopt},
     {Figure::WhiteBalanceDeltaAb, 2.0, 3, S{"A"}, S{"Strict"}},
     {Figure::WhiteBalanceDeltaAb, 3.01, 3, S{"B"}, S{"Extra Light"}},
@@ -99,6 +101,7 @@ TEST(QualityGrades, TheLimitingFiguresAreThoseAtTheWeakestLevel) {
     // At a standard's top level nothing holds the grade down; one step below it, the figure there does.
     const QualityGrades top = GradeFigures({{Figure::ToneDeltaL, 1.0}, {Figure::NoiseL, 0.9}});
     EXPECT_TRUE(top.fadgi.graded && top.fadgi.limiting.empty() && top.iso.limiting.empty());
+    EXPECT_EQ(std::tie(top.fadgi.fadgiStars, top.iso.level, top.metamorfoze.level), std::make_tuple(4, "A", "Strict"));
     EXPECT_EQ(GradeFigures({{Figure::ToneDeltaL, 1.0}, {Figure::NoiseL, 1.0}}).fadgi.limiting, std::vector<Figure>{Figure::NoiseL});
     Figure back = Figure::ToneDeltaL;
     EXPECT_TRUE(FigureFromKey(FigureKey(Figure::Misregistration), &back));

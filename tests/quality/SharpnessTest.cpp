@@ -190,5 +190,82 @@ TEST(ChartSharpness, ASideThatNeverFallsTo10PercentCountsAsNyquist) {
     }
 }
 
+// A point-sampled Gaussian edge x = x0 + slope * y from 0.2 to 0.8 in linear light, which the
+// bytes hold one to one; a weak step of 0.06 from weakX on, and rows from flatFrom on uniform.
+struct EdgeScene {
+    int width, height;
+    double x0, slope, sigma;
+    double weakX = 1e9;
+    int flatFrom = 1 << 30;
+};
+
+const ChannelLinearisation& LinearBytes() {
+    static const ChannelLinearisation table = [] {
+        ChannelLinearisation t{};
+        for (std::size_t v = 0; v < 256; ++v) t[0][v] = t[1][v] = t[2][v] = static_cast<float>(v / 255.0);
+        return t;
+    }();
+    return table;
+}
+
+ScanBitmap Draw(const EdgeScene& s) {
+    ScanBitmap image(s.width, s.height);
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            const double edge = y >= s.flatFrom ? 1.0 : 0.5 * std::erfc((s.x0 + s.slope * y - x) / (s.sigma * M_SQRT2));
+            const double light = 0.2 + 0.6 * edge + (x >= s.weakX ? 0.06 : 0.0);
+            std::memset(image.Row(y) + 3 * x, static_cast<int>(std::lround(255 * light)), 3);
+        }
+    return image;
+}
+
+struct LimitCase {
+    const char* name;
+    EdgeScene scene;  // measured over the whole image
+    EdgeStatus status;
+    int halfWidth;        // when measured
+    const char* message;  // part of the refusal
+};
+
+const LimitCase kLimits[] = {
+    {"sharp, 5 degrees, flush with the right and bottom borders", {80, 200, 40, 0.0875, 0.4}, EdgeStatus::Measured, 21, ""},
+    {"16 lines along at 5 degrees, a room of 8 px", {40, 16, 9, 0.0875, 0.4}, EdgeStatus::Measured, 8, ""},
+    {"15 lines along", {40, 15, 15, 0.0875, 0.4}, EdgeStatus::BadRegion, 0, "too small"},
+    {"18 px across", {18, 16, 8.5, 0.0875, 0.4}, EdgeStatus::BadRegion, 0, "leaves 6 px"},
+    {"17 px across", {17, 16, 8, 0.0875, 0.4}, EdgeStatus::BadRegion, 0, "too small"},
+    // The unwindowed first fit, drawn 1 px towards the weak step, leaves a room of exactly 8.
+    {"a weak step beside the edge", {40, 64, 10, 0.05, 1.0, 0.5}, EdgeStatus::Measured, 9, ""},
+    {"the edge in half the rows", {40, 32, 15, 0.0875, 0.4, 1e9, 16}, EdgeStatus::Measured, 14, ""},
+    {"the edge in fewer than half the rows", {40, 32, 15, 0.0875, 0.4, 1e9, 15}, EdgeStatus::NoEdge, 0, "no edge of usable"},
+};
+
+TEST(SlantedEdge, LimitsHoldAtTheirEdges) {
+    SlantedEdgeSettings settings;
+    settings.linearisation = &LinearBytes();
+    for (const LimitCase& c : kLimits) {
+        SCOPED_TRACE(c.name);
+        const EdgeScene& s = c.scene;
+        const SlantedEdgeResult r =
+            MeasureSlantedEdge(Draw(s), {0, 0, s.width, s.height}, EdgeOrientation::NearVertical, settings);
+        ASSERT_EQ(r.status, c.status) << r.message;
+        EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
+        if (r.status != EdgeStatus::Measured) continue;
+        EXPECT_EQ(r.halfWidth, c.halfWidth);
+        EXPECT_EQ(r.channel[SfrGreen].mtf.front().modulation, 1.0);
+        EXPECT_NEAR(r.channel[SfrGreen].position, s.x0 + s.slope * (s.height - 1) / 2.0, 0.15);
+        // Near 0.47 cy/px the two-tap derivative's own response moves the MTF50 by 1.6 %.
+        if (s.height == 200) {
+            EXPECT_NEAR(*r.channel[SfrGreen].mtf50, TruthMtf(s.sigma, 0.5), 0.01 * TruthMtf(s.sigma, 0.5));
+        }
+    }
+    const ScanBitmap sharp = Draw(kLimits[0].scene);
+    // A pixel off any border is refused as such, not measured on the part inside.
+    for (const PixelRegion off : {PixelRegion{-1, 0, 80, 200}, {0, -1, 80, 200}, {1, 0, 80, 200}, {0, 1, 80, 200}})
+        EXPECT_NE(MeasureSlantedEdge(sharp, off, EdgeOrientation::NearVertical).message.find("is not inside"),
+                  std::string::npos);
+    const EdgeWindows narrow{EdgeOrientation::NearVertical, 17, {{0, 16, 0.0, 0.0}}};
+    EXPECT_EQ(MeasureSlantedEdge(sharp, narrow).message, "a window 17 px across is too narrow: at least 18");
+}
+
 }  // namespace
 }  // namespace calvix

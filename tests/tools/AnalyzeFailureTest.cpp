@@ -69,8 +69,12 @@ const FailureCase kFailures[] = {
     {"ReferenceWithCarriageReturns", ReferenceArguments("bad_cr_only.txt"), 3, "carriage return alone"},
     {"ReferenceSampleIdSecond", ReferenceArguments("bad_sample_id_second.txt"), 3, "SAMPLE_ID as column 2"},
     {"ReferenceDecimalComma", ReferenceArguments("bad_decimal_comma.txt"), 3, "decimal comma"},
-    // Complete and readable, but its greys out of order: the tables fall, so the side fails.
-    {"TablesThatFall", ReferenceArguments("odd_grey_order.txt"), 1, "front side: correction tables fall"},
+    // Complete and readable, but its greys out of order: the tables fall, so the side fails, and
+    // no profile is made of tables no scanner gets.
+    {"TablesThatFall", [](const TempDir& dir, const std::string& out) {
+         return std::vector<std::string>{GoodFront(dir), "-r", CALVIX_TEST_DATA_DIR "/it8/odd_grey_order.txt", "-o", out,
+                                         "--profile", out + "/icc"};
+     }, 1, "front side: correction tables fall"},
     // Nothing but regular files is read: no blocking on a FIFO, no endless device.
     {"DeviceAsReference", [](const TempDir& dir, const std::string& out) {
          return std::vector<std::string>{GoodFront(dir), "-r", "/dev/zero", "-o", out};
@@ -138,6 +142,7 @@ TEST_P(AnalyzeFailureTest, FailsClearlyAndWritesNoRecord) {
     EXPECT_EQ(run.status, failure.status) << run.out << run.err;
     EXPECT_NE(run.err.find(failure.message), std::string::npos) << run.err;
     EXPECT_FALSE(FileExists(out + "/CalibrationLut.bin"));
+    EXPECT_FALSE(FileExists(out + "/icc"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, AnalyzeFailureTest, ::testing::ValuesIn(kFailures),

@@ -58,6 +58,8 @@ ToolRun RunWith(const TempDir& dir, const Prepare& setUp, scan::ScanOptions& opt
 
 TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
     TempDir dir;
+    const std::vector<std::uint8_t> display = IccProfile(cmsCreate_sRGBProfile()).Bytes();
+    WriteFileText(dir.File("display.icc"), std::string(display.begin(), display.end()));
     const struct {
         Prepare setUp;
         int status = 0;
@@ -86,12 +88,30 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
              m.transfers.front().dib.resize(200);
          },
          scan::ExitBadImage, "rows run past the block"},
-        {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput, "cannot write"},
+        {[&dir](auto&, auto& o) { o.output = dir.File("none/x.bmp"); }, scan::ExitOutput,
+         "folder " + dir.File("none") + " cannot be used"},
+        {[&dir](auto&, auto& o) { std::filesystem::create_directory(o.output = dir.File("taken.bmp")); },
+         scan::ExitOutput, "taken.bmp: is a folder"},
+        {[&dir](auto&, auto& o) { WriteFileText(dir.File("plain"), ""), o.output = dir.File("plain/x.bmp"); },
+         scan::ExitOutput, "plain is not a folder"},
         {[&dir](auto&, auto& o) { o.profile = dir.File("no.icc"), o.output = dir.File("out.tif"); }, scan::ExitProfile,
          "cannot read the ICC profile " + dir.File("no.icc")},
         // A device named as the output (only ever /dev/null behind a link) stays what it is.
         {[&dir](auto&, auto& o) { ::symlink("/dev/null", (o.output = dir.File("n.bmp")).c_str()); }, scan::ExitOutput,
          "not a regular file"},
+        // Profiles that must not be embedded, named or stored, each refused with what is wrong.
+        {[&](auto&, auto& o) { o.profile = dir.File("display.icc"), o.output = dir.File("out.tif"); },
+         scan::ExitProfile, "display.icc is a display profile (class 'mntr')"},
+        {[&](auto&, auto& o) {
+             std::filesystem::copy_file(dir.File("display.icc"), dir.File(ProfileFileName("Q71-4711", "rear")));
+             o.side = "rear", o.iccFolder = dir.Path(), o.output = dir.File("out.tif");
+         },
+         scan::ExitProfile, "-rear.icc describes \"sRGB"},
+        {[&](auto&, auto& o) {
+             ::symlink("/dev/zero", dir.File(ProfileFileName("Q71-4711", "front")).c_str());
+             o.iccFolder = dir.Path(), o.output = dir.File("out.tif");
+         },
+         scan::ExitProfile, "-front.icc: is a link to a character device, not a profile file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -100,6 +120,10 @@ TEST(ScanTool, EveryFailureHasItsStatusAndSaysWhatToCheck) {
         const ToolRun run = RunWith(dir, c.setUp, options);
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        // An output that cannot be written is found before the sheet is used up.
+        if (c.status == scan::ExitOutput) {
+            EXPECT_EQ(run.out.find("scanning"), std::string::npos) << run.out;
+        }
         EXPECT_FALSE(std::filesystem::is_regular_file(std::filesystem::symlink_status(options.output)));
     }
     char program[] = "q71-scan", flag[] = "-o", empty[] = "", *argv[] = {program, flag, empty};
@@ -134,24 +158,36 @@ TEST(ScanTool, WritesTheChosenSideAndListsWhatTheSourceReported) {
 TEST(ScanTool, ATiffCarriesTheSidesProfileTheOneNamedOrNone) {
     TempDir dir;
     const std::string own = dir.File(ProfileFileName("Q71-4711", "rear")), named = dir.File("named.icc");
-    std::vector<std::uint8_t> bytes[2];  // the sRGB profile, made distinct by its rendering intent
+    // The sRGB colours as an input profile, made distinct by its rendering intent; the one for no
+    // serial is planted to show it is not taken.
+    std::vector<std::uint8_t> bytes[2];
     for (const int i : {0, 1}) {
         IccProfile srgb(cmsCreate_sRGBProfile());
+        cmsSetDeviceClass(srgb.Handle(), cmsSigInputClass);
         cmsSetHeaderRenderingIntent(srgb.Handle(), i);
+        // A stored profile is used only when its description names the scanner and side.
+        cmsMLU* text = cmsMLUalloc(nullptr, 1);
+        cmsMLUsetASCII(text, "en", "US", "Zelmar Q71 Q71-4711 rear");
+        cmsWriteTag(srgb.Handle(), cmsSigProfileDescriptionTag, text);
+        cmsMLUfree(text);
         bytes[i] = srgb.Bytes();
         WriteFileText(i == 0 ? own : named, std::string(bytes[i].begin(), bytes[i].end()));
     }
-    const std::tuple<const char*, std::string, bool, std::vector<std::uint8_t>, std::string> cases[] = {
-        {"rear", "", false, bytes[0], own},
-        {"front", "", false, {}, "none: no Zelmar-Q71-Q71-4711-front.icc in " + dir.Path()},
-        {"rear", named, false, bytes[1], named},
-        {"rear", "", true, {}, "none (--no-profile)"},
+    WriteFileText(dir.File(ProfileFileName("", "rear")), std::string(bytes[0].begin(), bytes[0].end()));
+    const std::tuple<const char*, std::string, bool, std::vector<std::uint8_t>, std::string, bool> cases[] = {
+        {"rear", "", false, bytes[0], own, false},
+        {"front", "", false, {}, "none: no Zelmar-Q71-Q71-4711-front.icc in " + dir.Path(), false},
+        {"rear", named, false, bytes[1], named, false},
+        {"rear", "", true, {}, "none (--no-profile)", false},
+        {"rear", "", false, {}, "none: the scanner reported no serial number", true},
+        {"rear", named, false, bytes[1], named, true},
     };
-    for (const auto& [side, profile, none, embedded, line] : cases) {
+    for (const auto& [side, profile, none, embedded, line, noSerial] : cases) {
         SCOPED_TRACE(line);
         scan::ScanOptions options{side, dir.File("Scan.Tiff"), false, profile, none, "none", dir.Path()};
         const ToolRun run = RunWith(
-            dir, [](auto&, auto&) {}, options);
+            dir, [none = noSerial](auto& m, auto&) { none ? m.values[CAP_SERIALNUMBER].bytes.assign(256, 0) : void(); },
+            options);
         ASSERT_EQ(run.status, scan::ExitScanned) << run.err;
         EXPECT_NE(run.out.find("\nprofile             " + line), std::string::npos) << run.out;
         EXPECT_NE(run.out.find(", TIFF uncompressed)\n"), std::string::npos) << run.out;

@@ -167,6 +167,9 @@ TEST(History, SerialMadeSafeAsAFileName) {
                  {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd"}, {".hidden", "%2Ehidden"}, {"v1.2", "v1.2"},
                  {"100%", "100%25"}, {"", "%unknown"}, {"a b/c\\d\xC3\xA4", "a%20b%2Fc%5Cd%C3%A4"}};
     for (const auto& c : cases) EXPECT_EQ(SafeSerialName(c.serial), c.name) << c.serial;
+    // The names of earlier versions, still read: cut at 64 bytes, '_' for other bytes, "unknown".
+    EXPECT_EQ(EarlierSerialName(std::string(64, 'A') + ":"), std::string(64, 'A'));
+    EXPECT_EQ(EarlierSerialName(std::string(63, 'A') + ":") + EarlierSerialName(""), std::string(63, 'A') + "_unknown");
     // Not cut at 64: the whole serial names the file, and one too long for a folder entry none.
     EXPECT_EQ(SafeSerialName(std::string(83, ':')).size(), 249u);
     EXPECT_EQ(SafeSerialName(std::string(84, ':')) + HistoryPath("/d", std::string(250, 'x')), "");

@@ -6,11 +6,13 @@
 #include "TestData.h"
 #include "VerifyRun.h"
 #include "analysis/BmpWriter.h"
+#include "colour/IccProfile.h"
 #include "it8ref/It8Ref.h"
 #include "platform/XdgDirs.h"
 #include "profiling/ProfileFiles.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -243,6 +245,7 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         std::string says;
         std::string report = {};
         std::string profile = {};
+        std::string profileOut = {};
     } cases[] = {
         {"missing reference", dir.File("none.txt"), folder_->File("front.bmp"), "", ExitInput, "IT8 reference file"},
         {"short record", kR1, folder_->File("front.bmp"), dir.File("short.bin"), ExitInput, "has 3 bytes, not 6227"},
@@ -253,10 +256,22 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         {"blank page", kR1, dir.File("blank.bmp"), "", ExitChartFailed, "verdict: FAIL: front: chart check failed"},
         {"a profile that is none", kR1, folder_->File("front.bmp"), "", ExitInput,
          "cannot use the colour profile " + dir.File("short.bin"), "", dir.File("short.bin")},
+        // No profile from a wedge that failed the check; one not stored is no PASS.
+        {"profile of a failed wedge", kR1, dir.File("wedge.bmp"), "", ExitFail,
+         "front profile: none stored, the chart failed its check", "", "", dir.Path()},
+        {"profile not stored", kR1, folder_->File("front.bmp"), "", ExitProfileOutput,
+         "verdict: INCOMPLETE: the sides pass, but a profile was not written", "", "", dir.File("short.bin")},
+        {"a display profile", kR1, folder_->File("front.bmp"), "", ExitInput, "' is a display profile (class 'mntr')",
+         "", dir.File("display.icc")},
     };
     ASSERT_EQ(::mkfifo(dir.File("r.json").c_str(), 0600), 0);
+    const std::vector<std::uint8_t> srgb = IccProfile(cmsCreate_sRGBProfile()).Bytes();
+    test::WriteFileText(dir.File("display.icc"), std::string(srgb.begin(), srgb.end()));
     std::string error;
     ASSERT_TRUE(SaveBmpFile(RenderBlankPage(RenderOptions{}), dir.File("blank.bmp"), error));
+    RenderOptions wedge;
+    wedge.colouredWedgeIndex = 5;
+    RenderR1(wedge, dir.File("wedge.bmp"));
     for (const Case& c : cases) {
         VerifyOptions options;
         options.reference = c.reference;
@@ -265,6 +280,8 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
         options.noHistory = true;
         options.report = c.report;
         options.profile = c.profile;
+        options.profileOut = c.profileOut;
+        options.thresholds = {255.0, 255};  // the sRGB render's greys pass only so
         const OfflineRun run = RunOffline(options, dir.Path());
         EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
         EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << "\n" << run.out;

@@ -2,6 +2,7 @@
 // work), then each side through load, chart check and Store, then the record's header and file.
 #include "AnalysisPipeline.h"
 
+#include "AnalyzeOutputs.h"
 #include "BuildInfo.h"
 #include "platform/HeadlessImageHost.h"
 #include "analysis/ChartCheck.h"
@@ -155,15 +156,6 @@ std::string Today() {
     return text;
 }
 
-// The rear's .ti3 goes beside the front's: "-rear" before the extension.
-std::string SideTi3Path(const std::string& path, bool front) {
-    if (front) return path;
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + "-rear";
-    return path.substr(0, dot) + "-rear" + path.substr(dot);
-}
-
 // The profile describes the scanner through its new tables, so the bypass scan is read through
 // them (the device maps raw values through the same tables).
 void ProfileSide(const TChildImage& scan, const ChannelTables& tables, const AnalyzeOptions& options, SideReport& side) {
@@ -182,6 +174,12 @@ void ProfileSide(const TChildImage& scan, const ChannelTables& tables, const Ana
         NoteOutput(side, path, error.empty() ? "" : "cannot write '" + path + "': " + error);
     }
     if (options.profileFolder.empty()) return;
+    // A side that did not pass (its tables fall and stay out of the record) would replace the
+    // stored profile with one of tables no scanner gets; the folder is left as it is.
+    if (!side.Passed()) {
+        side.profileWithheld = true;
+        return;
+    }
     std::string error;
     const std::optional<BuiltProfile> built = BuildInputProfile(request, error);
     const std::string name = ProfileFileName(options.serial, side.name);
@@ -293,6 +291,11 @@ AnalysisReport RunAnalysis(const AnalyzeOptions& options) {
     std::string error;
     if (!CheckDistinctSides(options, error)) {
         report.failure = error;
+        report.failureStatus = ExitUsage;
+        return report;
+    }
+    if (const std::string clash = OutputNamesInput(options, report.outputFolder); !clash.empty()) {
+        report.failure = "will not overwrite what the analysis reads: " + clash;
         report.failureStatus = ExitUsage;
         return report;
     }

@@ -30,6 +30,7 @@ struct SideReport {
     std::vector<std::string> filesWritten;  // helper image and text files, each written whole
     std::vector<std::string> writeErrors;   // one per file that could not be written whole
     std::string profileKind;                // set when a profile was made
+    bool profileWithheld = false;           // --profile given, but the side did not pass
     double profileMean = 0.0, profileP90 = 0.0, profileMax = 0.0;  // its fit, CIEDE2000
     double matrixMean = 0.0, matrixP90 = 0.0;  // the shaper/matrix model's, for comparison
 

@@ -1,6 +1,7 @@
 // Summary printing: plain aligned text, one block per side.
 #include "AnalysisSummary.h"
 
+#include "PrintableText.h"
 #include "analysis/ScanBitmap.h"
 #include "calibration/CorrectionTypes.h"
 #include "calibration/GreyDifference.h"
@@ -69,13 +70,13 @@ void PrintGreys(const SideReport& side, std::FILE* out) {
 void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "%s side: %s\n", side.name.c_str(), side.scanPath.c_str());
     if (!side.loadError.empty()) {
-        std::fprintf(out, "  result:    not analysed (%s)\n", side.loadError.c_str());
-        std::fprintf(err, "calvix-analyze: error: %s side: %s\n", side.name.c_str(), side.loadError.c_str());
+        std::fprintf(out, "  result:    not analysed (%s)\n", PrintableText(side.loadError).c_str());
+        std::fprintf(err, "calvix-analyze: error: %s side: %s\n", side.name.c_str(), PrintableText(side.loadError).c_str());
         return;
     }
     std::fprintf(out, "  result:    %d (%s)\n", side.code, ResultMeaning(side.code).c_str());
     PrintCorners(side, out);
-    for (const std::string& message : side.messages) std::fprintf(out, "  message:   %s\n", OneLine(message).c_str());
+    for (const std::string& message : side.messages) std::fprintf(out, "  message:   %s\n", PrintableText(OneLine(message)).c_str());
     if (side.stored) PrintGreys(side, out);
     if (side.code != 0 || !side.stored) {
         std::fprintf(err, "calvix-analyze: error: %s side: %s (code %d)\n", side.name.c_str(),
@@ -87,6 +88,8 @@ void PrintSide(const SideReport& side, std::FILE* out, std::FILE* err) {
                      side.name.c_str(), side.monotonic[0] ? "ok" : "falls", side.monotonic[1] ? "ok" : "falls",
                      side.monotonic[2] ? "ok" : "falls");
     }
+    if (side.profileWithheld)
+        std::fprintf(out, "  profile:   none stored, the side did not pass (the stored one is kept)\n");
     if (!side.profileKind.empty()) {
         std::fprintf(out, "  profile:   %s, fit on the colour patches: CIEDE2000 mean %.2f, p90 %.2f, max %.2f\n",
                      side.profileKind.c_str(), side.profileMean, side.profileP90, side.profileMax);
@@ -114,7 +117,8 @@ const char* NoRecordReason(const AnalysisReport& report) {
 
 void PrintSummary(const AnalysisReport& report, std::FILE* out, std::FILE* err) {
     for (const SideReport& side : report.sides) PrintSide(side, out, err);
-    if (!report.failure.empty()) std::fprintf(err, "calvix-analyze: error: %s\n", report.failure.c_str());
+    // A failure can quote the reference file's own text.
+    if (!report.failure.empty()) std::fprintf(err, "calvix-analyze: error: %s\n", PrintableText(report.failure).c_str());
     if (!report.lutPath.empty()) {
         std::fprintf(out, "calibration record (6227 bytes, %s) written to %s\n",
                      report.lutSides == 2 ? "duplex" : "simplex", report.lutPath.c_str());

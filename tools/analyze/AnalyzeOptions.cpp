@@ -1,6 +1,7 @@
 // Command-line parsing with CLI11; ranges are checked here so the pipeline sees sane values.
 #include "AnalyzeOptions.h"
 
+#include "EmptyValueOption.h"
 #include "FiniteNumberOption.h"
 
 #include <CLI/CLI.hpp>
@@ -55,6 +56,7 @@ int ParseAnalyzeOptions(int argc, char** argv, AnalyzeOptions& options) {
     app.add_option("--icc-version", options.iccVersion, "ICC version of the profiles: 4 (4.3) or 2 (2.4)")
         ->check(CLI::IsMember({2, 4}))
         ->capture_default_str();
+    RefuseEmptyValues(app);
 
     try {
         app.parse(argc, argv);

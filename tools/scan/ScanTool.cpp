@@ -1,12 +1,19 @@
 // q71-scan's command line and its run through the TWAIN module, as the program scans.
 #include "ScanTool.h"
 
+#include "EmptyValueOption.h"
 #include "analysis/BmpWriter.h"
 #include "analysis/TiffWriter.h"
+#include "app/RegularFile.h"
 #include "scanner/Twain.h"
 #include "scanner/TwainDib.h"
 
 #include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace calvix::scan {
 
@@ -16,7 +23,8 @@ int ParseScanOptions(int argc, char** argv, ScanOptions& options) {
         "source, prints the capability values the source reports, and writes the chosen side as\n"
         "a 24-bit BMP file, or as a TIFF file for an output named *.tif or *.tiff: 8-bit RGB at\n"
         "400 ppi with the side's ICC profile Zelmar-Q71-<serial>-<side>.icc from\n"
-        "$XDG_DATA_HOME/icc embedded (written without one when there is none). The source\n"
+        "$XDG_DATA_HOME/icc embedded (written without one when there is none, or when the\n"
+        "scanner reports no serial number). Only input-class profiles are embedded. The source\n"
         "manager is twain_32.so in $CALVIX_SYSTEM_DIR, else in ../lib/calvix beside this program.\n"
         "Exit status: 0 scanned, 2 usage error, 3 no source manager, 4 data source not opened or\n"
         "not readable, 5 no paper (or the rear of a one-sided scanner), 6 transfer failed,\n"
@@ -25,22 +33,18 @@ int ParseScanOptions(int argc, char** argv, ScanOptions& options) {
     app.add_option("--side", options.side, "Side of the sheet to write")
         ->check(CLI::IsMember({"front", "rear"}))
         ->capture_default_str();
-    // An empty name would fall back to the default file without a word: a slip, not a choice.
-    const auto notEmpty = [](const std::string& name) {
-        return name.empty() ? std::string("the file name is empty") : "";
-    };
     app.add_option("-o,--output", options.output,
-                   "BMP or TIFF (*.tif, *.tiff) file to write (default: Scan_<side>.bmp here)")
-        ->check(notEmpty);
+                   "BMP or TIFF (*.tif, *.tiff) file to write (default: Scan_<side>.bmp here)");
     CLI::Option* profile =
-        app.add_option("--profile", options.profile, "TIFF: embed this ICC profile instead of the side's own")
-            ->check(notEmpty);
+        app.add_option("--profile", options.profile, "TIFF: embed this ICC profile instead of the side's own");
     CLI::Option* none =
         app.add_flag("--no-profile", options.noProfile, "TIFF: embed no ICC profile")->excludes(profile);
     CLI::Option* compression = app.add_option("--compression", options.compression, "TIFF: compression of the pixels")
                                    ->check(CLI::IsMember({"lzw", "none"}))
                                    ->capture_default_str();
     app.add_flag("-v,--verbose", options.verbose, "Echo the acquisition's log lines to standard output");
+    // An empty name would fall back to the default file without a word: a slip, not a choice.
+    RefuseEmptyValues(app);
     try {
         app.parse(argc, argv);
         // Given with a BMP output they would be dropped without a word.
@@ -67,6 +71,21 @@ int Fail(Twain& twain, std::FILE* err, int status, const std::string& text) {
     return status;
 }
 
+// Why the scan could not be written to output, found before the sheet is used up: the name
+// taken by a folder, device or FIFO, or a folder that is missing or not writable. Empty when
+// it can be written (a full disk still shows only at the write).
+std::string OutputProblem(const std::string& output) {
+    if (std::string why = ReplaceTargetProblem(output); !why.empty()) return why;
+    const std::size_t slash = output.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : output.substr(0, slash);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return "the folder " + folder + " cannot be used: " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode)) return folder + " is not a folder";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return "the folder " + folder + " is not writable: " + std::strerror(errno);
+    return {};
+}
+
 }  // namespace
 
 int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemDir, std::FILE* out, std::FILE* err) {
@@ -77,7 +96,9 @@ int RunScan(const ScanOptions& options, Twain& twain, const std::string& systemD
     const bool tiff = IsTiffName(output);
     ChosenProfile profile{{}, "none (--no-profile)"};
     std::string error;
-    // A profile named on the command line is checked before anything is scanned.
+    // The output and a profile named on the command line are checked before anything is scanned.
+    if (const std::string problem = OutputProblem(output); !problem.empty())
+        return Fail(twain, err, ExitOutput, "cannot write " + output + ": " + problem);
     if (tiff && !options.profile.empty() && !LoadProfile(options.profile, profile, error))
         return Fail(twain, err, ExitProfile, error);
 

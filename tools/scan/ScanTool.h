@@ -48,11 +48,12 @@ struct ChosenProfile {
     std::string line;
 };
 
-// Reads path as the profile to embed; false with a message naming the file when it cannot be
-// read or is not an RGB input profile.
+// Reads path as the profile to embed; false with a message naming the file when it is not a
+// regular file, cannot be read whole or is not an RGB input profile (class 'scnr').
 bool LoadProfile(const std::string& path, ChosenProfile& chosen, std::string& error);
 
-// The scanned side's own profile from folder; none (and a line saying so) when it is not there.
+// The scanned side's own profile from folder; none (and a line saying so) when it is not there
+// or the scanner reported no serial. Something else under the profile's name is refused.
 bool FindSideProfile(const std::string& folder, const std::string& serial, const std::string& side,
                      ChosenProfile& chosen, std::string& error);
 

@@ -1,6 +1,7 @@
 // The three colour readings and the choice between them.
 #include "ColourEncoding.h"
 
+#include "PrintableText.h"
 #include "profiling/ProfileFiles.h"
 
 #include <cstdio>
@@ -33,8 +34,8 @@ std::optional<ColourReading> ColourReading::FromProfileFile(const std::string& p
         error = "cannot use the colour profile " + reason;
         return std::nullopt;
     }
-    if (!profile->ReadsRgb()) {
-        error = "colour profile '" + path + "' is not an RGB input profile (RGB data, XYZ or Lab PCS)";
+    if (const std::string problem = profile->InputProfileProblem(); !problem.empty()) {
+        error = "colour profile '" + path + "' is " + problem;
         return std::nullopt;
     }
     ColourReading reading;
@@ -47,8 +48,9 @@ std::optional<ColourReading> ColourReading::FromProfileFile(const std::string& p
         return std::nullopt;
     }
     const std::string description = reading.profile_->Description();
-    reading.text_ =
-        "ICC profile " + BaseName(path) + " (" + (description.empty() ? "no description" : description) + ")";
+    // The description is the file's text: shown to people, it must not carry terminal controls.
+    reading.text_ = PrintableText("ICC profile " + BaseName(path) + " (" +
+                                  (description.empty() ? "no description" : description) + ")");
     return reading;
 }
 
@@ -99,9 +101,14 @@ ColourReading ChooseColourReading(const ColourReadingChoice& choice, const std::
     if (const std::optional<ColourReading>& given = front ? choice.front : choice.rear) return *given;
     // Without a serial the file name would be "unknown", which may be any scanner's.
     if (serial.empty() || choice.iccFolder.empty()) return reference;
+    std::string refusal;
     const std::optional<std::string> found =
-        FindProfile(choice.iccFolder, ProfileFileName(serial, front ? "front" : "rear"));
-    if (!found) return reference;
+        FindScannerProfile(choice.iccFolder, serial, front ? "front" : "rear", &refusal);
+    if (!found) {
+        if (!refusal.empty())
+            warning = "the stored profile is not used: " + refusal + "; the reference encoding is used instead";
+        return reference;
+    }
     std::string error;
     if (std::optional<ColourReading> reading = ColourReading::FromProfileFile(*found, error)) return *reading;
     warning = error + "; the reference encoding is used instead";

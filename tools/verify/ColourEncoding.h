@@ -18,7 +18,7 @@ enum class ColourEncodingKind { Profile, Reference, Srgb };
 class ColourReading {
 public:
     // A profile file as given or found; nothing, with a reason naming the file, when it cannot be
-    // read or does not read RGB into the PCS.
+    // read whole or is not an input profile reading RGB into the PCS.
     static std::optional<ColourReading> FromProfileFile(const std::string& path, std::string& error);
     static ColourReading Reference(const ReferenceEncoding& encoding, double gamma, bool adaptD65);
     static ColourReading Srgb();

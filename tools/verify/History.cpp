@@ -7,13 +7,16 @@
 
 #include "HistoryQuality.h"
 #include "JsonText.h"
+#include "PrintableText.h"
 #include "VerifyReport.h"
 #include "app/RegularFile.h"
+#include "app/SerialNames.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,27 +54,25 @@ const HistorySide* HistoryEntry::Side(const std::string& name) const {
     return nullptr;
 }
 
-// Decision: serials become file names by percent-encoding, so that no two serials share a file
-// and the serial can be read back from the name. Letters, digits, '-', '_' and '.' stay as they
-// are, so the files of serials made of these keep the names they always had; every other byte,
-// '%' included, and a leading '.' (no hidden file, no "." or "..") become %XX. Nothing is cut:
+// Decision: serials become file names by the escaping the profiles share (app/SerialNames.h), so
+// that no two serials share a file and the serial can be read back from the name. Nothing is cut:
 // a name longer than a folder entry can hold is refused rather than shortened into another's.
-// The empty serial gets "%unknown", which no serial encodes to.
 std::string SafeSerialName(const std::string& serial) {
-    if (serial.empty()) return "%unknown";
-    static constexpr char Hex[] = "0123456789ABCDEF";
+    const std::string name = EscapeSerial(serial);
+    return name.size() > MaxSerialNameBytes ? std::string() : name;
+}
+
+// The name versions before the escaping gave: at most 64 bytes kept, every other byte as '_',
+// "unknown" for the empty serial. Such a file may hold several scanners' lines.
+std::string EarlierSerialName(const std::string& serial) {
     std::string name;
     for (const char c : serial) {
+        if (name.size() == 64) break;
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
                            c == '_' || (c == '.' && !name.empty());
-        if (plain) {
-            name += c;
-        } else {
-            const auto byte = static_cast<unsigned char>(c);
-            name += {'%', Hex[byte >> 4], Hex[byte & 15]};
-        }
+        name += plain ? c : '_';
     }
-    return name.size() > MaxSerialNameBytes ? std::string() : name;
+    return name.empty() ? "unknown" : name;
 }
 
 std::string HistoryPath(const std::string& dataHome, const std::string& serial) {
@@ -135,8 +136,10 @@ bool ParseHistoryLine(const std::string& line, HistoryEntry& entry) {
     return true;
 }
 
-bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error,
-                 const std::optional<std::string>& serial) {
+namespace {
+
+bool ReadHistoryFile(const std::string& path, HistoryRead& history, std::string& error,
+                     const std::optional<std::string>& serial) {
     history = HistoryRead{};
     std::string reason;
     std::FILE* file = OpenRegularFile(path, reason);
@@ -187,6 +190,33 @@ bool ReadHistory(const std::string& path, HistoryRead& history, std::string& err
     return true;
 }
 
+}  // namespace
+
+// Decision: the file under the name of earlier versions is read beside the current one rather
+// than renamed into it. It may be the current file of another serial (the old name of "Q71:1"
+// is the name of "Q71_1"), or shared by several; each serial takes its own lines from it, and
+// nothing is moved or lost. Its runs are older, so they come first.
+bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error,
+                 const std::optional<std::string>& serial) {
+    const bool found = ReadHistoryFile(path, history, error, serial);
+    if (!serial) return found;
+    const std::filesystem::path current(path);
+    const std::filesystem::path earlier = current.parent_path() / (EarlierSerialName(*serial) + ".jsonl");
+    if (earlier == current) return found;
+    HistoryRead older;
+    std::string olderError;
+    if (!ReadHistoryFile(earlier.string(), older, olderError, serial)) return found;
+    if (!found) history = HistoryRead{};
+    older.entries.insert(older.entries.end(), std::make_move_iterator(history.entries.begin()),
+                         std::make_move_iterator(history.entries.end()));
+    history.entries = std::move(older.entries);
+    history.skipped += older.skipped;
+    history.otherScanner += older.otherScanner;
+    history.olderLeftOut = history.olderLeftOut || older.olderLeftOut;
+    error.clear();
+    return true;
+}
+
 double SlopePerRun(const std::vector<double>& values) {
     const std::size_t n = values.size();
     if (n < 2) return 0.0;
@@ -204,14 +234,15 @@ double SlopePerRun(const std::vector<double>& values) {
 }
 
 void PrintTrend(const HistoryRead& history, const std::string& serial, const std::string& path, std::FILE* out) {
-    std::fprintf(out, "history of scanner %s: %zu run%s (%s)\n", serial.c_str(), history.entries.size(),
-                 history.entries.size() == 1 ? "" : "s", path.c_str());
+    std::fprintf(out, "history of scanner %s: %zu run%s (%s)\n", PrintableText(serial).c_str(),
+                 history.entries.size(), history.entries.size() == 1 ? "" : "s", PrintableText(path).c_str());
     std::fprintf(out, "%4s  %-20s  %-7s  %10s  %9s  %10s  %9s\n", "run", "verified at (UTC)", "verdict", "front mean",
                  "front max", "rear mean", "rear max");
     std::vector<double> series[4];
     for (std::size_t i = 0; i < history.entries.size(); ++i) {
         const HistoryEntry& e = history.entries[i];
-        std::fprintf(out, "%4zu  %-20s  %-7s", i + 1, e.verifiedAt.c_str(), e.verdict.c_str());
+        std::fprintf(out, "%4zu  %-20s  %-7s", i + 1, PrintableText(e.verifiedAt).c_str(),
+                     PrintableText(e.verdict).c_str());
         int column = 0;
         for (const char* name : {"front", "rear"}) {
             const HistorySide* side = e.Side(name);

@@ -48,6 +48,8 @@ inline constexpr std::size_t MaxSerialNameBytes = 249;
 // leading '.' and every other byte as %XX; "%unknown" when empty; empty when the name would be
 // longer than MaxSerialNameBytes.
 std::string SafeSerialName(const std::string& serial);
+// The file name (without ".jsonl") versions before the escaping gave the serial.
+std::string EarlierSerialName(const std::string& serial);
 // dataHome + "/Zelmar GmbH/Calvix/history/" + SafeSerialName(serial) + ".jsonl"; empty when
 // the serial has no file name.
 std::string HistoryPath(const std::string& dataHome, const std::string& serial);
@@ -55,7 +57,8 @@ std::string HistoryPath(const std::string& dataHome, const std::string& serial);
 // Appends line (without line end) and a line end, creating folders and file as needed.
 bool AppendHistory(const std::string& path, const std::string& line, std::string& error);
 // False with a reason when the file cannot be read (missing included). With a serial, the
-// entries of other serials are left out.
+// entries of other serials are left out, and the serial's lines in the file of the name earlier
+// versions gave it (beside path) are read too, before the others.
 bool ReadHistory(const std::string& path, HistoryRead& history, std::string& error,
                  const std::optional<std::string>& serial = std::nullopt);
 // One history line into an entry; false when it is not one.

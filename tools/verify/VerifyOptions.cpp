@@ -1,6 +1,7 @@
 // Command-line parsing with CLI11; ranges are checked here so the run sees sane values.
 #include "VerifyOptions.h"
 
+#include "EmptyValueOption.h"
 #include "FiniteNumberOption.h"
 
 #include <CLI/CLI.hpp>
@@ -21,7 +22,7 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
         "Exit status: 0 pass, 1 fail (a side outside the thresholds), 2 usage error, 3 reference,\n"
         "record or scan file unusable, 4 scanner not reached, 5 scan failed (no paper, transfer,\n"
         "image, no operator), 6 chart not found or failed its check, 7 certificate, JSON or history\n"
-        "not written.",
+        "not written, 8 a --profile-out profile not made or not stored.",
         "calvix-verify"};
     app.add_option("-r,--reference", options.reference, "IT8 reference file (CGATS text) of the chart");
     std::vector<std::string> offline;
@@ -48,8 +49,8 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
     app.add_option("--rear-profile", options.rearProfile, "ICC input profile to read the rear's colour patches through")
         ->excludes(srgb);
     app.add_option("--profile-out", options.profileOut,
-                   "Make each measured side's ICC input profile from this scan and store it in this folder\n"
-                   "(Zelmar-Q71-<serial>-<side>.icc, the one before kept as .previous)");
+                   "Make the ICC input profile of each side whose chart passes its check from this scan and\n"
+                   "store it in this folder (Zelmar-Q71-<serial>-<side>.icc, the one before kept as .previous)");
     app.add_option("--max-mean", options.thresholds.meanLevels, "Largest mean |difference| per channel, levels")
         ->check(FiniteNumber)
         ->check(CLI::Range(0.0, 255.0))
@@ -84,6 +85,8 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
                  "Take the rear from the next sheet in the feeder without asking to turn the sheet");
     app.add_flag("--no-history", options.noHistory, "Do not append this run to the scanner's history");
     app.add_flag("-v,--verbose", options.verbose, "Echo the acquisition's and the analysis's log lines");
+    // An empty --history would otherwise fall through to a live run that takes a sheet.
+    RefuseEmptyValues(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

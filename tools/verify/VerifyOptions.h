@@ -16,6 +16,7 @@ inline constexpr int ExitScannerNotReached = 4; // no source manager, or the dat
 inline constexpr int ExitScanFailed = 5;        // no paper, a failed transfer, an unusable image, no operator
 inline constexpr int ExitChartFailed = 6;       // a side's chart was not found or failed its check
 inline constexpr int ExitOutput = 7;            // the certificate, its JSON or the history not written
+inline constexpr int ExitProfileOutput = 8;     // a --profile-out profile not made or not stored
 
 struct VerifyOptions {
     std::string reference;             // IT8 reference file of the chart (required to verify)

@@ -4,10 +4,12 @@
 #include "VerifyRun.h"
 
 #include "ColourEncoding.h"
+#include "PrintableText.h"
 #include "ProfileOut.h"
 #include "ScanFiles.h"
 #include "ScannerAcquisition.h"
 #include "SideMeasurement.h"
+#include "VerifyOutputs.h"
 #include "VerifySummary.h"
 #include "analysis/BmpWriter.h"
 #include "app/AtomicFile.h"
@@ -62,7 +64,8 @@ bool ReferenceGreysUsable(const GreyTable& greys) {
 }
 
 int Fail(const VerifyEnvironment& env, int status, const std::string& reason) {
-    std::fprintf(env.err, "calvix-verify: %s\n", reason.c_str());
+    // A reason can quote a file's own text (a reference's keyword, a record's serial).
+    std::fprintf(env.err, "calvix-verify: %s\n", PrintableText(reason).c_str());
     return status;
 }
 
@@ -124,11 +127,19 @@ int MakeProfiles(const VerifyOptions& options, const VerifyEnvironment& env, Ver
     int status = ExitPass;
     const ProfileOutRequest request{options.profileOut, result.scanner.serial, result.verifiedAt.substr(0, 10)};
     for (SideResult& side : result.sides) {
-        if (!side.Measured()) continue;
+        // Decision: a side is profiled only when its chart passed its check. A wedge that failed
+        // the check was not sampled where the greys are, and its profile would replace the good
+        // one with one of whatever lay there; a side merely outside the grey thresholds is still a
+        // true reading of what the scanner delivers, which is what the profile describes.
+        if (!side.Measured() || side.chartCode != 0) {
+            std::fprintf(env.out, "%s profile: none stored, the chart failed its check (the stored one is kept)\n",
+                         side.name.c_str());
+            continue;
+        }
         side.madeProfile = MakeSideProfile(side, result.batch, request);
         const MadeProfile& made = *side.madeProfile;
         if (!made.error.empty()) {
-            status = Fail(env, ExitOutput, made.error);
+            status = Fail(env, ExitProfileOutput, made.error);
             continue;
         }
         std::fprintf(env.out,
@@ -144,7 +155,8 @@ int ScanSides(const VerifyOptions& options, VerifyEnvironment& env, MeasureConte
     ScannerAcquisition scanner(*env.twain);
     std::string error;
     if (const int status = scanner.Open(result.scanner, error); status != ExitPass) return Fail(env, status, error);
-    std::fprintf(env.out, "scanner %s, serial %s, %s\n", result.scanner.model.c_str(), result.scanner.serial.c_str(),
+    std::fprintf(env.out, "scanner %s, serial %s, %s\n", PrintableText(result.scanner.model).c_str(),
+                 PrintableText(result.scanner.serial).c_str(),
                  result.scanner.duplex ? "duplex" : "one side");
     struct Scanned {
         bool front;
@@ -233,6 +245,8 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     result.adaptD65 = options.adaptD65;
     result.thresholds = options.thresholds;
     result.scanner.offline = options.offline;
+    if (const std::string clash = OutputNamesInput(options, env.dataHome); !clash.empty())
+        return Fail(env, ExitUsage, "will not overwrite what the run reads: " + clash);
     // Before anything is scanned or written: neither report file may stand in for a device,
     // FIFO or folder, and a refused certificate must not leave its JSON behind.
     if (!options.report.empty()) {
@@ -279,14 +293,20 @@ int RunVerify(const VerifyOptions& options, VerifyEnvironment& env, VerifyResult
     PrintSummary(result, env.out);
     if (result.RecordOfOtherScanner())
         std::fprintf(env.err, "calvix-verify: warning: the record '%s' names scanner %s, not %s\n",
-                     result.record->file.c_str(), result.record->serial.c_str(), result.scanner.serial.c_str());
+                     PrintableText(result.record->file).c_str(), PrintableText(result.record->serial).c_str(),
+                     PrintableText(result.scanner.serial).c_str());
     int status = ExitPass;
     for (const SideResult& side : result.sides)
         if (!side.Measured()) status = ExitChartFailed;
     if (status == ExitPass && !result.Passed()) status = ExitFail;
     const int profiled = options.profileOut.empty() ? ExitPass : MakeProfiles(options, env, result);
     const int written = WriteOutputs(options, env, result);
-    PrintVerdict(result, env.out);
+    // The verdict is the run's last line: a run that could not write what it was asked for does
+    // not end on PASS, whatever the scanner measured.
+    const char* unwritten = written != ExitPass ? "the certificate, its JSON or the history"
+                            : profiled != ExitPass ? "a profile"
+                                                   : nullptr;
+    PrintVerdict(result, env.out, unwritten);
     if (written != ExitPass) return written;
     return profiled != ExitPass ? profiled : status;
 }

@@ -90,7 +90,11 @@ void PrintSummary(const VerifyResult& result, std::FILE* out) {
     }
 }
 
-void PrintVerdict(const VerifyResult& result, std::FILE* out) {
+void PrintVerdict(const VerifyResult& result, std::FILE* out, const char* unwritten) {
+    if (unwritten && result.Passed()) {
+        std::fprintf(out, "verdict: INCOMPLETE: the sides pass, but %s was not written (see above)\n", unwritten);
+        return;
+    }
     std::fprintf(out, "verdict: %s\n", VerdictText(result).c_str());
 }
 

@@ -8,17 +8,14 @@
 #include "platform/DlDynamicLibrary.h"
 #include "platform/HeadlessMessagePump.h"
 #include "platform/LinuxSystemInfo.h"
+#include "platform/StopSignals.h"
 #include "platform/XdgDirs.h"
 #include "scanner/Twain.h"
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-void OnInterrupt(int) { g_interrupted = 1; }
 
 std::string UtcStamp(const calvix::CivilTime& t) {
     char text[32];
@@ -42,9 +39,8 @@ int main(int argc, char** argv) {
     LogWriter.SetLevel(0);
     LogWriter.SetEcho(options.verbose);
     // Ctrl+C ends a wait for the source cleanly, so the source still gets its values back.
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-    HeadlessMessagePump pump(SystemClock(), [] { return g_interrupted != 0; });
+    InstallStopSignals();
+    HeadlessMessagePump pump(SystemClock(), [] { return StopRequested(); });
     Twain twain(std::make_unique<DlDynamicLibrary>(), SystemDirectory(), SystemClock(), &pump);
 
     char version[48];
