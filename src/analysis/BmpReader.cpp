@@ -215,6 +215,10 @@ PictureResult DecodeBmp(std::span<const std::uint8_t> file, const LoadProgressFn
     }
 
     const std::uint64_t offBits = ParseBmpFileHeader(file).offBits;
+    if (offBits >= file.size()) {
+        return PictureResult::Failure(Message("BMP pixel data offset %lld is not inside the %lld-byte file",
+                                              static_cast<long long>(offBits), static_cast<long long>(file.size())));
+    }
     const PixelSpan pixels = PixelsOf(layout, offBits);
     const std::uint64_t stride = pixels.stride;
     if (pixels.end > file.size()) return PictureResult::Failure("file truncated: BMP pixel data incomplete");

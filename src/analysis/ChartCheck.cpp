@@ -27,6 +27,15 @@ constexpr PackedColour EdgeMarkerColour = MakeColour(0, 128, 0);
 constexpr PackedColour CornerMarkerColour = MakeColour(255, 0, 0);
 // Patches 20 to 23 are too dark for a meaningful greyness test; they are sampled only.
 constexpr int TestedGreyPatches = 20;
+// Over the light half of the tested wedge every sensor resolves each two steps; towards the dark
+// end a sensor's offset compresses the levels (real sides read their darkest six patches within
+// a level of each other), so there only the fall as a whole counts.
+constexpr int WedgeLightHalfEnd = TestedGreyPatches / 2;
+// A sensor's gain or a calibration's stretch changes the wedge's fall by far less than half, and
+// plain card does not fall at all. Taken from the reference, not from GWTolerance: the tolerance
+// says how grey a patch must be, and its most lenient setting would ask for more fall than any
+// wedge has.
+constexpr double WedgeShareOfReferenceFall = 0.5;
 
 // Differences and sums in 64 bits: corners of a degenerate frame can lie far outside the image.
 bool SidesDiffer(std::int64_t a, std::int64_t b) {
@@ -63,16 +72,22 @@ bool IsGrey(PackedColour colour, int tolerance) {
     return true;
 }
 
-bool WedgeFalls(const GreyPatchTable& table, int tolerance) {
+bool WedgeFalls(const GreyPatchTable& table, const WedgeReference& reference) {
     auto level = [&table](int i) {
         const PackedColour c = table[static_cast<std::size_t>(i)].measured;
         return (RedOf(c) + GreenOf(c) + BlueOf(c)) / 3;
     };
-    // Two steps apart, since the darkest tested neighbours may differ by less than a level; a
-    // stretch of plain card is flat over any number of steps.
-    for (int i = 2; i < TestedGreyPatches; ++i)
+    auto fallsEnough = [&](int last) {
+        const auto& light = reference[0];
+        const auto& dark = reference[static_cast<std::size_t>(last)];
+        const double referenceFall = (light[0] + light[1] + light[2] - dark[0] - dark[1] - dark[2]) / 3.0;
+        return level(0) - level(last) >= WedgeShareOfReferenceFall * referenceFall;
+    };
+    // Two steps apart, since neighbours may differ by less than a level; a stretch of plain card
+    // is flat over any number of steps.
+    for (int i = 2; i <= WedgeLightHalfEnd; ++i)
         if (level(i) >= level(i - 2)) return false;
-    return level(0) - level(TestedGreyPatches - 1) > 2 * tolerance;
+    return fallsEnough(WedgeLightHalfEnd) && fallsEnough(TestedGreyPatches - 1);
 }
 
 int ChartAnalysis::CheckIt8Scan(TChildImage* window, bool front) {
@@ -187,20 +202,21 @@ int ChartAnalysis::CheckGreyWedge() {
     if (window == nullptr) return -1;
     GreyPatchTable& table = GreyPatches();
     SampleGreyWedge(*window, table);
-    return WedgeIsGrey(table, c_.gwTolerance) ? 0 : -1;
+    return WedgeIsGrey(table, c_.gwTolerance, c_.referenceGreys) ? 0 : -1;
 }
 
-bool WedgeIsGrey(const GreyPatchTable& table, int tolerance) {
+bool WedgeIsGrey(const GreyPatchTable& table, int tolerance, const WedgeReference& reference) {
     for (int i = 0; i < TestedGreyPatches; ++i) {
         if (!calvix::IsGrey(table[static_cast<std::size_t>(i)].measured, tolerance)) return false;
     }
     // Grey patch by patch is not enough: a box found a raster row short (blur and noise can end
     // the walk down a side line early) puts every sample on the plain card above the wedge, which
     // is grey throughout, and the tables would then be built from one grey. A wedge must fall.
-    return WedgeFalls(table, tolerance);
+    return WedgeFalls(table, reference);
 }
 
-int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance) {
+int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance,
+                 const WedgeReference& reference) {
     for (int s = SlotUpperRight; s <= SlotLowerRight; ++s) {
         const Point p = slots[static_cast<std::size_t>(s)];
         if (p.x < 0 || p.y < 0) return ChartCornersNotFound;
@@ -211,7 +227,7 @@ int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, i
     if (geometry != 0) return geometry;
     GreyPatchTable table{};
     SampleGreyWedge(picture, slots, RasterGeometry::FromCorners(slots), table);
-    return WedgeIsGrey(table, tolerance) ? 0 : ChartGreyWedgeFailed;
+    return WedgeIsGrey(table, tolerance, reference) ? 0 : ChartGreyWedgeFailed;
 }
 
 }  // namespace calvix

@@ -43,16 +43,22 @@ std::string HelperFilePath(const std::string& folder, bool front);
 // Every channel within tolerance of the truncated mean of the three.
 bool IsGrey(PackedColour colour, int tolerance);
 
-// The tested patches of a sampled wedge get darker from GS0 on: each darker than the one two
-// before it, and GS0 lighter than the last tested patch by more than twice the tolerance.
-bool WedgeFalls(const GreyPatchTable& table, int tolerance);
+// The reference's greys GS0..GS23, red, green, blue on a 0-255 scale (as the reference conversion
+// gives them).
+using WedgeReference = std::array<std::array<float, 3>, GreyPatchCount>;
+
+// The tested patches of a sampled wedge get darker from GS0 on: over the light half (GS0 to
+// GS10) each darker than the one two before it, and from GS0 to GS10 and to GS19 falling by at
+// least half as many levels as the reference's greys fall there.
+bool WedgeFalls(const GreyPatchTable& table, const WedgeReference& reference);
 
 // Every tested patch grey within the tolerance, and the wedge falling (above).
-bool WedgeIsGrey(const GreyPatchTable& table, int tolerance);
+bool WedgeIsGrey(const GreyPatchTable& table, int tolerance, const WedgeReference& reference);
 
 // The chart check on given corners and picture, as the wizard's check decides: 0, or the codes
 // of CheckIt8Scan. Touches no window and not the run's grey table, so a view can ask it.
-int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance);
+int CheckChartAt(const ScanBitmap& picture, const std::array<Point, 5>& slots, int tolerance,
+                 const WedgeReference& reference);
 
 // "Set" serves every window that holds a picture, also after its corners were set once: a
 // corner set by mistake must stay correctable (only "Set auto" serves once per run).
@@ -76,6 +82,8 @@ struct ChartContext {
     // Read at each use, so a changed setting takes effect at the next check.
     const std::int32_t& gwTolerance;
     const std::int32_t& blackThreshold;
+    // What the grey wedge is held to: the reference in use, read at each check.
+    const WedgeReference& referenceGreys;
     // The main window's count of open image windows, raised for each helper window; none when
     // the caller keeps no count (headless tools).
     int* imageCount = nullptr;

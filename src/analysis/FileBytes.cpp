@@ -59,8 +59,10 @@ bool ReadFileBytes(const std::string& path, ImageBytes& bytes, std::string& erro
             ok = false;
         } else if (!ok) {
             error = "cannot read '" + path + "'";
-        } else if (needed > maxBytes || (needed == 0 && size > maxBytes)) {
-            // Known from the header or the file's size: refused before the rest is read.
+        } else if ((needed > maxBytes && !(sized && size <= maxBytes)) || (needed == 0 && size > maxBytes)) {
+            // Known from the header or the file's size: refused before the rest is read. A file
+            // within the bound is read whole even when its header claims more, so the decoder can
+            // name what the header gets wrong instead of calling a small file too large.
             error = tooLarge;
             ok = false;
         } else {

@@ -13,6 +13,7 @@
 #include "assistant/AssistantHost.h"
 #include "assistant/assistent.h"
 #include "it8ref/It8Ref.h"
+#include "it8ref/ReferenceGrey.h"
 #include "scanner/DynamicLibrary.h"
 #include "scanner/EthernetCmd.h"
 #include "scanner/Twain.h"
@@ -105,7 +106,7 @@ void TMainFormular::CreateAppStrings() {
 void TMainFormular::CreateSubsystems() {
     referenceLoader_ = std::make_unique<ReferenceLoader>(It8Reference(), *referenceOptions_, ports_.desktop, *appStrings_);
     chart_ = std::make_unique<ChartAnalysis>(ChartContext{*images_, *this, ports_.desktop, *appStrings_, controls,
-                                                          appDataFolder_, GWTolerance, BlackThreshold});
+                                                          appDataFolder_, GWTolerance, BlackThreshold, ReferenceGreyTable});
     CreateTwain();
 }
 

@@ -79,7 +79,8 @@ void TMainFormular::MeasureQualityPage(const QualityInputs& inputs) {
     } else if (inputs.window == nullptr || !inputs.cornersValid || inputs.picture == nullptr) {
         // A window without its unmarked picture (the helper image) shows only marks to measure.
         qualityPage_ = EmptyQualityPage(textBase, QualityText(textBase, QualityTextNoChart));
-    } else if (const int check = CheckChartAt(*inputs.picture, inputs.corners, inputs.gwTolerance); check != 0) {
+    } else if (const int check = CheckChartAt(*inputs.picture, inputs.corners, inputs.gwTolerance, ReferenceGreyTable);
+               check != 0) {
         // What the wizard refuses to calibrate from is not graded either.
         qualityPage_ = EmptyQualityPage(textBase, RefusedChartText(textBase, check));
     } else {

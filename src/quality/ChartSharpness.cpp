@@ -79,10 +79,11 @@ EdgeWindows PlanSide(const BoxCorners& corners, ChartSide side) {
     return windows;
 }
 
-// The two sides of one direction into its figures; slope gets the mean green edge slope.
-void Combine(const std::array<SideSharpness, ChartSideCount>& sides, ChartSide first, ChartSide second,
-             DirectionSharpness& d, double& slope) {
-    std::array<int, SfrChannelCount> count50{}, count10{};
+}  // namespace
+
+void CombineSides(const std::array<SideSharpness, ChartSideCount>& sides, ChartSide first, ChartSide second,
+                  DirectionSharpness& d, double& slope) {
+    std::array<int, SfrChannelCount> count50{}, count10{}, above10{};
     std::array<double, SfrChannelCount> sum50{}, sum10{};
     double red = 0.0, blue = 0.0, slopes = 0.0;
     const EdgeStatus order[] = {EdgeStatus::TooStraight, EdgeStatus::TooSteep, EdgeStatus::NoEdge, EdgeStatus::BadRegion};
@@ -99,7 +100,9 @@ void Combine(const std::array<SideSharpness, ChartSideCount>& sides, ChartSide f
         ++d.sides;
         for (std::size_t c = 0; c < SfrChannelCount; ++c) {
             if (e.channel[c].mtf50) sum50[c] += *e.channel[c].mtf50, ++count50[c];
-            if (e.channel[c].mtf10) sum10[c] += *e.channel[c].mtf10, ++count10[c];
+            const ChannelSfr& channel = e.channel[c];
+            if (channel.mtf10) sum10[c] += *channel.mtf10, ++count10[c];
+            else if (!channel.mtf.empty() && channel.mtf.back().frequency >= kNyquist) ++above10[c];
         }
         red += e.channel[SfrRed].position - e.channel[SfrGreen].position;
         blue += e.channel[SfrBlue].position - e.channel[SfrGreen].position;
@@ -109,15 +112,16 @@ void Combine(const std::array<SideSharpness, ChartSideCount>& sides, ChartSide f
     d.status = EdgeStatus::Measured;
     for (std::size_t c = 0; c < SfrChannelCount; ++c) {
         if (count50[c] > 0) d.mtf50[c] = sum50[c] / count50[c];
-        if (count10[c] > 0) d.mtf10[c] = sum10[c] / count10[c];
+        // A curve that stays above 10 % up to the Nyquist frequency resolves at least that much:
+        // beside a side that falls, it counts as the Nyquist frequency (the mean is then a lower
+        // bound) rather than leaving the blurrier side's figure alone to lower the efficiency.
+        if (count10[c] > 0) d.mtf10[c] = (sum10[c] + above10[c] * kNyquist) / (count10[c] + above10[c]);
         d.samplingEfficiency[c] = d.mtf10[c] ? std::min(100.0, *d.mtf10[c] / kNyquist * 100.0) : 100.0;
     }
     d.redShift = red / d.sides;
     d.blueShift = blue / d.sides;
     slope = slopes / d.sides;
 }
-
-}  // namespace
 
 ChartSharpnessResult MeasureChartSharpness(const ScanBitmap& image, const BoxCorners& corners,
                                            const ChartSharpnessSettings& settings) {
@@ -133,8 +137,8 @@ ChartSharpnessResult MeasureChartSharpness(const ScanBitmap& image, const BoxCor
         side.edge = MeasureSlantedEdge(image, side.windows, settings.edge);
     }
     double n = 0.0, m = 0.0;  // dx/dy of the side edges, dy/dx of the top and bottom
-    Combine(result.sides, ChartSide::Left, ChartSide::Right, result.horizontal, n);
-    Combine(result.sides, ChartSide::Top, ChartSide::Bottom, result.vertical, m);
+    CombineSides(result.sides, ChartSide::Left, ChartSide::Right, result.horizontal, n);
+    CombineSides(result.sides, ChartSide::Top, ChartSide::Bottom, result.vertical, m);
     if (result.horizontal.status == EdgeStatus::Measured && result.vertical.status == EdgeStatus::Measured) {
         // A slanted edge moved by (dx, dy) shows dx - n dy across a side and dy - m dx across the
         // top or bottom: at a few degrees that mix is a few hundredths of a pixel, so it is undone.

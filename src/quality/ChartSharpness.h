@@ -36,6 +36,9 @@ struct DirectionSharpness {
     // Per channel (red, green, blue, luminance), in cycles per pixel, mean of the measured sides.
     std::array<std::optional<double>, SfrChannelCount> mtf50{};
     std::array<std::optional<double>, SfrChannelCount> mtf10{};
+    // Beside a side that falls to 10 %, one whose curve stays above it up to the Nyquist frequency
+    // counts as that frequency in the MTF10 mean, which is then a lower bound; with both sides so,
+    // the MTF10 stays empty.
     // MTF10 as a share of the Nyquist frequency (0.5 cycles per pixel), in percent; capped at 100
     // as the digitisation guidelines grade it, also when the curve stays above 10 % throughout.
     std::array<std::optional<double>, SfrChannelCount> samplingEfficiency{};
@@ -49,6 +52,11 @@ struct ChartSharpnessResult {
     DirectionSharpness vertical;
     std::array<SideSharpness, ChartSideCount> sides{};  // by ChartSide
 };
+
+// The two sides of one direction into its figures, from the sides that measured; slope gets their
+// mean green edge slope.
+void CombineSides(const std::array<SideSharpness, ChartSideCount>& sides, ChartSide first, ChartSide second,
+                  DirectionSharpness& direction, double& slope);
 
 // Box corners by the middle of the line: top-left, top-right, bottom-left, bottom-right.
 using BoxCorners = std::array<std::array<double, 2>, 4>;

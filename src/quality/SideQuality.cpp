@@ -82,6 +82,8 @@ bool MeasureSideQuality(const SideQualityInput& input, SideQuality* quality, std
     if (input.blankPage != nullptr) {
         UniformityOptions options = input.uniformity;
         if (q.sampling.figures) options.ppi = 0.5 * (q.sampling.figures->ppiX + q.sampling.figures->ppiY);
+        options.chartWidth = chart.Width();
+        options.chartHeight = chart.Height();
         UniformityFigures page;
         if (!MeasureUniformity(*input.blankPage, input.decode, options, &page, &q.uniformity.error)) {
         } else if (std::abs(page.maxDeviationPercent) > kMaxBlankDeviationPercent) {

@@ -1,8 +1,11 @@
 // Uniformity: square means of the raw levels, decoded once per square. A page whose levels sit at
 // the ends of the 8-bit range is refused rather than measured: a sheet brighter than the white a
 // calibrated scanner's tables reach reads 255 all over, and its fall-off vanishes into the clip.
+// So is a page that is not blank, or not scanned as the chart was: its figures would describe the
+// sheet, not the light.
 #include "quality/Uniformity.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -35,7 +38,18 @@ double SquareLuminance(const ScanBitmap& page, const PixelDecoder& decode, int l
     return RelativeLuminance(decode(sum[0] / n, sum[1] / n, sum[2] / n));
 }
 
+// How far a blank page may stray from a smooth field that darkens away from its centre, in percent
+// of its mean: neighbouring cells differ by at most this, and no square is lighter than the centre
+// by more. The strongest fall-off a lamp leaves (half the light lost at the corners) changes by
+// about 1.2 % from one 2 mm cell to the next, paper and noise by a few tenths; a mark, a printed
+// square or a sheet's edge changes by its whole contrast.
+constexpr double kBlankTolerancePercent = 5.0;
+
 double LossPercent(double y, double centre) { return 100.0 * (1.0 - y / centre); }
+
+// Share of pixels at the clip, rounded up to a tenth, so that a share above the limit never
+// prints as the limit itself.
+double ClippedSharePercent(long clipped, double pixels) { return std::ceil(1000.0 * clipped / pixels) / 10.0; }
 
 }  // namespace
 
@@ -57,6 +71,13 @@ bool MeasureUniformity(const ScanBitmap& page, const PixelDecoder& decode, const
         *error = "uniformity cell is smaller than a pixel";
         return false;
     }
+    if (options.chartWidth > 0 && (page.Width() != options.chartWidth || page.Height() != options.chartHeight)) {
+        char text[200];
+        std::snprintf(text, sizeof text, "the blank page is %d x %d pixels, the chart's scan %d x %d: scan the blank sheet "
+                      "as the chart was scanned", page.Width(), page.Height(), options.chartWidth, options.chartHeight);
+        *error = text;
+        return false;
+    }
     result.columns = (page.Width() - 2 * border) / cell;
     result.rows = (page.Height() - 2 * border) / cell;
     if (result.columns < 3 || result.rows < 3) {
@@ -71,16 +92,6 @@ bool MeasureUniformity(const ScanBitmap& page, const PixelDecoder& decode, const
         *error = "the centre of the blank page decodes to black";
         return false;
     }
-    const std::array<std::array<int, 2>, 4> corners{{{border, border}, {right, border}, {border, bottom}, {right, bottom}}};
-    for (std::size_t i = 0; i < 4; ++i) {
-        result.cornerLossPercent[i] = LossPercent(SquareLuminance(page, decode, corners[i][0], corners[i][1], cell), centre);
-        result.meanCornerLossPercent += result.cornerLossPercent[i] / 4.0;
-    }
-    result.edgeLossXPercent = (LossPercent(SquareLuminance(page, decode, border, cy, cell), centre) +
-                               LossPercent(SquareLuminance(page, decode, right, cy, cell), centre)) / 2.0;
-    result.edgeLossYPercent = (LossPercent(SquareLuminance(page, decode, cx, border, cell), centre) +
-                               LossPercent(SquareLuminance(page, decode, cx, bottom, cell), centre)) / 2.0;
-
     std::vector<double> luminance(static_cast<std::size_t>(result.columns) * static_cast<std::size_t>(result.rows));
     double sum = 0.0;
     long clipped = 0;
@@ -94,16 +105,58 @@ bool MeasureUniformity(const ScanBitmap& page, const PixelDecoder& decode, const
     if (clipped > kMaxClippedShare * pixels) {
         char text[240];
         std::snprintf(text, sizeof text,
-                      "the blank page lies at the scanner's clip (%.0f %% of its pixels at 0 or 255 in a channel), "
+                      "the blank page lies at the scanner's clip (%.1f %% of its pixels at 0 or 255 in a channel), "
                       "so its fall-off cannot be seen: scan a sheet a little darker than the white the tables reach, "
-                      "such as light grey card", 100.0 * clipped / pixels);
+                      "such as light grey card", ClippedSharePercent(clipped, pixels));
         *error = text;
         return false;
     }
     result.pageMeanY = sum / static_cast<double>(luminance.size());
+    auto cellY = [&](int column, int row) {
+        return luminance[static_cast<std::size_t>(row) * static_cast<std::size_t>(result.columns) + static_cast<std::size_t>(column)];
+    };
     for (int row = 0; row < result.rows; ++row)
         for (int column = 0; column < result.columns; ++column) {
-            const double y = luminance[static_cast<std::size_t>(row) * static_cast<std::size_t>(result.columns) + static_cast<std::size_t>(column)];
+            const double y = cellY(column, row);
+            const double step = 100.0 * std::max(column > 0 ? std::abs(y - cellY(column - 1, row)) : 0.0,
+                                                 row > 0 ? std::abs(y - cellY(column, row - 1)) : 0.0) / result.pageMeanY;
+            if (step <= kBlankTolerancePercent) continue;
+            char text[280];
+            std::snprintf(text, sizeof text, "the blank page is not blank: the cell at %.0f, %.0f px differs from its "
+                          "neighbour by %.1f %% of the page's mean, a blank sheet's light by at most %.0f %%",
+                          border + column * cell + (cell - 1) / 2.0, border + row * cell + (cell - 1) / 2.0, step,
+                          kBlankTolerancePercent);
+            *error = text;
+            return false;
+        }
+
+    // Corners top-left, top-right, bottom-left, bottom-right, then the left, right, top and bottom
+    // edge midpoints. Within the tolerance a square lighter than the centre has lost no light.
+    const std::array<std::array<int, 2>, 8> squares{
+        {{border, border}, {right, border}, {border, bottom}, {right, bottom}, {border, cy}, {right, cy}, {cx, border}, {cx, bottom}}};
+    static const char* const kSquareNames[] = {"top-left corner", "top-right corner", "bottom-left corner", "bottom-right corner",
+                                               "left edge",       "right edge",       "top edge",           "bottom edge"};
+    std::array<double, 8> loss{};
+    for (std::size_t i = 0; i < squares.size(); ++i) {
+        const double measured = LossPercent(SquareLuminance(page, decode, squares[i][0], squares[i][1], cell), centre);
+        if (measured < -kBlankTolerancePercent) {
+            char text[200];
+            std::snprintf(text, sizeof text, "the blank page is not blank: its %s is %.1f %% lighter than its centre, a "
+                          "blank sheet's at most %.0f %%", kSquareNames[i], -measured, kBlankTolerancePercent);
+            *error = text;
+            return false;
+        }
+        loss[i] = std::max(0.0, measured);
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        result.cornerLossPercent[i] = loss[i];
+        result.meanCornerLossPercent += loss[i] / 4.0;
+    }
+    result.edgeLossXPercent = (loss[4] + loss[5]) / 2.0;
+    result.edgeLossYPercent = (loss[6] + loss[7]) / 2.0;
+    for (int row = 0; row < result.rows; ++row)
+        for (int column = 0; column < result.columns; ++column) {
+            const double y = cellY(column, row);
             const double deviation = 100.0 * (y - result.pageMeanY) / result.pageMeanY;
             if (std::abs(deviation) <= std::abs(result.maxDeviationPercent)) continue;
             result.maxDeviationPercent = deviation;

@@ -19,6 +19,10 @@ struct UniformityOptions {
     double cellMm = 2.0;
     // A 0.5 mm frame (8 px) is left out: a real scan's outermost rows carry the page's edge.
     double borderMm = 0.5;
+    // The chart scan's size in pixels: a page of another size (another scan area, a sheet fed
+    // turned) was not scanned as the chart was. 0: not checked.
+    int chartWidth = 0;
+    int chartHeight = 0;
 };
 
 struct UniformityFigures {
@@ -39,14 +43,18 @@ struct UniformityFigures {
     double worstY = 0.0;
     // Light lost against the square at the image's centre, percent: the four corner squares
     // (top-left, top-right, bottom-left, bottom-right) inside the border, their mean, and the
-    // means of the left/right and of the top/bottom edge midpoints.
+    // means of the left/right and of the top/bottom edge midpoints. Never negative: a square
+    // lighter than the centre, within the blank page's tolerance, has lost none.
     std::array<double, 4> cornerLossPercent{};
     double meanCornerLossPercent = 0.0;
     double edgeLossXPercent = 0.0;
     double edgeLossYPercent = 0.0;
 };
 
-// False with the reason when the page is too small for the grid or a square decodes to black.
+// False with the reason when the page is too small for the grid, a square decodes to black, the
+// page lies at the clip, is not the chart scan's size, or is not blank: neighbouring cells differ
+// by more than 5 % of the page's mean, or a corner or edge square is lighter than the centre by
+// more than that.
 bool MeasureUniformity(const ScanBitmap& page, const PixelDecoder& decode, const UniformityOptions& options,
                        UniformityFigures* figures, std::string* error);
 

@@ -221,8 +221,8 @@ INSTANTIATE_TEST_SUITE_P(Indices, ColouredWedge,
                          ::testing::Values(WedgeCase{0, -1000}, WedgeCase{19, -1000}, WedgeCase{20, 0},
                                            WedgeCase{21, 0}, WedgeCase{23, 0}));
 
-// A wedge is grey and falls: GS i at level first - max(0, i - flat) * step, GS10 raised by bump;
-// the tolerance is 20.
+// A wedge is grey and falls: GS i at level first - max(0, i - flat) * step, GS10 raised by bump, below 0 at 0 or 1
+// by turns; held to the built-in reference's greys.
 TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
     const struct {
         int first, step, flat, bump;
@@ -230,17 +230,31 @@ TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
     } cases[] = {{240, 11, 0, 0, true},    // a wedge
                  {115, 0, 0, 0, false},    // plain card
                  {105, 8, 13, 0, false},   // card, then the darker half of the wedge
-                 {140, 2, 0, 0, false},    // 38 levels in all: under twice the tolerance
+                 {140, 2, 0, 0, false},    // 20 levels to GS10: under half the reference's fall
                  {240, 8, 0, 15, true},    // a step back up, less than the fall over two steps
-                 {240, 8, 0, 16, false}};  // back up to the level two steps before
+                 {240, 8, 0, 16, false},   // back up to the level two steps before
+                 // Half the reference's fall: 55.3 levels to GS10, 96.7 to GS19. A dark end at 0 or 1 passes.
+                 {240, 6, 0, 4, true},     // 56 to GS10
+                 {240, 6, 0, 5, false},    // 55
+                 {98, 10, 0, 0, true},     // 97 to GS19
+                 {97, 10, 0, 0, false},    // 96
+                 {240, 15, 0, 0, true}};   // GS16 to GS19 at 0, 1, 0, 1: an offset's compressed end, noise and all
     for (const auto& c : cases) {
         GreyPatchTable table{};
         for (int i = 0; i < GreyPatchCount; ++i) {
-            const int level = std::clamp(c.first - std::max(0, i - c.flat) * c.step + (i == 10 ? c.bump : 0), 0, 255);
+            const int fall = c.first - std::max(0, i - c.flat) * c.step + (i == 10 ? c.bump : 0);
+            const int level = fall <= 0 ? i % 2 : std::min(fall, 255);
             table[static_cast<std::size_t>(i)].measured = MakeColour(level, level, level);
         }
-        EXPECT_EQ(WedgeFalls(table, 20), c.falls) << c.first << " " << c.step << " " << c.flat << " " << c.bump;
+        EXPECT_EQ(WedgeFalls(table, DefaultReferenceGrey), c.falls) << c.first << " " << c.step << " " << c.flat << " " << c.bump;
     }
+}
+
+// The tolerance says how grey a patch must be, not how far the wedge falls.
+TEST(CheckIt8Scan, ARealChartPassesAtTheMostLenientTolerance) {
+    ChartRig rig;
+    rig.gwTolerance = 100;
+    EXPECT_EQ(rig.analysis.CheckIt8Scan(&rig.AddScan(RenderChart(Colours(), ShortPage()).image, true), true), 0);
 }
 
 TEST(CheckIt8Scan, RearCornersGoToTheRearScanWindow) {

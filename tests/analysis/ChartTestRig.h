@@ -12,6 +12,7 @@
 #include "app/Desktop.h"
 #include "app/FormStatus.h"
 #include "app/Strings.h"
+#include "it8ref/ReferenceGrey.h"
 
 #include <cstdint>
 #include <string>
@@ -91,7 +92,7 @@ public:
     std::int32_t gwTolerance = 20;
     std::int32_t blackThreshold = 25;
     ImageWindows windows{ImageServices{host, clock}};
-    ChartAnalysis analysis{ChartContext{windows, host, desktop, strings, controls, dataFolder, gwTolerance, blackThreshold, &imageCount}};
+    ChartAnalysis analysis{ChartContext{windows, host, desktop, strings, controls, dataFolder, gwTolerance, blackThreshold, DefaultReferenceGrey, &imageCount}};
 };
 
 }  // namespace calvix::test

@@ -7,6 +7,7 @@
 #include "analysis/It8frame.h"
 #include "quality/PatchNoise.h"
 #include "quality/SamplingRate.h"
+#include "quality/SideQuality.h"
 #include "quality/ToneResponse.h"
 #include "quality/Uniformity.h"
 #include "quality/WedgeLinearisation.h"
@@ -259,7 +260,56 @@ TEST(BlankPageClip, APageAtTheClipIsRefusedOneNearItIsMeasured) {
         UniformityFigures figures;
         std::string error;
         EXPECT_EQ(MeasureUniformity(RenderBlankPage(options), SrgbDecoder(), {}, &figures, &error), measured) << error;
-        EXPECT_EQ(error.find("the blank page lies at the scanner's clip (100 %") == 0, !measured) << error;
+        EXPECT_EQ(error.find("the blank page lies at the scanner's clip (100.0 %") == 0, !measured) << error;
+    }
+}
+
+// Blank pages refused, and their neighbours at each limit: 600 x 600 px (18 x 18 cells of 31 px) at level 230 through
+// a linear decoder; 3 x 3 cells from pixel (at, at) darker by block levels (11: 4.8 % of the mean, 12: 5.2 %), a
+// smooth rise by the share rise to the corners, pixels at 255 (1 % of the grid is 3113.64), a chart of another size.
+TEST(BlankPageRefusal, ANonBlankPageOrOneUnlikeTheChartIsRefused) {
+    const PixelDecoder linear = [](double r, double, double) {
+        return XyzToLab({WhiteD50.X * r / 255.0, 100.0 * r / 255.0, WhiteD50.Z * r / 255.0}, WhiteD50);
+    };
+    const struct {
+        int block, at;
+        double rise;
+        int clipped, chartWidth, chartHeight;
+        const char* refusal;  // the reason's start; none: measured
+    } cases[] = {{11, 39, 0.0, 0, 600, 600, nullptr},
+                 {12, 39, 0.0, 0, 600, 600, "the blank page is not blank: the cell at 54, 54 px differs from its neighbour by 5.2 %"},
+                 {150, 250, 0.0, 0, 600, 600, "the blank page is not blank: the cell at 271, 240 px"},
+                 {0, 0, 0.045, 0, 600, 600, nullptr},
+                 {0, 0, 0.06, 0, 600, 600, "the blank page is not blank: its top-left corner is 6.0 % lighter than its centre"},
+                 {0, 0, 0.0, 3113, 600, 600, nullptr},
+                 {0, 0, 0.0, 3114, 600, 600, "the blank page lies at the scanner's clip (1.1 % of its pixels"},
+                 {0, 0, 0.0, 0, 601, 600, "the blank page is 600 x 600 pixels, the chart's scan 601 x 600"},
+                 {0, 0, 0.0, 0, 600, 599, "the blank page is 600 x 600 pixels, the chart's scan 600 x 599"}};
+    for (const auto& c : cases) {
+        ScanBitmap page(600, 600), chart(c.chartWidth, c.chartHeight);
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 600; ++x) {
+                const double r2 = ((x - 299.5) * (x - 299.5) + (y - 299.5) * (y - 299.5)) / 152352.0;
+                const int dark = x >= c.at && x < c.at + 93 && y >= c.at && y < c.at + 93 ? c.block : 0;
+                std::fill_n(page.Row(y) + 3 * x, 3, static_cast<std::uint8_t>(std::lround((230.0 - dark) * (1.0 + c.rise * r2))));
+            }
+        for (int n = 0; n < c.clipped; ++n)  // spread over the cells, n / 324 px in from each one's corner
+            std::fill_n(page.Row(8 + n % 324 / 18 * 31 + n / 324) + 3 * (8 + n % 18 * 31 + n / 324), 3, std::uint8_t{255});
+        SideQuality q;
+        std::string error;
+        ASSERT_TRUE(MeasureSideQuality({&chart, {}, {}, {}, linear, "linear", &page}, &q, &error)) << error;
+        EXPECT_EQ(q.uniformity.figures.has_value(), c.refusal == nullptr) << q.uniformity.error;
+        EXPECT_EQ(q.uniformity.error.rfind(c.refusal != nullptr ? c.refusal : "", 0), 0u) << q.uniformity.error;
+        if (!q.uniformity.figures) continue;
+        // Light gained at the corners and edges, within the tolerance, is no light lost; the darker block's first
+        // cell strays most.
+        const UniformityFigures& f = *q.uniformity.figures;
+        if (c.rise > 0.0) {
+            EXPECT_EQ(f.meanCornerLossPercent + f.edgeLossXPercent + f.edgeLossYPercent, 0.0);
+        }
+        if (c.block > 0) {
+            EXPECT_EQ((std::array{f.worstX, f.worstY}), (std::array{54.0, 54.0}));
+        }
     }
 }
 

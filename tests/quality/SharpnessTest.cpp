@@ -172,6 +172,24 @@ TEST(ChartSharpness, AnEdgeWithAClippedSideIsRefused) {
     EXPECT_NE(edge.message.find("1 of 1 stretch(es) clipped"), std::string::npos) << edge.message;
 }
 
+// Beside a side falling to 10 % at 0.3 cy/px, one whose curve stays above it up to the Nyquist frequency counts as
+// 0.5; a curve that ends before it tells nothing.
+TEST(ChartSharpness, ASideThatNeverFallsTo10PercentCountsAsNyquist) {
+    for (const auto& [end, mtf10] : {std::pair{0.5, 0.4}, std::pair{0.49, 0.3}}) {
+        std::array<SideSharpness, ChartSideCount> sides{};
+        for (SideSharpness& side : sides) {
+            side.edge.status = EdgeStatus::Measured;
+            for (ChannelSfr& channel : side.edge.channel) channel.mtf = {{0.0, 1.0}, {end, 0.5}};
+        }
+        for (ChannelSfr& channel : sides[0].edge.channel) channel.mtf10 = 0.3;
+        DirectionSharpness d;
+        double slope = 0.0;
+        CombineSides(sides, ChartSide::Left, ChartSide::Right, d, slope);
+        EXPECT_NEAR(d.mtf10[SfrLuminance].value_or(0.0), mtf10, 1e-12) << end;
+        EXPECT_NEAR(d.samplingEfficiency[SfrLuminance].value_or(0.0), 200.0 * mtf10, 1e-9) << end;
+    }
+}
+
 // A point-sampled Gaussian edge x = x0 + slope * y from 0.2 to 0.8 in linear light, which the
 // bytes hold one to one; a weak step of 0.06 from weakX on, and rows from flatFrom on uniform.
 struct EdgeScene {

@@ -275,7 +275,7 @@ TEST_F(VerifyEndToEndTest, EveryOpticFigureThroughTheLutIsTheTruth) {
     ASSERT_EQ(RunProgram({emulatorTool, "feed", "--chart-on", "front", "--it8", kR1, "--rotate", "0.4"}, dir_.Path()).exitCode, 0);
     ASSERT_EQ(RunProgram({emulatorTool, "feed", "--blank"}, dir_.Path()).exitCode, 0);
     const ProgramResult white = Verify({"--uniformity", "--no-history", "--report", dir_.File("white.pdf")});
-    EXPECT_NE(white.out.find("not measured: the blank page lies at the scanner's clip (100 %"), std::string::npos) << white.out;
+    EXPECT_NE(white.out.find("not measured: the blank page lies at the scanner's clip (100.0 %"), std::string::npos) << white.out;
     EXPECT_EQ(emulator.Stop(), 0);
 }
 

@@ -216,7 +216,7 @@ SideReport AnalyseSide(Session& session, const AnalyzeOptions& options, const st
 
     ChartAnalysis chart(ChartContext{session.windows, session.host, session.desktop, session.strings,
                                      session.controls, session.dataFolder, session.gwTolerance,
-                                     session.blackThreshold});
+                                     session.blackThreshold, ReferenceGreyTable});
     const std::size_t shownBefore = session.desktop.messages.size();
     side.code = chart.CheckIt8Scan(&scan, front);
     for (std::size_t i = shownBefore; i < session.desktop.messages.size(); ++i) {

@@ -81,7 +81,7 @@ SideResult MeasureSide(const ScanBitmap* scan, const std::string& scanPath, bool
     }
 
     ChartAnalysis chart(ChartContext{windows, host, desktop, strings, controls, context.workFolder, gwTolerance,
-                                     blackThreshold});
+                                     blackThreshold, context.referenceGreys});
     side.chartCode = chart.CheckIt8Scan(&window, front);
     for (const HeadlessDesktop::Message& message : desktop.messages) side.messages.push_back(message.text);
     side.corners = {window.cornerSlots[SlotUpperLeft], window.cornerSlots[SlotUpperRight],

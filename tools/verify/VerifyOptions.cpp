@@ -101,6 +101,11 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
         return ExitUsage;
     }
     options.offline = offlineOption->count() > 0;
+    if (options.offline && options.uniformity) {
+        std::fprintf(stderr, "calvix-verify: --uniformity scans a blank sheet on a scanner; with --offline give the "
+                             "blank page's scan as --uniformity-page FRONT.bmp [REAR.bmp]\n");
+        return ExitUsage;
+    }
     if (blankOption->count() > 0) {
         if (!options.offline) {
             std::fprintf(stderr, "calvix-verify: --uniformity-page goes with --offline (a scanner takes --uniformity)\n");
