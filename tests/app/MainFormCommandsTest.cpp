@@ -151,8 +151,7 @@ TEST_F(MainFormCommandsTest, WizardHelpOpensThePageInView) {
     EXPECT_TRUE(desktop.helpShown.at(0).helpFile.ends_with("/Calvix_fr.chm"));
 }
 
-// The window within the screen's free area; the tool panel a third of it within its bounds,
-// widened to its tabs but leaving the image area its room.
+// The window within the screen's free area; the tool panel a third of it, within bounds, widened to its tabs.
 TEST(MainWindowLayoutTest, WindowWithinTheScreenAndPanelByShare) {
     const struct {
         int freeWidth, freeHeight;

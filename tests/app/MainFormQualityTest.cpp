@@ -132,8 +132,7 @@ TEST_F(MainFormQualityTest, AStraightChartSaysSoAndAWindowWithoutChartClears) {
     EXPECT_EQ(efficiency->value, "edge too straight");  // once for both directions
     const int revision = form->QualityPage().revision;
     EXPECT_EQ(form->QualityPage().revision, revision);  // nothing changed: not measured again
-    // What was measured: the file as loaded, the bypass scan, or that scan through the side's new
-    // tables (a quarter darker).
+    // What was measured: the file, the bypass scan, or that scan through the side's new (darker) tables.
     EXPECT_EQ(form->QualityPage().measured, "Measured: the file as loaded");
     const double asLoaded = form->QualityFigures()->tone.figures->measuredL[0];
     chart.bypassScan = true;
@@ -177,20 +176,13 @@ TEST_F(MainFormQualityTest, AChartTheCheckRefusesIsNotGraded) {
     RenderOptions options;
     options.rotationDegrees = 180.0;
     TChildImage& chart = OpenChart(options);
-    ASSERT_EQ(form->CheckIt8Scan(&chart, true), ChartGreyWedgeFailed);
-    ASSERT_TRUE(chart.cornersValid);
+    ASSERT_TRUE(form->CheckIt8Scan(&chart, true) == ChartGreyWedgeFailed && chart.cornersValid);
     EXPECT_TRUE(form->QualityPage().rows.empty() && !form->QualityFigures());
     EXPECT_EQ(form->QualityPage().hint,
               "Not graded, the chart check refuses this chart: grey wedge not found! Check orientation of IT8 chart!");
 }
 
-// Only a point between two digits is a decimal point.
-TEST(QualityDecimals, CommaOnlyBetweenDigits) {
-    EXPECT_EQ(LocalDecimals("0.5 / 12.25 (GS1.) 1.x .5 a.b", TextBaseGerman), "0,5 / 12,25 (GS1.) 1.x .5 a.b");
-}
-
-// raw = 4 x the bypass value, each channel by its own table (as scanned, inverted, half); a mean
-// between two levels is taken in proportion, values beyond 255 are clamped.
+// Each channel by its table (raw = 4 x bypass); a mean between two levels in proportion, beyond 255 clamped.
 TEST(QualityThroughTables, EachChannelByItsTableInProportion) {
     ChannelTables t;
     for (std::size_t i = 0; i < t[0].size(); ++i)
@@ -204,10 +196,10 @@ TEST(QualityThroughTables, EachChannelByItsTableInProportion) {
     }
 }
 
-// The page's cells from given figures: "-" where a standard sets no limit, also where its weaker
-// levels are blank; an MTF50 above Nyquist is marked and leaves sampling efficiency ungraded;
-// MTF10 is the luminance one that efficiency follows from; numbers as the language writes them.
+// The cells: "-" where a standard sets no limit (also below a blank weaker level); an MTF50 beyond Nyquist
+// marked, efficiency then ungraded; MTF10 in luminance, as efficiency; decimals only between digits.
 TEST(QualityCells, ShowWhatTheStandardsAndTheMethodAllow) {
+    EXPECT_EQ(LocalDecimals("0.5 / 12.25 (GS1.) 1.x .5 a.b", TextBaseGerman), "0,5 / 12,25 (GS1.) 1.x .5 a.b");
     const struct {
         double colourMean, mtf50;
         int textBase;
@@ -225,15 +217,11 @@ TEST(QualityCells, ShowWhatTheStandardsAndTheMethodAllow) {
     };
     for (const auto& c : cases) {
         quality::SideQuality side;
-        side.colour.figures.patches = 264;
-        side.colour.figures.mean = c.colourMean;
+        side.colour.figures.patches = 264, side.colour.figures.mean = c.colourMean;
         side.sampling.figures = quality::SamplingRateFigures{400.0, 399.5};
         for (DirectionSharpness* d : {&side.sharpness.horizontal, &side.sharpness.vertical}) {
-            d->status = EdgeStatus::Measured;
-            d->mtf50[SfrGreen] = c.mtf50;
-            d->mtf10[SfrGreen] = 0.337;
-            d->mtf10[SfrLuminance] = 0.325;
-            d->samplingEfficiency[SfrLuminance] = 65.0;
+            d->status = EdgeStatus::Measured, d->mtf50[SfrGreen] = c.mtf50, d->mtf10[SfrGreen] = 0.337;
+            d->mtf10[SfrLuminance] = 0.325, d->samplingEfficiency[SfrLuminance] = 65.0;
         }
         side.grades = quality::GradeFigures(GradedOnPage(side));
         const QualityPageState page = QualityPageOf(side, "sRGB", c.textBase);

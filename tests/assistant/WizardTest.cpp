@@ -404,8 +404,7 @@ TEST_F(WizardTest, AbortOnAFinishedRunAsksBeforeDiscardingTheCalibration) {
         closeBox ? w.CloseBoxClick() : w.ButtonAbortClick();
         EXPECT_EQ(desktop.messages.size() == 1 && desktop.messages[0].buttons == MessageButtons::YesNo, finished);
         EXPECT_EQ(w.Closed() && host.closeRequested && !host.lutReady, !finished || answer == A::Yes) << closeBox;
-        wizard.reset();
-        std::filesystem::remove_all(dataFolder), std::filesystem::create_directories(dataFolder);
+        wizard.reset(), std::filesystem::remove_all(dataFolder), std::filesystem::create_directories(dataFolder);
     }
 }
 
