@@ -25,6 +25,7 @@ TEST(LanguageTest, LocalesMapToIdentifiersAndIdentifiersToBases) {
     }
     EXPECT_EQ(SelectorTextForLanguage(9), "English");
     EXPECT_EQ(SelectorTextForLanguage(0x0C07), "Deutsch");
+    EXPECT_EQ(SelectorTextForLanguage(0x040C), "Français");
 }
 
 TEST(LanguageTest, EveryTextExistsInAllThreeLanguagesAndFitsTheBuffer) {
