@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
 
 #include "TempDir.h"
 #include "TestData.h"
+#include "platform/StopSignals.h"
 
 namespace calvix::test {
 namespace {
@@ -86,6 +88,20 @@ TEST(ProgramEntryTest, AWrongTypedStoreValueReachesStageIAndExitsWithZero) {
     EXPECT_NE(r.output.find("[message box] Calvix: Invalid data type for 'ExpertMode'"), std::string::npos);
     // The failed start writes nothing back: the store keeps its bad value for the operator to see.
     EXPECT_NE(ReadFileText(dir.File("cfg/Zelmar GmbH/Calvix.reg")).find("\"ExpertMode\"=\"no\""), std::string::npos);
+}
+
+// Without SA_RESTART a stop signal ends the waiting call it lands in (a FIFO's open, a pipe's read).
+TEST(StopSignals, AreSeenAndDoNotRestartTheCallTheyInterrupt) {
+    InstallStopSignals();
+    EXPECT_FALSE(StopRequested());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        ASSERT_EQ(::sigaction(signal, nullptr, &action), 0);
+        EXPECT_TRUE(action.sa_handler != SIG_DFL && (action.sa_flags & SA_RESTART) == 0) << signal;
+    }
+    ::raise(SIGTERM);
+    EXPECT_TRUE(StopRequested());
+    std::signal(SIGINT, SIG_DFL), std::signal(SIGTERM, SIG_DFL);
 }
 
 }  // namespace

@@ -393,22 +393,18 @@ TEST_F(WizardTest, ClosingEndsTheRunInNormalModeOnlyAndFinishingAlwaysSetsBothFl
 
 // A finished run holds the measured tables: Abort and the close box ask before they go.
 TEST_F(WizardTest, AbortOnAFinishedRunAsksBeforeDiscardingTheCalibration) {
-    const struct {
-        bool finished, closeBox;
-        MessageAnswer answer;
-    } rows[] = {{true, false, MessageAnswer::Yes}, {true, true, MessageAnswer::No}, {false, false, MessageAnswer::No}};
-    for (const auto& row : rows) {
+    using A = MessageAnswer;
+    for (const auto& [finished, closeBox, answer] :
+         {std::tuple{true, false, A::Yes}, std::tuple{true, true, A::No}, std::tuple{false, false, A::No}}) {
         host = ScriptedHost{}, host.led = true, host.duplex = false;
-        desktop.messages.clear(), desktop.messageAnswers = {row.answer};
+        desktop.messages.clear(), desktop.messageAnswers = {answer};
         TFormAssistent& w = OpenReady();
         w.ButtonNextClick(), w.ButtonScanFrontClick();
-        if (row.finished) w.ButtonNextClick();
-        row.closeBox ? w.CloseBoxClick() : w.ButtonAbortClick();
-        EXPECT_EQ(desktop.messages.size() == 1 && desktop.messages[0].buttons == MessageButtons::YesNo, row.finished);
-        EXPECT_EQ(w.Closed() && host.closeRequested && !host.lutReady, !row.finished || row.answer == MessageAnswer::Yes)
-            << row.finished << row.closeBox;
-        wizard.reset();
-        std::filesystem::remove_all(dataFolder), std::filesystem::create_directories(dataFolder);
+        if (finished) w.ButtonNextClick();
+        closeBox ? w.CloseBoxClick() : w.ButtonAbortClick();
+        EXPECT_EQ(desktop.messages.size() == 1 && desktop.messages[0].buttons == MessageButtons::YesNo, finished);
+        EXPECT_EQ(w.Closed() && host.closeRequested && !host.lutReady, !finished || answer == A::Yes) << closeBox;
+        wizard.reset(), std::filesystem::remove_all(dataFolder), std::filesystem::create_directories(dataFolder);
     }
 }
 

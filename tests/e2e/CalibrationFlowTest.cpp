@@ -119,8 +119,7 @@ TEST_F(CalibrationFlowTest, TheProfileIsMadeThroughTheTablesTheLutHolds) {
     ASSERT_EQ(form->LoadReferenceByPath(CALVIX_TEST_DATA_DIR "/it8/odd_grey_order.txt"), 0);  // the tables fall
     form->Store();
     EXPECT_EQ(form->ProfilePatches(true)->colours.at(100).device, expected.colours[100].device);
-    CalibrationLut.Clear();  // nothing in the LUT describes the side: no profile
-    form->Store();
+    CalibrationLut.Clear(), form->Store();  // nothing in the LUT describes the side: no profile
     EXPECT_FALSE(form->ProfilePatches(true));
 }
 

@@ -289,8 +289,7 @@ TEST_F(SessionFlowTest, RefusedCalibrationModeOffersRetryAndQuitInEitherMode) {
         EXPECT_TRUE(form->Closed() && desktop.messages[1].buttons == MessageButtons::RetryQuit);
         EXPECT_EQ(Count("STA: TWAIN: DLL found!"), 2);
         EXPECT_TRUE(FlockNamedLock().TryAcquire("ZelmarHelvaneTraceMutex"));
-        form.reset();
-        std::filesystem::remove_all(DataFile(""));
+        form.reset(), std::filesystem::remove_all(DataFile(""));
     }
 }
 

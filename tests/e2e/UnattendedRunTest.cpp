@@ -42,10 +42,7 @@ TEST_P(UnattendedRunTest, EndsWithTheStatusOfTheStepThatDecidedIt) {
     ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
     const std::string front = dir.File("data/icc/Zelmar-Q71-Q71-000123-front.icc");
-    if (c.profileBlocked) {
-        std::filesystem::create_directories(front + ".new");
-        std::ofstream(front) << "old";
-    }
+    if (c.profileBlocked) std::filesystem::create_directories(front + ".new"), std::ofstream(front) << "old";
 
     std::vector<std::string> argv = {std::string(CALVIX_BIN_DIR) + "/calvix", "--unattended"};
     argv.insert(argv.end(), c.calvixArgs.begin(), c.calvixArgs.end());

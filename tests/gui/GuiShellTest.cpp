@@ -99,8 +99,7 @@ private slots:
             test::FakeClock clock;
             GuiShell shell;
             TMainFormular& core = shell.Build(MainFormPorts{shell.desktop, store, system, clock, nullptr, nullptr, ""});
-            core.TimerTimer();
-            shell.desktop.Splash()->close();
+            core.TimerTimer(), shell.desktop.Splash()->close();
             QCOMPARE(core.Closed(), !expert);
             core.Close();
         }

@@ -66,8 +66,7 @@ TEST_F(NestedTickTest, ARefusedUploadIsTriedAgainUntilStoredOrGivenUp) {
     for (const bool retry : {true, false}) {
         Open(false, [] { Scanner().uploadResult = 0; });
         desktop.messageAnswers = {retry ? MessageAnswer::Retry : MessageAnswer::Cancel};
-        form->scannerSerial = "SN7";
-        form->lutReady = form->closeRequested = true;
+        form->scannerSerial = "SN7", form->lutReady = form->closeRequested = true;
         form->TimerTimer();
         EXPECT_EQ(form->lutSent, retry);
         ASSERT_EQ(desktop.messages.size(), retry ? 2u : 1u);

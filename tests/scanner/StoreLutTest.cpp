@@ -83,17 +83,15 @@ TEST_F(StoreLutTest, OnlyAnUploadLeftWithoutAnswerMayHaveBeenStored) {
 
 // Offered a retry, every upload that did not store names its reason and asks Retry or Quit.
 TEST_F(StoreLutTest, AFailedUploadOfferedARetryNamesItsReasonAndKeepsTheAnswer) {
-    const struct {
-        std::uint32_t connect, upload;
-        const char* reason;
-    } cases[] = {{0, 0x11, "The scanner did not answer the upload (rcode 0x11, fcode 0x5); it may have stored the LUT."},
-                 {111, 0, "No connection to the scanner!"}};
-    for (const auto& c : cases) {
-        Scanner().connectResult = c.connect, Scanner().uploadResult = c.upload, Scanner().uploadWord = 5;
+    for (const auto& [connect, upload, reason] :
+         {std::tuple{0u, 0x11u,
+                     "The scanner did not answer the upload (rcode 0x11, fcode 0x5); it may have stored the LUT."},
+          std::tuple{111u, 0u, "No connection to the scanner!"}}) {
+        Scanner().connectResult = connect, Scanner().uploadResult = upload, Scanner().uploadWord = 5;
         desktop.messageAnswers = {MessageAnswer::Retry};
         MessageAnswer answer = MessageAnswer::Ok;
         storeLUT(*cmd, record, desktop, strings, &answer);
-        EXPECT_EQ(desktop.messages.back().text, strings.MsgErrSendingLUT.caption + "\n" + c.reason +
+        EXPECT_EQ(desktop.messages.back().text, strings.MsgErrSendingLUT.caption + "\n" + reason +
                                                     "\nSend it again? Quitting gives up the measured tables.");
     }
 }
