@@ -45,9 +45,7 @@ TEST(ProfileFiles, ANewProfileKeepsTheOneBeforeAndAFailureKeepsBoth) {
     EXPECT_FALSE(ReadWholeFile(folder + "/p.icc.previous", 1000));
     // Readers looking while profiles are replaced always find one.
     std::atomic<int> done{0}, missing{0};
-    std::thread reader([&, path = folder + "/p.icc"] {
-        for (struct stat st {}; !done;) missing += ::stat(path.c_str(), &st) != 0;
-    });
+    std::thread reader([&, p = folder + "/p.icc"] { for (struct stat st {}; !done;) missing += ::stat(p.c_str(), &st) != 0; });
     for (int i = 0; i < 300; ++i) EXPECT_TRUE(StoreProfile(folder, "p.icc", i < 299 ? first : second, error)) << error;
     done = 1;
     reader.join();
