@@ -232,13 +232,13 @@ TEST(WedgeFalls, AFlatOrRisingRunOfGreysIsNoWedge) {
                  {105, 8, 13, 0, false},   // card, then the darker half of the wedge
                  {140, 2, 0, 0, false},    // 20 levels to GS10: under half the reference's fall
                  {240, 8, 0, 15, true},    // a step back up, less than the fall over two steps
-                 {240, 8, 0, 16, false},   // back up to the level two steps before
                  // Half the reference's fall: 55.3 levels to GS10, 96.7 to GS19. A dark end at 0 or 1 passes.
                  {240, 6, 0, 4, true},     // 56 to GS10
                  {240, 6, 0, 5, false},    // 55
                  {98, 10, 0, 0, true},     // 97 to GS19
                  {97, 10, 0, 0, false},    // 96
-                 {240, 15, 0, 0, true}};   // GS16 to GS19 at 0, 1, 0, 1: an offset's compressed end, noise and all
+                 {240, 15, 0, 0, true},    // GS16 to GS19 at 0, 1, 0, 1: an offset's compressed end, noise and all
+                 {240, 8, 0, 16, false}};  // back up to the level two steps before
     for (const auto& c : cases) {
         GreyPatchTable table{};
         for (int i = 0; i < GreyPatchCount; ++i) {

@@ -1,7 +1,6 @@
 // Profiles made from one rendered scan and held against a second scan of the same sensor (other
 // noise, other placement): the emulator's chart colours are the truth. Also the profile as other
-// readers see it: Little CMS, and Argyll's iccdump and profcheck when they are installed; and
-// profile files as a careless or hostile user hands them over.
+// readers see it: Little CMS, and Argyll's iccdump and profcheck when they are installed.
 #include "profiling/ProfileBuilder.h"
 
 #include "ChartColours.h"
@@ -21,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,14 +59,12 @@ ChartMeasurement Scan(const Sensor& sensor, std::uint32_t seed, double rotation,
     for (int i = 0; i < 4; ++i)
         slots[order[i]] = {static_cast<int>(std::lround(chart.corners[i][0])), static_cast<int>(std::lround(chart.corners[i][1]))};
     ChartMeasurement m = MeasureChartPatches(chart.image, slots, Reference());
-    const Xyz white = m.greys.front().reference;
+    const Xyz w = m.greys.front().reference;
     for (auto* set : {&m.colours, &m.greys})
         for (PatchMeasurement& p : *set)
-            if (sensor.exactMatrix) {
-                const Xyz& r = p.reference;
-                p.device = {255 * std::cbrt(r.X / white.X), 255 * std::cbrt(r.Y / white.Y),
-                            255 * std::cbrt(r.Z / white.Z)};
-            }
+            if (sensor.exactMatrix)
+                p.device = {255 * std::cbrt(p.reference.X / w.X), 255 * std::cbrt(p.reference.Y / w.Y),
+                            255 * std::cbrt(p.reference.Z / w.Z)};
     return m;
 }
 
@@ -80,34 +76,21 @@ ProfileRequest Request(const ChartMeasurement& patches, int version) {
     return request;
 }
 
-// The PCS XYZ a profile reads for one device colour.
-cmsCIEXYZ ReadThrough(const IccProfile& profile, const std::array<std::uint8_t, 3>& rgb) {
-    cmsHPROFILE xyz = cmsCreateXYZProfile();
-    cmsHTRANSFORM t =
-        cmsCreateTransform(profile.Handle(), TYPE_RGB_8, xyz, TYPE_XYZ_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
-    cmsCIEXYZ out{};
-    cmsDoTransform(t, rgb.data(), &out, 1);
-    cmsDeleteTransform(t);
-    cmsCloseProfile(xyz);
-    return out;
-}
-
 struct AccuracyCase {
     const char* name;
     Sensor sensor;
     int version;
     double meanLimit;
     double p90Limit;
-    const char* kind;
 };
 
 // FADGI's four stars ask for a mean below 2 and a 90th percentile below 4; these are tighter.
 const AccuracyCase kAccuracy[] = {
-    {"crosstalk, noise 1.5, v4", {true, 1.1, 1.5}, 4, 1.5, 3.0, "shaper/table"},
-    {"crosstalk, noise 1.5, v2", {true, 1.1, 1.5}, 2, 1.5, 3.0, "shaper/table"},
-    {"no crosstalk, steep sensor", {false, 1.6, 1.0}, 4, 1.5, 3.0, "shaper/table"},
-    {"light patches clipped at 255", {true, 1.1, 1.5, 1.1}, 4, 1.5, 3.0, "shaper/table"},
-    {"a sensor a matrix describes", {false, 1.0, 0.0, 0.95, true}, 4, 0.6, 0.8, "shaper/matrix"},
+    {"crosstalk, noise 1.5, v4", {true, 1.1, 1.5}, 4, 1.5, 3.0},
+    {"crosstalk, noise 1.5, v2", {true, 1.1, 1.5}, 2, 1.5, 3.0},
+    {"no crosstalk, steep sensor", {false, 1.6, 1.0}, 4, 1.5, 3.0},
+    {"light patches clipped at 255", {true, 1.1, 1.5, 1.1}, 4, 1.5, 3.0},
+    {"a sensor a matrix describes (the table rejected)", {false, 1.0, 0.0, 0.95, true}, 4, 0.6, 0.8},
 };
 
 TEST(InputProfile, ReadsASecondScanOfTheSameSensorWithinTheLimits) {
@@ -116,24 +99,21 @@ TEST(InputProfile, ReadsASecondScanOfTheSameSensorWithinTheLimits) {
         std::string error;
         const std::optional<BuiltProfile> built = BuildInputProfile(Request(Scan(c.sensor, 3, 0.3, 0), c.version), error);
         ASSERT_TRUE(built) << error;
-        EXPECT_EQ(built->kind, c.kind);
-        // A table is kept only where it reads the chart clearly better; the matrix it falls back
-        // to holds the mean limit alone, also where clipped patches must stay out of its fit.
+        // A table only where it reads the chart clearly better; the matrix alone holds the limit, clipped patches left out.
+        EXPECT_EQ(built->kind, c.sensor.exactMatrix ? "shaper/matrix" : "shaper/table");
         if (built->kind == "shaper/table") {
             EXPECT_LT(built->fit.mean, 0.7 * built->matrixFit.mean);
         }
         EXPECT_LE(built->matrixFit.mean, c.meanLimit);
         const std::optional<IccProfile> profile = IccProfile::FromBytes(built->bytes, error);
         ASSERT_TRUE(profile) << error;
-        // Far from every patch (pure magenta) the table reads what the matrix reads.
         ProfileRequest matrixOnly = Request(Scan(c.sensor, 3, 0.3, 0), c.version);
         matrixOnly.allowTable = false;
         const std::optional<BuiltProfile> matrix = BuildInputProfile(matrixOnly, error);
         ASSERT_TRUE(matrix) << error;
-        const cmsCIEXYZ far = ReadThrough(*profile, {255, 0, 255});
-        const cmsCIEXYZ byMatrix = ReadThrough(*IccProfile::FromBytes(matrix->bytes, error), {255, 0, 255});
-        for (const auto& [got, want] : {std::pair{far.X, byMatrix.X}, {far.Y, byMatrix.Y}, {far.Z, byMatrix.Z}})
-            EXPECT_NEAR(got, want, 1e-3);
+        // Far from every patch (pure magenta) the table reads what the matrix reads.
+        const Lab far = RgbToLabTransform(*profile).Apply(255, 0, 255);
+        EXPECT_LT(DeltaE76(far, RgbToLabTransform(*IccProfile::FromBytes(matrix->bytes, error)).Apply(255, 0, 255)), 0.1);
         const ChartMeasurement second = Scan(c.sensor, 11, -0.4, 20);
         const ProfileFigures across = ProfileAccuracy(*profile, second.colours);
         EXPECT_LE(across.mean, c.meanLimit) << built->kind;
@@ -164,8 +144,7 @@ TEST(InputProfile, HeaderTagsAndVersionAsOtherReadersNeedThem) {
         EXPECT_EQ(profile->Description(), "Zelmar Q71 Q71-4711 front, 2026-12-09, reference R1");
         for (cmsTagSignature tag : {cmsSigCopyrightTag, cmsSigMediaWhitePointTag, cmsSigRedTRCTag, cmsSigBlueColorantTag})
             EXPECT_TRUE(cmsIsTag(h, tag));
-        // The fit's dictionary is a version 4 type.
-        EXPECT_EQ(cmsIsTag(h, cmsSigMetaTag) != 0, version == 4);
+        EXPECT_EQ(cmsIsTag(h, cmsSigMetaTag) != 0, version == 4);  // 'dict' is a version 4 type
         EXPECT_EQ(cmsIsTag(h, cmsSigAToB0Tag) != 0, built->kind == "shaper/table");
         const auto* white = static_cast<const cmsCIEXYZ*>(cmsReadTag(h, cmsSigMediaWhitePointTag));
         ASSERT_NE(white, nullptr);
@@ -208,8 +187,7 @@ Bytes Patched(Bytes bytes, std::size_t at, std::uint32_t value) {
     return bytes;
 }
 
-// Only a whole input-class RGB profile in a regular file is read; anything else is refused with
-// what is wrong with it.
+// Only a whole input-class RGB profile in a regular file is read; anything else is refused with what is wrong.
 TEST(IccProfileFile, RefusesWhatIsNotOneWholeInputProfileAndSaysWhat) {
     const std::string text = ReadWholeFile(CALVIX_TEST_DATA_DIR "/icc/seed-matrix-v4.icc", 1 << 20).value();
     const Bytes good(text.begin(), text.end());  // 568 bytes, 11 tags; the first, 'desc', at 264
@@ -244,8 +222,7 @@ TEST(IccProfileFile, RefusesWhatIsNotOneWholeInputProfileAndSaysWhat) {
         Bytes read;
         const std::optional<IccProfile> profile = IccProfile::FromFile(path, error, &read);
         const std::string said = profile ? profile->InputProfileProblem() : error;
-        EXPECT_NE(said.find(cases[i].says), std::string::npos) << said;
-        EXPECT_EQ(said.empty(), cases[i].says.empty()) << said;
+        EXPECT_TRUE(cases[i].says.empty() ? said.empty() : said.find(cases[i].says) != std::string::npos) << said;
         EXPECT_EQ(read, profile ? cases[i].bytes : Bytes());
     }
 }
@@ -266,12 +243,11 @@ TEST(InputProfile, ArgyllReadsItAndAgreesOnItsAccuracy) {
     const std::string text = ReadWholeFile(dir.File("dump.txt"), 1 << 20).value_or("");
     for (const char* tag : {"'desc'", "'cprt'", "'wtpt'", "'rTRC'", "'rXYZ'"}) EXPECT_NE(text.find(tag), std::string::npos) << tag;
     EXPECT_NE(text.find("Device Class = Input"), std::string::npos);
-    // Every tag is of a type version 2 defines (no 'dict', 'mluc', 'mAB '): a version 2 reader
-    // meets nothing it cannot read.
-    const std::set<std::string> v2Types = {"'desc'", "'text'", "'XYZ '", "'curv'", "'mft2'", "'sf32'"};
+    // Every tag is of a type version 2 defines (no 'dict', 'mluc', 'mAB ').
+    const std::string v2Types = "'desc' 'text' 'XYZ ' 'curv' 'mft2' 'sf32'";
     int tags = 0;
     for (std::size_t at = text.find("type     "); at != std::string::npos; at = text.find("type     ", at + 1), ++tags)
-        EXPECT_EQ(v2Types.count(text.substr(at + 9, 6)), 1u) << text.substr(at, 15);
+        EXPECT_NE(v2Types.find(text.substr(at + 9, 6)), std::string::npos) << text.substr(at, 15);
     EXPECT_GE(tags, 10);
 
     const std::string check = "profcheck -k " + dir.File("p.ti3") + " " + dir.File("p.icc") + " > " + dir.File("check.txt") + " 2>&1";

@@ -194,40 +194,28 @@ TEST(ChartSharpness, ASideThatNeverFallsTo10PercentCountsAsNyquist) {
 // bytes hold one to one; a weak step of 0.06 from weakX on, and rows from flatFrom on uniform.
 struct EdgeScene {
     int width, height;
-    double x0, slope, sigma;
-    double weakX = 1e9;
+    double x0, slope, sigma, weakX = 1e9;
     int flatFrom = 1 << 30;
 };
-
-const ChannelLinearisation& LinearBytes() {
-    static const ChannelLinearisation table = [] {
-        ChannelLinearisation t{};
-        for (std::size_t v = 0; v < 256; ++v) t[0][v] = t[1][v] = t[2][v] = static_cast<float>(v / 255.0);
-        return t;
-    }();
-    return table;
-}
 
 ScanBitmap Draw(const EdgeScene& s) {
     ScanBitmap image(s.width, s.height);
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x) {
             const double edge = y >= s.flatFrom ? 1.0 : 0.5 * std::erfc((s.x0 + s.slope * y - x) / (s.sigma * M_SQRT2));
-            const double light = 0.2 + 0.6 * edge + (x >= s.weakX ? 0.06 : 0.0);
-            std::memset(image.Row(y) + 3 * x, static_cast<int>(std::lround(255 * light)), 3);
+            std::memset(image.Row(y) + 3 * x, static_cast<int>(std::lround(255 * (0.2 + 0.6 * edge + (x >= s.weakX ? 0.06 : 0)))), 3);
         }
     return image;
 }
 
-struct LimitCase {
+// Each measured over the whole image; the window's half-width when measured, else part of the refusal.
+const struct LimitCase {
     const char* name;
-    EdgeScene scene;  // measured over the whole image
+    EdgeScene scene;
     EdgeStatus status;
-    int halfWidth;        // when measured
-    const char* message;  // part of the refusal
-};
-
-const LimitCase kLimits[] = {
+    int halfWidth;
+    const char* message;
+} kLimits[] = {
     {"sharp, 5 degrees, flush with the right and bottom borders", {80, 200, 40, 0.0875, 0.4}, EdgeStatus::Measured, 21, ""},
     {"16 lines along at 5 degrees, a room of 8 px", {40, 16, 9, 0.0875, 0.4}, EdgeStatus::Measured, 8, ""},
     {"15 lines along", {40, 15, 15, 0.0875, 0.4}, EdgeStatus::BadRegion, 0, "too small"},
@@ -240,13 +228,14 @@ const LimitCase kLimits[] = {
 };
 
 TEST(SlantedEdge, LimitsHoldAtTheirEdges) {
+    ChannelLinearisation linear{};
+    for (std::size_t v = 0; v < 256; ++v) linear[0][v] = linear[1][v] = linear[2][v] = static_cast<float>(v / 255.0);
     SlantedEdgeSettings settings;
-    settings.linearisation = &LinearBytes();
+    settings.linearisation = &linear;
     for (const LimitCase& c : kLimits) {
         SCOPED_TRACE(c.name);
         const EdgeScene& s = c.scene;
-        const SlantedEdgeResult r =
-            MeasureSlantedEdge(Draw(s), {0, 0, s.width, s.height}, EdgeOrientation::NearVertical, settings);
+        const auto r = MeasureSlantedEdge(Draw(s), {0, 0, s.width, s.height}, EdgeOrientation::NearVertical, settings);
         ASSERT_EQ(r.status, c.status) << r.message;
         EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
         if (r.status != EdgeStatus::Measured) continue;

@@ -290,15 +290,5 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
     EXPECT_EQ(ReportJsonPath("cert"), "cert.json");
 }
 
-// Offline there is no scanner to take a blank sheet from: --uniformity is a usage error there.
-TEST(VerifyOptions, UniformityWithOfflineIsAUsageError) {
-    for (const bool uniformity : {false, true}) {
-        std::string args[] = {"calvix-verify", "--reference", kR1, "--offline", "front.bmp", "--uniformity"};
-        char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), args[4].data(), args[5].data()};
-        VerifyOptions options;
-        EXPECT_EQ(ParseVerifyOptions(uniformity ? 6 : 5, argv, options), uniformity ? ExitUsage : -1);
-    }
-}
-
 }  // namespace
 }  // namespace calvix::verify

@@ -297,24 +297,23 @@ TEST_F(VerifyEndToEndTest, CommandLineAndScannerFailuresHaveTheirOwnStatus) {
 // Refused before anything is read or written: an empty path, an output that is one of the run's
 // inputs (by any name) or another output; and text quoted from a file is printed escaped.
 TEST_F(VerifyEndToEndTest, BadPathsAreRefusedAndFileTextIsPrintedEscaped) {
-    const TempDir& dir = dir_;
-    std::filesystem::create_directories(dir.File("out"));
-    WriteFileText(dir.File("front.bmp"), "the scan");
-    WriteFileText(dir.File("out/Help_front.bmp"), "a scan kept beside its helper");
-    WriteFileText(dir.File("r.json"), "a record");
-    WriteFileText(dir.File("bad.it8"), "IT8.7/2\nNUMBER_OF_FIELDS \x1b[2J\n");
-    ASSERT_EQ(::link(dir.File("front.bmp").c_str(), dir.File("alias.bmp").c_str()), 0);
-    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directories(dir_.File("out"));
+    WriteFileText(dir_.File("front.bmp"), "the scan");
+    WriteFileText(dir_.File("out/Help_front.bmp"), "a scan kept beside its helper");
+    WriteFileText(dir_.File("r.json"), "a record");
+    WriteFileText(dir_.File("bad.it8"), "IT8.7/2\nNUMBER_OF_FIELDS \x1b[2J\n");
+    ASSERT_EQ(::link(dir_.File("front.bmp").c_str(), dir_.File("alias.bmp").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
     // A run recorded under the name an earlier version gave the serial, with a clear-screen in it.
-    std::filesystem::create_directories(dir.File("data/Zelmar GmbH/Calvix/history"));
-    WriteFileText(dir.File("data/Zelmar GmbH/Calvix/history/Q71__1.jsonl"),
+    std::filesystem::create_directories(dir_.File("data/Zelmar GmbH/Calvix/history"));
+    WriteFileText(dir_.File("data/Zelmar GmbH/Calvix/history/Q71__1.jsonl"),
                   "{\"schema\":\"" + std::string(verify::HistorySchema) +
                       "\",\"verified_at\":\"\\u001b[2J\",\"serial\":\"Q71:\\n1\",\"verdict\":\"pass\",\"sides\":[]}\n");
     // "V" is an offline verification of @front.bmp, "v" calvix-verify alone, "A" calvix-analyze,
     // "Q" q71-render; "@x" is the file x in the test's folder and "-" an empty value.
     const std::string bin = std::string(CALVIX_BIN_DIR) + "/";
     const std::map<std::string, std::vector<std::string>> words{
-        {"V", {bin + "calvix-verify", "-r", kR1, "--offline", dir.File("front.bmp")}}, {"-", {""}},
+        {"V", {bin + "calvix-verify", "-r", kR1, "--offline", dir_.File("front.bmp")}}, {"-", {""}},
         {"v", {bin + "calvix-verify"}}, {"A", {bin + "calvix-analyze"}}, {"Q", {bin + "q71-render"}},
         {"R1", {kR1}}, {"S", {"Q71:\n1"}}};
     const struct {
@@ -324,22 +323,19 @@ TEST_F(VerifyEndToEndTest, BadPathsAreRefusedAndFileTextIsPrintedEscaped) {
     } cases[] = {
         {"V --report -", 2, "--report: the value is empty"},
         {"V --history -", 2, "--history: the value is empty"},
+        {"V --uniformity", 2, "give the blank page's scan as --uniformity-page"},  // no scanner to take a sheet from
         {"v -r R1 --offline @out/Help_front.bmp --keep @out", 2, "--keep (helper image)"},
-        // Another name of the same file (a hard link) is seen through by its inode.
-        {"V --report @alias.bmp", 2, "alias.bmp' is the input --offline"},
+        {"V --report @alias.bmp", 2, "alias.bmp' is the input --offline"},  // a hard link, seen through by its inode
         {"V --record @r.json --report @r.pdf", 2, "--report (its JSON) '"},
         {"A -o @out @out/Help_front.bmp", 2, "(helper image)"},
         {"A --ti3 - @front.bmp", 2, "--ti3: the value is empty"},
         {"A --ti3 @front.bmp @front.bmp", 2, "front.bmp' is the input FRONT"},
         {"Q --truth -", 2, "--truth: the value is empty"},
         {"Q -o @o.bmp --truth @o.bmp", 2, "is also the output -o"},
-        // A truth file in place of a FIFO is refused before the render, so no picture is left.
-        {"Q -o @o.bmp --truth @fifo", 1, "not a regular file"},
-        // A reference's own text quoted in a message reaches the terminal escaped.
-        {"A -r @bad.it8 @front.bmp", 3, "followed by '\\x1B[2J'"},
+        {"Q -o @o.bmp --truth @fifo", 1, "not a regular file"},  // refused before the render: no picture left
+        {"A -r @bad.it8 @front.bmp", 3, "followed by '\\x1B[2J'"},  // a reference's own text, escaped
         {"v -r @bad.it8 --offline @front.bmp", 3, "followed by '\\x1B[2J'"},
-        // Found under its earlier name, and printed with its newline and the ESC escaped.
-        {"v --history S", 0, "history of scanner Q71:\\x0A1: 1 run"},
+        {"v --history S", 0, "history of scanner Q71:\\x0A1: 1 run"},  // under its earlier name, escaped
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -348,16 +344,15 @@ TEST_F(VerifyEndToEndTest, BadPathsAreRefusedAndFileTextIsPrintedEscaped) {
         for (std::string word; line >> word;) {
             const auto known = words.find(word);
             if (known != words.end()) argv.insert(argv.end(), known->second.begin(), known->second.end());
-            else argv.push_back(word[0] == '@' ? dir.File(word.substr(1)) : word);
+            else argv.push_back(word[0] == '@' ? dir_.File(word.substr(1)) : word);
         }
-        const ProgramResult run = RunProgram(argv, dir.Path());
+        const ProgramResult run = RunProgram(argv, dir_.Path());
         EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
         EXPECT_NE((run.out + run.err).find(c.message), std::string::npos) << run.out << run.err;
         EXPECT_EQ((run.out + run.err).find('\x1b'), std::string::npos);
-        EXPECT_EQ(ReadFileText(dir.File("front.bmp")), "the scan");
-        EXPECT_EQ(ReadFileText(dir.File("out/Help_front.bmp")), "a scan kept beside its helper");
-        EXPECT_FALSE(FileExists(dir.File("o.bmp")));
-        EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo")));
+        EXPECT_TRUE(ReadFileText(dir_.File("front.bmp")) == "the scan" && !FileExists(dir_.File("o.bmp")) &&
+                    ReadFileText(dir_.File("out/Help_front.bmp")) == "a scan kept beside its helper" &&
+                    std::filesystem::is_fifo(dir_.File("fifo")));
     }
 }
 
