@@ -173,7 +173,6 @@ TEST(MainWindowTextsTest, SplashLinesFollowTheLanguage) {
         int base;
         const char *line, *shown;
     } rows[] = {
-        {TextBaseEnglish, "TWAIN: DSM opened!", "TWAIN: DSM opened!"},
         {TextBaseGerman, "STA: TWAIN: DSM opened!", "STA: TWAIN: Quellen-Manager geöffnet!"},
         {TextBaseFrench, "TWAIN: Q71 connected! (Ser# SN1, dupl.)", "TWAIN: Q71 connecté! (n° de série SN1, dupl.)"},
         // The longer of two matching starts wins.

@@ -206,8 +206,6 @@ TEST(QualityCells, ShowWhatTheStandardsAndTheMethodAllow) {
         const char *figure, *value, *fadgi, *metamorfoze;
     } cases[] = {
         {14.9, 0.3, TextBaseEnglish, "Colour ΔE00 mean", "14.90", "\u2717", "-"},
-        {3.5, 0.3, TextBaseEnglish, "Colour ΔE00 mean", "3.50", "\u2605\u2605", "Light"},
-        {3.0, 0.3, TextBaseEnglish, "Colour ΔE00 mean", "3.00", "\u2605\u2605\u2605", "Strict"},
         {3.0, 0.3, TextBaseEnglish, "MTF10, luminance (H/V, cy/px)", "0.325 / 0.325", "-", "-"},
         {3.0, 0.5, TextBaseEnglish, "MTF50, green (H/V, cy/px)", "0.500 / 0.500", "-", "-"},
         {3.0, 0.994, TextBaseEnglish, "MTF50, green (H/V, cy/px)", "0.994 / 0.994 \u26A0", "-", "-"},

@@ -321,7 +321,6 @@ TEST_F(VerifyEndToEndTest, BadPathsAreRefusedAndFileTextIsPrintedEscaped) {
         int status;
         const char* message;
     } cases[] = {
-        {"V --report -", 2, "--report: the value is empty"},
         {"V --history -", 2, "--history: the value is empty"},
         {"V --uniformity", 2, "give the blank page's scan as --uniformity-page"},  // no scanner to take a sheet from
         {"v -r R1 --offline @out/Help_front.bmp --keep @out", 2, "--keep (helper image)"},
