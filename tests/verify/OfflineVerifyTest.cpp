@@ -258,7 +258,7 @@ TEST_F(OfflineVerifyTest, BadInputEndsBeforeAnyMeasurement) {
          "cannot use the colour profile " + dir.File("short.bin"), "", dir.File("short.bin")},
         // No profile from a wedge that failed the check; one not stored is no PASS.
         {"profile of a failed wedge", kR1, dir.File("wedge.bmp"), "", ExitFail,
-         "front profile: none stored, the chart failed its check", "", "", dir.Path()},
+         "front profile: none stored, the side failed its chart check", "", "", dir.Path()},
         {"profile not stored", kR1, folder_->File("front.bmp"), "", ExitProfileOutput,
          "verdict: INCOMPLETE: the sides pass, but a profile was not written", "", "", dir.File("short.bin")},
         {"a display profile", kR1, folder_->File("front.bmp"), "", ExitInput, "' is a display profile (class 'mntr')",

@@ -160,8 +160,10 @@ TEST_P(WrongLutTest, FailsNamingTheSideAndItsPatches) {
                              EmulatorArgs(GetParam().frontResponse, 1, false));
     ASSERT_TRUE(emulator.Started());
     ScopedDeviceAddress address(emulator.Address());
-    const ProgramResult run = Verify();
+    const ProgramResult run = Verify({"--profile-out", dir_.File("made")});
     EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find(std::string("front profile: none stored, the side ") +
+                           (*GetParam().chartCheck ? "failed its chart check" : "did not pass")), std::string::npos);
     const std::string verdict = VerdictLine(run.out);
     EXPECT_EQ(verdict.rfind(std::string("verdict: FAIL: front: ") + GetParam().chartCheck + "GS", 0), 0u) << run.out;
     EXPECT_NE(verdict.find(" beyond 3 levels"), std::string::npos) << verdict;

@@ -49,7 +49,7 @@ int ParseVerifyOptions(int argc, char** argv, VerifyOptions& options) {
     app.add_option("--rear-profile", options.rearProfile, "ICC input profile to read the rear's colour patches through")
         ->excludes(srgb);
     app.add_option("--profile-out", options.profileOut,
-                   "Make the ICC input profile of each side whose chart passes its check from this scan and\n"
+                   "Make the ICC input profile of each side that passes from this scan and\n"
                    "store it in this folder (Zelmar-Q71-<serial>-<side>.icc, the one before kept as .previous)");
     app.add_option("--max-mean", options.thresholds.meanLevels, "Largest mean |difference| per channel, levels")
         ->check(FiniteNumber)

@@ -127,13 +127,12 @@ int MakeProfiles(const VerifyOptions& options, const VerifyEnvironment& env, Ver
     int status = ExitPass;
     const ProfileOutRequest request{options.profileOut, result.scanner.serial, result.verifiedAt.substr(0, 10)};
     for (SideResult& side : result.sides) {
-        // Decision: a side is profiled only when its chart passed its check. A wedge that failed
-        // the check was not sampled where the greys are, and its profile would replace the good
-        // one with one of whatever lay there; a side merely outside the grey thresholds is still a
-        // true reading of what the scanner delivers, which is what the profile describes.
-        if (!side.Measured() || side.chartCode != 0) {
-            std::fprintf(env.out, "%s profile: none stored, the chart failed its check (the stored one is kept)\n",
-                         side.name.c_str());
+        // Only a side that passed is profiled: a failed run must not replace the profile of a good
+        // one (and, through .previous, the one before it). A wedge that failed its check was not even
+        // sampled where the greys are; a side outside the grey thresholds shows a LUT that is off.
+        if (!side.Passed()) {
+            std::fprintf(env.out, "%s profile: none stored, the side %s (the stored one is kept)\n", side.name.c_str(),
+                         side.Measured() && side.chartCode == 0 ? "did not pass" : "failed its chart check");
             continue;
         }
         side.madeProfile = MakeSideProfile(side, result.batch, request);
