@@ -307,8 +307,7 @@ TEST(OpticalOutput, AnAlmostIdleOpticalPathDeliversThePlainRenderByteForByte) {
         RenderOptions plain = Plain();
         plain.noiseSigma = noise;
         plain.pageWidth = pageWidth;
-        // Channels told apart, with offsets of both signs and a red that clips at raw 1023 on paper;
-        // with noise through tables that part raw 0 from raw 1, as a LUT lifting the shadows does.
+        // Channels apart, offsets of both signs, red clipping at raw 1023; with noise, tables parting raw 0 from 1.
         plain.tone.channel = {ChannelResponse{1.15, 0.0, 1.0}, {1.0, -0.03, 1.2}, {0.9, 0.05, 0.9}};
         std::array<ChannelTable, 3> lifting{};
         for (std::size_t raw = 0; raw < 1024; ++raw)

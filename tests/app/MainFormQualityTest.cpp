@@ -196,8 +196,7 @@ TEST(QualityThroughTables, EachChannelByItsTableInProportion) {
     }
 }
 
-// The cells: "-" where a standard sets no limit (also below a blank weaker level); an MTF50 beyond Nyquist
-// marked, efficiency then ungraded; MTF10 in luminance, as efficiency; decimals only between digits.
+// "-" where no limit is set; MTF50 beyond Nyquist marked, efficiency ungraded; MTF10 in luminance; local decimals.
 TEST(QualityCells, ShowWhatTheStandardsAndTheMethodAllow) {
     EXPECT_EQ(LocalDecimals("0.5 / 12.25 (GS1.) 1.x .5 a.b", TextBaseGerman), "0,5 / 12,25 (GS1.) 1.x .5 a.b");
     const struct {

@@ -300,8 +300,7 @@ TEST_F(ScanSideTest, EachSideGoesThroughItsOpticsAndWritesItsTruth) {
     EXPECT_THAT(log, ::testing::Contains(HasSubstr("truth written: " + dir.File("scan0001_rear.json"))));
 }
 
-// A restarted emulator numbers on from the truth files of its earlier runs, and a FIFO planted
-// under the next name stays a FIFO (the write is refused and logged).
+// A restarted emulator numbers on from its earlier truth files; a FIFO under the next name stays a FIFO.
 TEST_F(ScanSideTest, TruthFilesNumberOnAndNeverReplaceANode) {
     side.SetPageSize(100, 100);
     test::TempDir dir;

@@ -335,8 +335,7 @@ private slots:
         QCOMPARE(rig.Find<QLabel>("LblZoomfactor")->text(), QString("  x12"));
     }
 
-    // The message texts, the Quality page, the menus and the tabs follow the language, so that no
-    // window shows two; the other designed controls (not the tool bar's menu commands) keep theirs.
+    // Messages, the Quality page, menus and tabs follow the language; other designed controls keep theirs.
     void languageSwitchRetranslatesMessagesMenusAndTabs() {
         Rig rig;
         auto texts = [&rig] {

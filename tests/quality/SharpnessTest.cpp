@@ -172,8 +172,7 @@ TEST(ChartSharpness, AnEdgeWithAClippedSideIsRefused) {
     EXPECT_NE(edge.message.find("1 of 1 stretch(es) clipped"), std::string::npos) << edge.message;
 }
 
-// Beside a side falling to 10 % at 0.3 cy/px, one whose curve stays above it up to the Nyquist frequency counts as
-// 0.5; a curve that ends before it tells nothing.
+// Beside a side at 10 % by 0.3 cy/px, one above 10 % up to Nyquist counts as 0.5; one ending before tells nothing.
 TEST(ChartSharpness, ASideThatNeverFallsTo10PercentCountsAsNyquist) {
     for (const auto& [end, mtf10] : {std::pair{0.5, 0.4}, std::pair{0.49, 0.3}}) {
         std::array<SideSharpness, ChartSideCount> sides{};
@@ -190,8 +189,7 @@ TEST(ChartSharpness, ASideThatNeverFallsTo10PercentCountsAsNyquist) {
     }
 }
 
-// A point-sampled Gaussian edge x = x0 + slope * y from 0.2 to 0.8 in linear light, which the
-// bytes hold one to one; a weak step of 0.06 from weakX on, and rows from flatFrom on uniform.
+// A point-sampled Gaussian edge x = x0 + slope * y, 0.2 to 0.8 linear; a 0.06 step from weakX, rows flat from flatFrom.
 struct EdgeScene {
     int width, height;
     double x0, slope, sigma, weakX = 1e9;

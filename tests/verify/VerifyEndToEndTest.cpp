@@ -162,8 +162,8 @@ TEST_P(WrongLutTest, FailsNamingTheSideAndItsPatches) {
     ScopedDeviceAddress address(emulator.Address());
     const ProgramResult run = Verify({"--profile-out", dir_.File("made")});
     EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
-    EXPECT_NE(run.out.find(std::string("front profile: none stored, the side ") +
-                           (*GetParam().chartCheck ? "failed its chart check" : "did not pass")), std::string::npos);
+    EXPECT_NE(run.out.find(*GetParam().chartCheck ? "front profile: none stored, the side failed its chart check"
+                                                  : "front profile: none stored, the side did not pass"), std::string::npos);
     const std::string verdict = VerdictLine(run.out);
     EXPECT_EQ(verdict.rfind(std::string("verdict: FAIL: front: ") + GetParam().chartCheck + "GS", 0), 0u) << run.out;
     EXPECT_NE(verdict.find(" beyond 3 levels"), std::string::npos) << verdict;
@@ -296,8 +296,7 @@ TEST_F(VerifyEndToEndTest, CommandLineAndScannerFailuresHaveTheirOwnStatus) {
     EXPECT_EQ(emulator.Stop(), 0);
 }
 
-// Refused before anything is read or written: an empty path, an output that is one of the run's
-// inputs (by any name) or another output; and text quoted from a file is printed escaped.
+// Refused before any file is touched: empty paths, outputs that are inputs or outputs; file text printed escaped.
 TEST_F(VerifyEndToEndTest, BadPathsAreRefusedAndFileTextIsPrintedEscaped) {
     std::filesystem::create_directories(dir_.File("out"));
     WriteFileText(dir_.File("front.bmp"), "the scan");
