@@ -304,19 +304,19 @@ TEST_F(ScanSideTest, EachSideGoesThroughItsOpticsAndWritesItsTruth) {
 TEST_F(ScanSideTest, TruthFilesNumberOnAndNeverReplaceANode) {
     side.SetPageSize(100, 100);
     test::TempDir dir;
-    test::WriteFileText(dir.File("scan0002_front.json"), "earlier run");
+    test::WriteFileText(dir.File("scan1002_front.json"), "earlier run");
     std::string why;
     ASSERT_TRUE(ApplyScenarioSetting("truth_dir", dir.Path(), &scenario, &why)) << why;
     EnableDuplex(true);
-    for (const int n : {3, 4}) {
-        if (n == 4) {
-            ASSERT_EQ(::mkfifo(dir.File("scan0004_rear.json").c_str(), 0600), 0);
+    for (const int n : {1003, 1004}) {
+        if (n == 1004) {
+            ASSERT_EQ(::mkfifo(dir.File("scan1004_rear.json").c_str(), 0600), 0);
         }
         Feed("blank");
         ASSERT_EQ(Scan().images.size(), 2u);
-        EXPECT_TRUE(test::FileExists(dir.File("scan000" + std::to_string(n) + "_front.json")));
+        EXPECT_TRUE(test::FileExists(dir.File("scan" + std::to_string(n) + "_front.json")));
     }
-    EXPECT_TRUE(test::FileExists(dir.File("scan0003_rear.json")) && std::filesystem::is_fifo(dir.File("scan0004_rear.json")));
+    EXPECT_TRUE(test::FileExists(dir.File("scan1003_rear.json")) && std::filesystem::is_fifo(dir.File("scan1004_rear.json")));
     EXPECT_THAT(log, ::testing::Contains(HasSubstr("truth not written: ")));
 }
 
